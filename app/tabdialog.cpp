@@ -1,0 +1,454 @@
+#include "app/tabdialog.h"
+
+#include "app/userprompts.h"
+#include "channels/analogtab.h"
+#include "channels/rs485tab.h"
+#include "link/frame.h"
+#include "settings/settingstab.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const char kProgramVersion[] = "1.4.4";
+constexpr int kMinimumWidth = 1000;
+constexpr int kMinimumHeight = 700;
+constexpr int kAnalogRows = 8;
+constexpr int kDigitalRows = 32;
+
+enum Tab { ControllerTab, AnalogChannelsTab, DigitalChannelsTab };
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+TabDialog::TabDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("tabDialog"));
+    tabWidget = named(new QTabWidget, "tabWidget");
+    analogTab = named(new AnalogTab, "analogTab");
+    rs485Tab = named(new RS485Tab, "rs485Tab");
+    settingsTab = named(new SettingsTab, "settingsTab");
+    tabWidget->addTab(settingsTab, tr("Контроллер"));
+    tabWidget->addTab(analogTab, tr("Аналоговые каналы"));
+    tabWidget->addTab(rs485Tab, tr("Цифровые каналы"));
+
+    readSettingsButton = named(new QPushButton(tr("Считать настройки")), "readSettingsButton");
+    writeSettingsButton = named(new QPushButton(tr("Записать настройки")), "writeSettingsButton");
+    readDataButton = named(new QPushButton(tr("Считать показания")), "readDataButton");
+    exitButton = named(new QPushButton(tr("Выход из режима")), "exitButton");
+    importButton = named(new QPushButton(tr("Импорт каналов")), "importButton");
+    exportButton = named(new QPushButton(tr("Экспорт каналов")), "exportButton");
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(readSettingsButton);
+    buttons->addWidget(writeSettingsButton);
+    buttons->addWidget(readDataButton);
+    buttons->addWidget(importButton);
+    buttons->addWidget(exportButton);
+    buttons->addWidget(exitButton);
+
+    progressBar = named(new QProgressBar, "progressBar");
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    statusLabel = named(new QLabel(tr("Перед началом работы необходимо: выбрать верный COM-порт, "
+                                      "перевести контроллер в режим настройки, авторизоваться.")),
+                        "statusLabel");
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(tabWidget);
+    layout->addLayout(buttons);
+    layout->addWidget(progressBar);
+    layout->addWidget(statusLabel);
+    setLayout(layout);
+
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setWindowTitle(tr("LUMARO RS-485 Configurator v") + QLatin1String(kProgramVersion));
+    tabWidget->setCurrentIndex(ControllerTab);
+    currentTab = tabWidget->currentIndex();
+
+    masterThread = std::make_unique<MasterThread>();
+    exitTimer = std::make_unique<QTimer>();
+    lastDir = QDir::currentPath();
+    authorised = false;
+
+    MasterThread *worker = masterThread.get();
+    connect(readSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_read_settings);
+    connect(writeSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_write_settings);
+    connect(readDataButton, &QPushButton::clicked, this, &TabDialog::transaction_read_data);
+    connect(exitButton, &QPushButton::clicked, this, &TabDialog::transaction_exit);
+    connect(importButton, &QPushButton::clicked, this, &TabDialog::loadFile);
+    connect(exportButton, &QPushButton::clicked, this, &TabDialog::saveFile);
+    connect(worker, &MasterThread::updateProgressBar, progressBar, &QProgressBar::setValue);
+    connect(worker, &MasterThread::enableTablesContorls, this, &TabDialog::setTablesEnabledControls);
+    connect(worker, &MasterThread::enableButtonsContorls, this, [this](bool on, const QString &fw) {
+        fwVersion = fw;
+        setButtonsEnabledControls(on);
+    });
+    connect(worker, &MasterThread::updateHw, this, &TabDialog::hardwareChanged);
+    connect(worker, &MasterThread::setComSettings, analogTab, &AnalogTab::setComSettings);
+    connect(worker, &MasterThread::setComData, analogTab, &AnalogTab::setComData);
+    connect(worker, &MasterThread::setRsSettings, rs485Tab, &RS485Tab::setRsSettings);
+    connect(worker, &MasterThread::setRsData, rs485Tab, &RS485Tab::setRsData);
+    connect(worker, &MasterThread::setCpuSet, settingsTab, &SettingsTab::setCpuSet);
+    connect(worker, &MasterThread::error, statusLabel, &QLabel::setText);
+    connect(worker, &MasterThread::update_timer, this, &TabDialog::update_timer);
+    connect(worker, &MasterThread::stop_timer, this, &TabDialog::stop_timer);
+    connect(worker, &MasterThread::set_num_of_analogInputs, settingsTab,
+            &SettingsTab::set_num_of_analogInputs);
+    connect(worker, &MasterThread::set_num_of_rs485Inputs, settingsTab,
+            &SettingsTab::set_num_of_rs485Inputs);
+    connect(worker, &MasterThread::setBC68Data, settingsTab, &SettingsTab::updateBC68Data);
+    connect(worker, &MasterThread::enableButtonStartBC68, this, &TabDialog::enableButtonStartBC68);
+    connect(worker, &MasterThread::update_cmd_status, this, &TabDialog::update_cmd_status);
+    connect(exitTimer.get(), &QTimer::timeout, this, &TabDialog::update_timerLabel);
+    connect(settingsTab, &SettingsTab::auth_pass_button_clicked, this,
+            &TabDialog::transaction_auth_pass);
+    connect(settingsTab, &SettingsTab::update_pass_button_clicked, this,
+            &TabDialog::transaction_update_pass);
+    connect(settingsTab, &SettingsTab::start_bc68_button_clicked, this,
+            &TabDialog::transaction_bc68_start);
+    connect(settingsTab, &SettingsTab::update_bc68_info_button_clicked, this,
+            &TabDialog::transaction_bc68_update);
+    connect(settingsTab, &SettingsTab::upload_firmware_button_clicked, this,
+            &TabDialog::transaction_upload_firmware);
+    connect(tabWidget, &QTabWidget::currentChanged, this, &TabDialog::currentChanged);
+    connect(settingsTab, &SettingsTab::settingsReaded, this,
+            [this](bool readed) { tabReadedChanged(ControllerTab, readed); });
+    connect(settingsTab, &SettingsTab::settingsChanged, this, [this] { tabChanged(ControllerTab); });
+    connect(analogTab, &AnalogTab::analogSettingsReaded, this,
+            [this](bool readed) { tabReadedChanged(AnalogChannelsTab, readed); });
+    connect(analogTab, &AnalogTab::analogSettingsChanged, this,
+            [this] { tabChanged(AnalogChannelsTab); });
+    connect(rs485Tab, &RS485Tab::rsSettingsReaded, this,
+            [this](bool readed) { tabReadedChanged(DigitalChannelsTab, readed); });
+    connect(rs485Tab, &RS485Tab::rsSettingsChanged, this,
+            [this] { tabChanged(DigitalChannelsTab); });
+
+    setButtonsEnabledControls(false);
+}
+
+TabDialog::~TabDialog()
+{
+    // Stop the worker first: it may still deliver signals to the tabs while it ends.
+    masterThread.reset();
+    exitTimer.reset();
+}
+
+void TabDialog::selectPort(const QString &name)
+{
+    settingsTab->selectPort(name);
+}
+
+void TabDialog::critical(const QString &title, const QString &text)
+{
+    UserPrompts::current().critical(this, title, text);
+}
+
+void TabDialog::beginTransaction()
+{
+    setEnabled(false);
+    progressBar->setValue(0);
+    statusLabel->clear();
+}
+
+void TabDialog::startTransaction(int cmd)
+{
+    beginTransaction();
+    masterThread->transaction(settingsTab->comPortCombo->currentText(),
+                              settingsTab->timeoutSpin->value(), cmd);
+}
+
+void TabDialog::startTransaction(int cmd, const Rows &rows)
+{
+    beginTransaction();
+    masterThread->transaction(settingsTab->comPortCombo->currentText(),
+                              settingsTab->timeoutSpin->value(), cmd, rows);
+}
+
+bool TabDialog::tabHasChanges(int tab) const
+{
+    switch (tab) {
+    case ControllerTab: return settingsTab->hasChanges();
+    case AnalogChannelsTab: return analogTab->isComSettingsChanged();
+    case DigitalChannelsTab: return rs485Tab->hasChanges();
+    default: return false;
+    }
+}
+
+void TabDialog::tabReadedChanged(int tab, bool readed)
+{
+    tabReaded[tab] = readed;
+    settingsChangedFlags[tab] = tabHasChanges(tab);
+    setButtonsEnabledControls(true);
+}
+
+void TabDialog::tabChanged(int tab)
+{
+    settingsChangedFlags[tab] = tabHasChanges(tab);
+    setButtonsEnabledControls(true);
+}
+
+void TabDialog::hardwareChanged(const QString &hw)
+{
+    hwVersion = hw;
+    // Boards 8.2 and 8.3 carry four analog inputs, every other board eight.
+    const quint8 count = (hw == QLatin1String("8.2") || hw == QLatin1String("8.3")) ? 4 : 8;
+    masterThread->setAnalogChannelCount(count);
+    analogTab->setComChannelsCount(count);
+    rs485Tab->name_rs_channels(count);
+}
+
+void TabDialog::rememberDir(const QString &fileName)
+{
+    lastDir = QFileInfo(fileName).absoluteDir().absolutePath();
+}
+
+void TabDialog::transaction_write_settings()
+{
+    Rows rows;
+    switch (currentTab) {
+    case ControllerTab:
+        rows.append(settingsTab->getCpuSettings());
+        startTransaction(Link::CmdWriteControllerSettings, rows);
+        return;
+    case AnalogChannelsTab:
+        for (int r = 0; r < kAnalogRows; ++r) {
+            if (!analogTab->isComChannelEnabled(r))
+                continue;
+            QStringList entry{QString::number(r)};
+            entry << analogTab->getComSettings(r) << analogTab->getComData(r);
+            rows.append(entry);
+        }
+        startTransaction(Link::CmdWriteAnalogSettings, rows);
+        return;
+    case DigitalChannelsTab:
+        for (int r = 0; r < kDigitalRows; ++r) {
+            if (rs485Tab->isChannelEnabled(r) && rs485Tab->isChannelChanged(r))
+                rows.append(rs485Tab->channelSettings(r));
+        }
+        if (rows.isEmpty()) {
+            statusLabel->setText(tr("Нечего записывать."));
+            return;
+        }
+        rs485Tab->setRsSettingsReaded(true, false);
+        startTransaction(Link::CmdWriteDigitalSettings, rows);
+        return;
+    default:
+        startTransaction(0, Rows());
+    }
+}
+
+void TabDialog::transaction_read_settings()
+{
+    int cmd = 0;
+    switch (currentTab) {
+    case ControllerTab: cmd = Link::CmdReadControllerSettings; break;
+    case AnalogChannelsTab: cmd = Link::CmdReadAnalogSettings; break;
+    case DigitalChannelsTab:
+        rs485Tab->setRsSettingsReaded(true, false);
+        cmd = Link::CmdReadDigitalSettings;
+        break;
+    default: break;
+    }
+    startTransaction(cmd);
+}
+
+void TabDialog::transaction_read_data()
+{
+    Rows rows;
+    switch (currentTab) {
+    case ControllerTab:
+        return;
+    case AnalogChannelsTab:
+        for (int r = 0; r < kAnalogRows; ++r) {
+            if (analogTab->isComChannelEnabled(r))
+                rows.append(QStringList{QString::number(r)});
+        }
+        startTransaction(Link::CmdAnalogReading, rows);
+        return;
+    case DigitalChannelsTab: {
+        const bool selectedOnly = rs485Tab->readSelectedOnly();
+        const QStringList unknown(5, QStringLiteral("-"));
+        for (int r = 0; r < kDigitalRows; ++r) {
+            if (!rs485Tab->isChannelEnabled(r) || !rs485Tab->isMeterChannel(r))
+                continue;
+            if (selectedOnly && !rs485Tab->isChannelSelected(r))
+                continue;
+            rows.append(QStringList{QString::number(r)});
+            rs485Tab->setRsData(r, unknown);
+        }
+        if (rows.isEmpty()) {
+            statusLabel->setText(tr("Не выбрано ни одного канала для считывания показаний!"));
+            return;
+        }
+        startTransaction(Link::CmdDigitalReadings, rows);
+        return;
+    }
+    default:
+        startTransaction(0, Rows());
+    }
+}
+
+void TabDialog::transaction_exit()
+{
+    for (int i = 0; i < 3; ++i) {
+        tabReaded[i] = false;
+        settingsChangedFlags[i] = false;
+    }
+    startTransaction(Link::CmdLeaveSettingsMode);
+}
+
+void TabDialog::transaction_auth_pass(const QString &pass)
+{
+    settingsTab->setSettingsReaded(false);
+    analogTab->setComSettingsReaded(false);
+    rs485Tab->setRsSettingsReaded(false, true);
+    startTransaction(Link::CmdAuthorise, Rows{QStringList{pass}});
+}
+
+void TabDialog::transaction_update_pass(const QString &passnew, const QString &passnew_repeat)
+{
+    if (passnew != passnew_repeat) {
+        critical(tr("Ошибка"), tr("Ошибка в подтверждении нового пароля"));
+        return;
+    }
+    if (passnew.isEmpty()) {
+        critical(tr("Ошибка"), tr("Новый пароль не может быть пустым"));
+        return;
+    }
+    startTransaction(Link::CmdNewPassword, Rows{QStringList{passnew}});
+}
+
+void TabDialog::transaction_bc68_start()
+{
+    startTransaction(Link::CmdModemTest);
+}
+
+void TabDialog::transaction_bc68_update()
+{
+    startTransaction(Link::CmdModemSessionData);
+}
+
+void TabDialog::transaction_upload_firmware()
+{
+    startTransaction(Link::CmdFirmwareStart);
+}
+
+void TabDialog::setTablesEnabledControls(bool on)
+{
+    setEnabled(on);
+    if (on)
+        setButtonsEnabledControls(authorised);
+}
+
+void TabDialog::setButtonsEnabledControls(bool on)
+{
+    const int tab = currentTab;
+    const bool readed = tab >= 0 && tab < 3 && tabReaded[tab];
+    const bool changed = tab >= 0 && tab < 3 && settingsChangedFlags[tab];
+
+    readSettingsButton->setEnabled(on && authorised);
+    writeSettingsButton->setEnabled(on && authorised && changed);
+    readDataButton->setEnabled(tab != ControllerTab && on && authorised && readed && !changed);
+    exitButton->setEnabled(on && authorised);
+    settingsTab->changePasswordButton->setEnabled(on);
+    settingsTab->testButton->setEnabled(on);
+
+    const bool noUpdate = fwVersion == QLatin1String("1.4.4") || fwVersion == QLatin1String("1.4.0")
+        || fwVersion.isEmpty();
+    QString firmwareTip;
+    if (on && fwVersion == QLatin1String("1.4.0"))
+        firmwareTip = tr("Обновление прошивки через RS-485 не поддерживается в контроллерах с "
+                         "версией прошивки 1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте "
+                         "контроллер на обновление через личный кабинет.");
+    else if (on && fwVersion == QLatin1String("1.4.4"))
+        firmwareTip = tr("Обновление прошивки не требуется.");
+    settingsTab->setEnabledUploadFirmwareButton(on && !noUpdate, firmwareTip);
+
+    if (!authorised) {
+        const QString tip = tr("Перед началом работы необходимо авторизоваться");
+        readSettingsButton->setToolTip(tip);
+        writeSettingsButton->setToolTip(tip);
+        readDataButton->setToolTip(tip);
+        return;
+    }
+    readSettingsButton->setToolTip(QString());
+    writeSettingsButton->setToolTip(changed ? QString() : tr("Нет изменений для записи"));
+    if (tab == ControllerTab)
+        readDataButton->setToolTip(
+            tr("Для чтения показаний используйте вкладки Аналоговые и Цифровые каналы"));
+    else if (changed)
+        readDataButton->setToolTip(tr("Перед чтением показаний нужно считать или записать настройки"));
+    else
+        readDataButton->setToolTip(QString());
+}
+
+void TabDialog::enableButtonStartBC68(bool on)
+{
+    settingsTab->testButton->setEnabled(on);
+}
+
+void TabDialog::update_timerLabel()
+{
+    if (exitCountdown > 0) {
+        --exitCountdown;
+        if (exitCountdown == 0)
+            stop_timer();
+    }
+    exitButton->setText(tr("Выход из режима (через ")
+                        + QTime(0, 0).addSecs(exitCountdown).toString(QStringLiteral("mm:ss"))
+                        + QLatin1String(")"));
+}
+
+void TabDialog::update_timer()
+{
+    if (!exitTimer->isActive())
+        exitTimer->start(kCountdownTickMs);
+    exitCountdown = kSettingsModeSeconds;
+}
+
+void TabDialog::stop_timer()
+{
+    authorised = false;
+    setButtonsEnabledControls(false);
+    statusLabel->setText(tr("Выход из режима настроек. Требуется авторизация."));
+    exitTimer->stop();
+    analogTab->resetComSettings();
+    rs485Tab->resetChannels();
+}
+
+void TabDialog::loadFile() {}
+
+void TabDialog::saveFile() {}
+
+void TabDialog::update_cmd_status(int cmd, bool isOk)
+{
+    if (cmd == Link::CmdAuthorise)
+        authorised = isOk;
+    else if (cmd == Link::CmdNewPassword || cmd == Link::CmdLeaveSettingsMode)
+        authorised = !isOk;
+}
+
+void TabDialog::currentChanged(int index)
+{
+    currentTab = index;
+    setButtonsEnabledControls(authorised);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+// Main window: the three tabs, the command buttons, progress and status; hands every
+// command to the worker and routes its answers to the tabs.
+
+#include "link/masterthread.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <memory>
+
+class AnalogTab;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class RS485Tab;
+class SettingsTab;
+
+class TabDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kSettingsModeSeconds = 300;
+    static constexpr int kCountdownTickMs = 1000;
+
+    explicit TabDialog(QWidget *parent = nullptr);
+    ~TabDialog() override;
+
+    void selectPort(const QString &name);
+    bool isAuthorised() const { return authorised; }
+    MasterThread *worker() const { return masterThread.get(); }
+
+private slots:
+    void transaction_write_settings();
+    void transaction_read_settings();
+    void transaction_read_data();
+    void transaction_exit();
+    void transaction_auth_pass(const QString &pass);
+    void transaction_update_pass(const QString &passnew, const QString &passnew_repeat);
+    void transaction_bc68_start();
+    void transaction_bc68_update();
+    void transaction_upload_firmware();
+    void setTablesEnabledControls(bool on);
+    void setButtonsEnabledControls(bool on);
+    void enableButtonStartBC68(bool on);
+    void update_timerLabel();
+    void update_timer();
+    void stop_timer();
+    void loadFile();
+    void saveFile();
+    void update_cmd_status(int cmd, bool isOk);
+    void currentChanged(int index);
+
+private:
+    void startTransaction(int cmd);
+    void startTransaction(int cmd, const Rows &rows);
+    void beginTransaction();
+    void tabReadedChanged(int tab, bool readed);
+    void tabChanged(int tab);
+    bool tabHasChanges(int tab) const;
+    void hardwareChanged(const QString &hw);
+    void rememberDir(const QString &fileName);
+    void critical(const QString &title, const QString &text);
+
+    QTabWidget *tabWidget = nullptr;
+    AnalogTab *analogTab = nullptr;
+    RS485Tab *rs485Tab = nullptr;
+    SettingsTab *settingsTab = nullptr;
+    QPushButton *readSettingsButton = nullptr;
+    QPushButton *writeSettingsButton = nullptr;
+    QPushButton *readDataButton = nullptr;
+    QPushButton *exitButton = nullptr;
+    QPushButton *importButton = nullptr;
+    QPushButton *exportButton = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QLabel *statusLabel = nullptr;
+    std::unique_ptr<QTimer> exitTimer;
+    // Destroyed with the dialog: its destructor stops the thread in order.
+    std::unique_ptr<MasterThread> masterThread;
+    QString lastDir;
+    int exitCountdown = kSettingsModeSeconds;
+    int currentTab = 0;
+    bool authorised = false;
+    bool tabReaded[3] = {false, false, false};
+    bool settingsChangedFlags[3] = {false, false, false};
+    QString fwVersion;
+    QString hwVersion;
+};

@@ -1,0 +1,269 @@
+#include "link/masterthread.h"
+
+#include "link/frame.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace {
+
+constexpr qint32 kBaudRate = QSerialPort::Baud115200;
+const char kFirmwareResource[] = ":/firmware/LUMARO_T3_APP_RELEASE_1.4.4.bin";
+
+} // namespace
+
+MasterThread::MasterThread(QObject *parent)
+    : QThread(parent)
+    , firmwareFile(std::make_unique<QFile>(QString::fromLatin1(kFirmwareResource)))
+{
+    serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    serial.setDataBits(QSerialPort::Data8);
+    serial.setParity(QSerialPort::NoParity);
+    serial.setReadBufferSize(0);
+    serial.moveToThread(this);
+}
+
+MasterThread::~MasterThread()
+{
+    {
+        QMutexLocker locker(&mutex);
+        quit = true;
+        cond.wakeOne();
+    }
+    wait();
+}
+
+QString MasterThread::noConnectionText()
+{
+    return tr("Нет связи с контроллером: неверно выбран COM-порт, контроллер не в режиме настройки, "
+              "обрыв кабеля, перепутана полярность, неисправен адаптер COM-порта!");
+}
+
+void MasterThread::transaction(const QString &portName, int waitTimeout, int cmd)
+{
+    handOver(portName, waitTimeout, cmd, nullptr);
+}
+
+void MasterThread::transaction(const QString &portName, int waitTimeout, int cmd, const Rows &rows)
+{
+    handOver(portName, waitTimeout, cmd, &rows);
+}
+
+void MasterThread::handOver(const QString &name, int timeout, int command, const Rows *newRows)
+{
+    QMutexLocker locker(&mutex);
+    portName = name;
+    requestedTimeout = timeout;
+    requestedCmd = command;
+    if (newRows)
+        requestedRows = std::make_unique<Rows>(*newRows);
+    // The flag, not the wake, carries the command: a wake that finds no waiter is lost.
+    commandPending = true;
+    if (!isRunning())
+        start();
+    else
+        cond.wakeOne();
+}
+
+quint8 MasterThread::getAnalogChannelCount() const
+{
+    return analogChannelCount.load();
+}
+
+void MasterThread::setAnalogChannelCount(quint8 count)
+{
+    analogChannelCount.store(count);
+}
+
+bool MasterThread::quitRequested() const
+{
+    QMutexLocker locker(&mutex);
+    return quit;
+}
+
+bool MasterThread::takeCommand()
+{
+    bool portChanged = false;
+    {
+        QMutexLocker locker(&mutex);
+        while (!commandPending && !quit)
+            cond.wait(&mutex);
+        if (quit)
+            return false;
+        commandPending = false;
+        if (portName != currentPortName) {
+            currentPortName = portName;
+            portChanged = true;
+        }
+        waitTimeout = requestedTimeout;
+        cmd = requestedCmd;
+        if (requestedRows)
+            rows = std::move(requestedRows);
+    }
+    if (portChanged) {
+        serial.close();
+        serial.setPortName(currentPortName);
+        serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    }
+    return true;
+}
+
+bool MasterThread::ensurePortOpen()
+{
+    if (serial.baudRate(QSerialPort::Input) != kBaudRate
+        || serial.baudRate(QSerialPort::Output) != kBaudRate)
+        serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    if (serial.isOpen())
+        return true;
+    serial.clearError();
+    return serial.open(QIODevice::ReadWrite);
+}
+
+void MasterThread::run()
+{
+    while (takeCommand()) {
+        if (!ensurePortOpen()) {
+            // The thread stays alive after a failed opening: the next command tries again.
+            emit error(tr("Невозможно открыть порт %1, код ошибки %2")
+                           .arg(currentPortName)
+                           .arg(int(serial.error())));
+            emit updateProgressBar(0);
+            emit enableTablesContorls(true);
+            continue;
+        }
+        runCommand();
+        emit enableTablesContorls(true);
+    }
+    serial.close();
+}
+
+void MasterThread::runCommand()
+{
+    switch (cmd) {
+    case Link::CmdAnalogReading: readAnalogReadings(); break;
+    case Link::CmdDigitalReadings: readDigitalReadings(); break;
+    case Link::CmdReadAnalogSettings: readAnalogSettings(); break;
+    case Link::CmdReadDigitalSettings: readDigitalSettings(); break;
+    case Link::CmdReadControllerSettings: readControllerSettings(); break;
+    case Link::CmdWriteAnalogSettings: writeAnalogSettings(); break;
+    case Link::CmdWriteDigitalSettings: writeDigitalSettings(); break;
+    case Link::CmdWriteControllerSettings: writeControllerSettings(); break;
+    case Link::CmdLeaveSettingsMode: leaveSettingsMode(); break;
+    case Link::CmdFirmwareStart: uploadFirmware(); break;
+    case Link::CmdAuthorise: authorise(); break;
+    case Link::CmdNewPassword: newPassword(); break;
+    case Link::CmdModemTest: modemTest(); break;
+    case Link::CmdModemSessionData: modemSessionData(); break;
+    default: break; // nothing to do, the dialog is simply enabled again
+    }
+}
+
+bool MasterThread::portLost()
+{
+    const QSerialPort::SerialPortError e = serial.error();
+    // A pulled USB adapter reports ResourceError; a pseudo-terminal whose other side
+    // closed reports ReadError on every wait. Either way the device handle is dead.
+    if (e != QSerialPort::ResourceError && e != QSerialPort::ReadError
+        && e != QSerialPort::WriteError)
+        return false;
+    qDebug() << "port lost, error" << int(e);
+    serial.close();
+    return true;
+}
+
+int MasterThread::exchange(quint8 command, const QByteArray &requestFrame, QByteArray &response,
+                           int quietGap, int attempts)
+{
+    for (int k = 1; k <= attempts; ++k) {
+        if (quitRequested())
+            return 1;
+        serial.clearError();
+        serial.clear(QSerialPort::AllDirections);
+        response.clear();
+        serial.write(requestFrame);
+        qDebug() << "REQUEST " << k << ":" << requestFrame.toHex();
+        if (!serial.waitForBytesWritten(qMax(waitTimeout, 0))) {
+            if (portLost()) {
+                emit error(noConnectionText());
+                return 1;
+            }
+            qDebug() << "error sending";
+            continue;
+        }
+        if (waitTimeout > 0) {
+            int elapsed = 0;
+            int lastDataAt = 0;
+            for (;;) {
+                serial.waitForReadyRead(kPollStepMs);
+                if (portLost()) {
+                    emit error(noConnectionText());
+                    return 1;
+                }
+                if (serial.bytesAvailable() == 0) {
+                    if (quietGap >= 1 && !response.isEmpty() && elapsed - lastDataAt >= quietGap)
+                        break;
+                    elapsed += kPollStepMs;
+                    if (elapsed >= waitTimeout)
+                        break;
+                    if (elapsed % 100 == 0 && quitRequested())
+                        return 1;
+                } else {
+                    response.append(serial.readAll());
+                    lastDataAt = elapsed;
+                    elapsed += kPollStepMs;
+                    if (elapsed >= waitTimeout)
+                        break;
+                }
+            }
+        }
+        if (response.isEmpty()) {
+            qDebug() << "response nothing";
+            continue;
+        }
+        qDebug() << "RESPONSE" << k << ":" << response.toHex();
+        if (command == Link::CmdDigitalReadings && response.size() > Link::kDigitalReadingsFrameSize) {
+            const int toRemove = int(response.size()) - Link::kDigitalReadingsFrameSize;
+            qDebug() << "resp.size: " << response.size()
+                     << "PROTOCOL_RS_DATA_LENGHT: " << Link::kDigitalReadingsFrameSize
+                     << "len_to_remove: " << toRemove;
+            response.remove(0, toRemove);
+            qDebug() << "RESP_RS_DATA: " << response.toHex();
+        }
+        if (Link::check_response(response, fwWord) == 0 && quint8(response.at(7)) == command) {
+            emit update_timer();
+            return 0;
+        }
+        qDebug() << "wrong check_response";
+    }
+    emit error(noConnectionText());
+    return 1;
+}
+
+int MasterThread::request(quint8 command, const QByteArray *payload, const QString &status,
+                          QByteArray &response, int quietGap, int attempts)
+{
+    QByteArray frame;
+    Link::buildRequest(frame, command, payload);
+    emit error(status);
+    return exchange(command, frame, response, quietGap, attempts);
+}
+
+int MasterThread::rowCount() const
+{
+    return rows ? int(rows->size()) : 0;
+}
+
+QStringList MasterThread::row(int i) const
+{
+    return rows ? rows->value(i) : QStringList();
+}
+
+int MasterThread::rowChannel(int i) const
+{
+    return row(i).value(0).toInt();
+}
+
+int MasterThread::digitalDisplayNumber(int index) const
+{
+    return index + getAnalogChannelCount() + 1;
+}

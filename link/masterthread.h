@@ -1,0 +1,120 @@
+#pragma once
+
+// Worker thread that owns the serial port and runs one controller command at a time.
+
+#include <QFile>
+#include <QList>
+#include <QMutex>
+#include <QSerialPort>
+#include <QStringList>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <memory>
+
+using Rows = QList<QStringList>;
+
+class MasterThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kQuietGapMs = 50;
+    static constexpr int kAttempts = 2;
+    static constexpr int kPollStepMs = 10;
+    static constexpr int kChannelPauseMs = 5;
+
+    explicit MasterThread(QObject *parent = nullptr);
+    ~MasterThread() override;
+
+    void transaction(const QString &portName, int waitTimeout, int cmd);
+    void transaction(const QString &portName, int waitTimeout, int cmd, const Rows &rows);
+
+    quint8 getAnalogChannelCount() const;
+    void setAnalogChannelCount(quint8 count);
+
+    static QString noConnectionText();
+
+signals:
+    void error(const QString &s);
+    void enableTablesContorls(bool on);
+    void enableButtonsContorls(bool on, const QString &fw);
+    void updateProgressBar(int value);
+    void updateHw(const QString &hw);
+    void setComSettings(int index, const QStringList &data);
+    void setComData(int index, const QStringList &data);
+    void setRsSettings(int index, const QStringList &data);
+    void setRsData(int index, const QStringList &data);
+    void setCpuSet(const QStringList &data);
+    void update_timer();
+    void stop_timer();
+    void set_num_of_analogInputs(int count);
+    void set_num_of_rs485Inputs(int count);
+    void setBC68Data(const QStringList &data);
+    void enableButtonStartBC68(bool on);
+    void update_cmd_status(int cmd, bool isOk);
+
+protected:
+    void run() override;
+
+private:
+    void handOver(const QString &portName, int waitTimeout, int cmd, const Rows *rows);
+    bool takeCommand(); // false when the thread is to end
+    bool quitRequested() const;
+    bool ensurePortOpen();
+    void runCommand();
+
+    int exchange(quint8 cmd, const QByteArray &request, QByteArray &response, int quietGap,
+                 int attempts);
+    bool portLost();
+    // One request/answer with the common pattern: status text first, then the exchange.
+    int request(quint8 cmd, const QByteArray *payload, const QString &status,
+                QByteArray &response, int quietGap = kQuietGapMs, int attempts = kAttempts);
+    // Channel index of row i of the current row table; text that is no number gives 0.
+    int rowChannel(int i) const;
+    int rowCount() const;
+    QStringList row(int i) const;
+    int digitalDisplayNumber(int index) const;
+
+    // Session commands.
+    void authorise();
+    void newPassword();
+    void leaveSettingsMode();
+    // Controller settings and modem.
+    void readControllerSettings();
+    void writeControllerSettings();
+    void modemTest();
+    void modemSessionData();
+    // Analog channels.
+    void readAnalogSettings();
+    void writeAnalogSettings();
+    void readAnalogReadings();
+    // Digital channels.
+    void readDigitalSettings();
+    void writeDigitalSettings();
+    void readDigitalReadings();
+    // Firmware.
+    void uploadFirmware();
+
+    QSerialPort serial;
+    // Hand-over fields, guarded by mutex.
+    QString portName;
+    int requestedTimeout = 0;
+    int requestedCmd = 0;
+    std::unique_ptr<Rows> requestedRows;
+    mutable QMutex mutex;
+    QWaitCondition cond;
+    bool quit = false;
+    bool commandPending = false;
+    // The command being run, copied from the hand-over; only the worker thread touches them.
+    // Commands multiply waitTimeout in place by their factor.
+    QString currentPortName;
+    int waitTimeout = 0;
+    int cmd = 0;
+    std::unique_ptr<Rows> rows;
+    quint32 fwWord = 0;
+    std::atomic<quint8> analogChannelCount{8};
+    quint16 firmwarePartSize = 256;
+    std::unique_ptr<QFile> firmwareFile;
+};

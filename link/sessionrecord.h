@@ -1,0 +1,25 @@
+#pragma once
+
+// Records of the session commands: authorise (134), new password (135) and
+// leave settings mode (128).
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace SessionRecord {
+
+constexpr int kPasswordFieldSize = 8;
+constexpr quint32 kPasswordAccepted = 255;
+
+// Firmware versions this utility can configure, in the order shown to the user.
+QStringList supportedFirmware();
+
+// 0xFF, then the password as UTF-8 zero-padded to 8 bytes (a longer one is sent whole).
+QByteArray passwordPayload(const QString &password);
+
+// Authorise answer: firmware version text, result byte, hardware version text.
+enum AuthoriseField { AuthFirmware, AuthResult, AuthHardware, AuthFieldCount };
+QStringList decodeAuthorise(const QByteArray &resp);
+
+} // namespace SessionRecord

@@ -1,0 +1,11 @@
+#include "settings/modemrecord.h"
+
+namespace ModemRecord {
+
+QStringList decodeSessionData(const QByteArray &resp)
+{
+    Q_UNUSED(resp);
+    return {};
+}
+
+} // namespace ModemRecord

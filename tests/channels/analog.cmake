@@ -1,0 +1,1 @@
+# Tests of the analog channel records, table and worker commands.

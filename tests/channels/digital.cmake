@@ -1,0 +1,1 @@
+# Tests of the digital channel records, table and worker commands.
