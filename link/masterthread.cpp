@@ -116,7 +116,9 @@ bool MasterThread::ensurePortOpen()
     if (serial.isOpen())
         return true;
     serial.clearError();
-    return serial.open(QIODevice::ReadWrite);
+    const bool opened = serial.open(QIODevice::ReadWrite);
+    qDebug() << (opened ? "port opened" : "port not opened") << currentPortName;
+    return opened;
 }
 
 void MasterThread::run()

@@ -242,6 +242,8 @@ void SimServer::process(const QByteArray &request)
         return;
     if (faulty && fault.kind == SimFault::Late && !sleepUnlessStopping(fault.param))
         return;
+    if (faulty && fault.kind == SimFault::LeadingJunk)
+        bytes.prepend(QByteArray(fault.param, char(0x55)));
     if (!bytes.isEmpty() && faulty && fault.kind == SimFault::Pieces) {
         const int third = int(bytes.size()) / 3;
         writeAll(bytes.left(third));

@@ -24,6 +24,7 @@ struct SimFault {
         Pieces,       // answer in three pieces, `param` ms apart
         Late,         // answer after `param` ms
         TrailingJunk, // `param` junk bytes written right after the answer
+        LeadingJunk,  // `param` junk bytes written right before the answer
     };
     Kind kind = Silence;
     int count = 1;       // how many answers it affects
