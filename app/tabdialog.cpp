@@ -1,6 +1,8 @@
 #include "app/tabdialog.h"
 
+#include "app/commandgating.h"
 #include "app/userprompts.h"
+#include "bulk/writechecks.h"
 #include "channels/analogtab.h"
 #include "channels/rs485tab.h"
 #include "link/frame.h"
@@ -223,37 +225,84 @@ void TabDialog::rememberDir(const QString &fileName)
 
 void TabDialog::transaction_write_settings()
 {
-    Rows rows;
     switch (currentTab) {
-    case ControllerTab:
-        rows.append(settingsTab->getCpuSettings());
-        startTransaction(Link::CmdWriteControllerSettings, rows);
-        return;
-    case AnalogChannelsTab:
+    case ControllerTab: writeControllerSettings(); return;
+    case AnalogChannelsTab: writeAnalogChannels(); return;
+    case DigitalChannelsTab: writeDigitalChannels(); return;
+    default: startTransaction(0, Rows());
+    }
+}
+
+void TabDialog::writeControllerSettings()
+{
+    UserPrompts &prompts = UserPrompts::current();
+    if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)
+        && !prompts.question(this, WriteChecks::psmTitle(), WriteChecks::psmText()))
+        settingsTab->setPsmEnabled(false);
+
+    if (settingsTab->getContactPollPeriod() == 0) {
         for (int r = 0; r < kAnalogRows; ++r) {
-            if (!analogTab->isComChannelEnabled(r))
-                continue;
-            QStringList entry{QString::number(r)};
-            entry << analogTab->getComSettings(r) << analogTab->getComData(r);
-            rows.append(entry);
+            if (analogTab->isComChannelEnabled(r) && analogTab->isContactSensor(r)) {
+                critical(WriteChecks::zeroPollPeriodTitle(), WriteChecks::zeroPollPeriodText());
+                return;
+            }
         }
-        startTransaction(Link::CmdWriteAnalogSettings, rows);
-        return;
-    case DigitalChannelsTab:
-        for (int r = 0; r < kDigitalRows; ++r) {
-            if (rs485Tab->isChannelEnabled(r) && rs485Tab->isChannelChanged(r))
-                rows.append(rs485Tab->channelSettings(r));
-        }
-        if (rows.isEmpty()) {
-            statusLabel->setText(tr("Нечего записывать."));
+    }
+    startTransaction(Link::CmdWriteControllerSettings, Rows{settingsTab->getCpuSettings()});
+}
+
+void TabDialog::writeAnalogChannels()
+{
+    UserPrompts &prompts = UserPrompts::current();
+    Rows rows;
+    for (int r = 0; r < kAnalogRows; ++r) {
+        if (!analogTab->isComChannelEnabled(r))
+            continue;
+        const int channel = r + 1;
+        const int code = analogTab->checkComChannel(r);
+        if (code != 0) {
+            critical(tr("Ошибка"), WriteChecks::analogMessage(code, channel));
             return;
         }
-        rs485Tab->setRsSettingsReaded(true, false);
-        startTransaction(Link::CmdWriteDigitalSettings, rows);
-        return;
-    default:
-        startTransaction(0, Rows());
+        if (analogTab->isContactSensor(r)) {
+            const int poll = settingsTab->getContactPollPeriod();
+            const bool lkLow = WriteChecks::thresholdBelowPollPeriod(analogTab->lkValue(r), poll);
+            const bool stLow = WriteChecks::thresholdBelowPollPeriod(analogTab->stValue(r), poll);
+            if ((lkLow || stLow)
+                && !prompts.question(this, WriteChecks::contactSensorTitle(lkLow, stLow),
+                                     WriteChecks::contactSensorText(channel, poll)))
+                return;
+        }
+        QStringList entry{QString::number(r)};
+        entry << analogTab->getComSettings(r) << analogTab->getComData(r);
+        rows.append(entry);
     }
+    startTransaction(Link::CmdWriteAnalogSettings, rows);
+}
+
+void TabDialog::writeDigitalChannels()
+{
+    const int analogCount = masterThread->getAnalogChannelCount();
+    Rows rows;
+    for (int r = 0; r < kDigitalRows; ++r) {
+        if (!rs485Tab->isChannelEnabled(r))
+            continue;
+        // Every existing channel is checked, also those not edited: the controller would
+        // poll a wrong meter set-up just the same.
+        const int code = rs485Tab->checkChannel(r);
+        if (code == 1 || code == 2) {
+            critical(tr("Ошибка"), WriteChecks::digitalMessage(code, r + analogCount + 1));
+            return;
+        }
+        if (rs485Tab->isChannelChanged(r))
+            rows.append(rs485Tab->channelSettings(r));
+    }
+    if (rows.isEmpty()) {
+        statusLabel->setText(tr("Нечего записывать."));
+        return;
+    }
+    rs485Tab->setRsSettingsReaded(true, false);
+    startTransaction(Link::CmdWriteDigitalSettings, rows);
 }
 
 void TabDialog::transaction_read_settings()
@@ -361,44 +410,21 @@ void TabDialog::setTablesEnabledControls(bool on)
 
 void TabDialog::setButtonsEnabledControls(bool on)
 {
-    const int tab = currentTab;
-    const bool readed = tab >= 0 && tab < 3 && tabReaded[tab];
-    const bool changed = tab >= 0 && tab < 3 && settingsChangedFlags[tab];
-
-    readSettingsButton->setEnabled(on && authorised);
-    writeSettingsButton->setEnabled(on && authorised && changed);
-    readDataButton->setEnabled(tab != ControllerTab && on && authorised && readed && !changed);
-    exitButton->setEnabled(on && authorised);
-    settingsTab->changePasswordButton->setEnabled(on);
-    settingsTab->testButton->setEnabled(on);
-
-    const bool noUpdate = fwVersion == QLatin1String("1.4.4") || fwVersion == QLatin1String("1.4.0")
-        || fwVersion.isEmpty();
-    QString firmwareTip;
-    if (on && fwVersion == QLatin1String("1.4.0"))
-        firmwareTip = tr("Обновление прошивки через RS-485 не поддерживается в контроллерах с "
-                         "версией прошивки 1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте "
-                         "контроллер на обновление через личный кабинет.");
-    else if (on && fwVersion == QLatin1String("1.4.4"))
-        firmwareTip = tr("Обновление прошивки не требуется.");
-    settingsTab->setEnabledUploadFirmwareButton(on && !noUpdate, firmwareTip);
-
-    if (!authorised) {
-        const QString tip = tr("Перед началом работы необходимо авторизоваться");
-        readSettingsButton->setToolTip(tip);
-        writeSettingsButton->setToolTip(tip);
-        readDataButton->setToolTip(tip);
-        return;
-    }
-    readSettingsButton->setToolTip(QString());
-    writeSettingsButton->setToolTip(changed ? QString() : tr("Нет изменений для записи"));
-    if (tab == ControllerTab)
-        readDataButton->setToolTip(
-            tr("Для чтения показаний используйте вкладки Аналоговые и Цифровые каналы"));
-    else if (changed)
-        readDataButton->setToolTip(tr("Перед чтением показаний нужно считать или записать настройки"));
-    else
-        readDataButton->setToolTip(QString());
+    const bool known = currentTab >= 0 && currentTab < 3;
+    const CommandGating g = commandGating({on, authorised, currentTab,
+                                           known && tabReaded[currentTab],
+                                           known && settingsChangedFlags[currentTab], fwVersion});
+    const auto apply = [](QPushButton *button, const ControlState &state) {
+        button->setEnabled(state.enabled);
+        button->setToolTip(state.toolTip);
+    };
+    apply(readSettingsButton, g.readSettings);
+    apply(writeSettingsButton, g.writeSettings);
+    apply(readDataButton, g.readData);
+    exitButton->setEnabled(g.exitEnabled);
+    settingsTab->changePasswordButton->setEnabled(g.changePasswordEnabled);
+    settingsTab->testButton->setEnabled(g.testEnabled);
+    settingsTab->setEnabledUploadFirmwareButton(g.uploadFirmware.enabled, g.uploadFirmware.toolTip);
 }
 
 void TabDialog::enableButtonStartBC68(bool on)

@@ -59,6 +59,9 @@ private:
     void startTransaction(int cmd);
     void startTransaction(int cmd, const Rows &rows);
     void beginTransaction();
+    void writeControllerSettings();
+    void writeAnalogChannels();
+    void writeDigitalChannels();
     void tabReadedChanged(int tab, bool readed);
     void tabChanged(int tab);
     bool tabHasChanges(int tab) const;

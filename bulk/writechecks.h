@@ -1,0 +1,30 @@
+#pragma once
+
+// Texts and small rules of the checks that run before settings are written.
+
+#include <QString>
+
+namespace WriteChecks {
+
+constexpr int kPressureNeedsSlowInputs = 16;
+
+// Message for an analog row check code (1 to 16); empty for 0 or an unknown code.
+QString analogMessage(int code, int channel);
+// Message for a digital row check code (1 or 2); empty otherwise.
+QString digitalMessage(int code, int channel);
+
+// A contact-sensor threshold below the poll period would be missed between two polls.
+bool thresholdBelowPollPeriod(double threshold, int pollPeriodSeconds);
+// Title of the contact-sensor question; empty when neither threshold is low.
+QString contactSensorTitle(bool lkLow, bool stLow);
+QString contactSensorText(int channel, int pollPeriodSeconds);
+
+// PSM costs standing current on these boards.
+bool psmIsCostly(const QString &hwVersion);
+QString psmTitle();
+QString psmText();
+
+QString zeroPollPeriodTitle();
+QString zeroPollPeriodText();
+
+} // namespace WriteChecks
