@@ -7,6 +7,11 @@
 
 namespace ModemRecord {
 
+constexpr int kFrameSize = 49;
+
+// Positions in the modem list that the worker emits with setBC68Data.
+enum Entry { SessionRunning, Imsi, Rssi, CellId, EntryCount };
+
 QStringList decodeSessionData(const QByteArray &resp);
 
 } // namespace ModemRecord

@@ -6,9 +6,12 @@
 #include <QStringList>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRegularExpressionValidator;
 class QSpinBox;
 
 class SettingsTab : public QWidget
@@ -19,7 +22,10 @@ public:
     explicit SettingsTab(QWidget *parent = nullptr);
 
     void setSettingsReaded(bool readed);
+    // True until the settings have been read, and whenever an editor differs from what
+    // the controller last reported.
     bool hasChanges() const;
+    // The controller settings write list for command 33.
     QStringList getCpuSettings() const;
     QString getSerialNumber() const;
     bool isPsmEnabled() const;
@@ -45,20 +51,98 @@ signals:
 
 public slots:
     void setCpuSet(const QStringList &data);
+    void updateDHM(int seconds, int min_seconds, int max_seconds, QSpinBox *day, QSpinBox *hour,
+                   QSpinBox *min);
+    // The field holds minutes, although the parameter has always been called `seconds`.
+    void set_minutes_fromDHM(QLineEdit *seconds, QSpinBox *day, QSpinBox *hour, QSpinBox *min);
     void set_num_of_analogInputs(int count);
     void set_num_of_rs485Inputs(int count);
+    void updatePowerCalc(int);
     void updateBC68Data(const QStringList &data);
     void setEnabledUploadFirmwareButton(bool enabled, const QString &toolTip);
 
 private slots:
     void refreshSerial();
+    void DHM_changed(int);
+    void DHM_LOG_changed(int);
+    void DHM_SEND_changed(int);
 
 private:
+    // The editor values that the last read or write left, compared by hasChanges().
+    struct Snapshot {
+        QString logMinutes;
+        QString sendMinutes;
+        QString serverIp;
+        QString apiGet;
+        QString apiSave;
+        bool psm = false;
+        int contactPoll = 0;
+        int consumption = 0;
+        int serverPort = 0;
+        int consumptionMode = 0;
+        bool operator==(const Snapshot &other) const;
+    };
+
+    void buildLinkGroup(QWidget *group);
+    void buildForecastGroup(QWidget *group);
+    void buildInfoGroup(QWidget *group);
+    void buildControllerGroup(QWidget *group);
+    void buildServerGroup(QWidget *group);
+    void buildModemGroup(QWidget *group);
+    void connectEditors();
+    // Clamps a period edited as days and hours and shows it in its minutes field.
+    void periodChanged(QLineEdit *minutesEdit, QSpinBox *day, QSpinBox *hour, QSpinBox *min,
+                       int minSeconds, int maxSeconds);
+    void confirmFirmwareUpload();
+    Snapshot currentSnapshot() const;
+    QString formatLifetime(int months) const;
+
     QPushButton *refreshButton = nullptr;
     QLineEdit *passwordEdit = nullptr;
     QPushButton *authButton = nullptr;
     QLineEdit *newPasswordEdit = nullptr;
     QLineEdit *confirmPasswordEdit = nullptr;
+
+    QSpinBox *analogCountSpin = nullptr;
+    QCheckBox *fastOcCheck = nullptr;
+    QSpinBox *digitalCountSpin = nullptr;
+    QCheckBox *externalPowerCheck = nullptr;
+    QLineEdit *batteryLifeEdit = nullptr;
+    QLineEdit *trafficEdit = nullptr;
+    QLabel *priceLinkLabel = nullptr;
+
+    QLineEdit *serialEdit = nullptr;
+    QLineEdit *versionEdit = nullptr;
     QPushButton *uploadFirmwareButton = nullptr;
+    QLineEdit *imeiEdit = nullptr;
+    QLineEdit *powerEdit = nullptr;
+    QLineEdit *lidEdit = nullptr;
+
+    QLineEdit *sendMinutesEdit = nullptr;
+    QSpinBox *sendDaysSpin = nullptr;
+    QSpinBox *sendHoursSpin = nullptr;
+    QSpinBox *sendMinutesSpin = nullptr; // not shown; kept at 0
+    QLineEdit *logMinutesEdit = nullptr;
+    QSpinBox *logDaysSpin = nullptr;
+    QSpinBox *logHoursSpin = nullptr;
+    QSpinBox *logMinutesSpin = nullptr; // not shown; kept at 0
+    QSpinBox *consumptionSpin = nullptr;
+    QComboBox *consumptionModeCombo = nullptr;
+    QSpinBox *contactPollSpin = nullptr;
+    QCheckBox *psmCheck = nullptr;
+
+    QLineEdit *serverIpEdit = nullptr;
+    QRegularExpressionValidator *serverIpValidator = nullptr;
+    QSpinBox *serverPortSpin = nullptr;
+    QLineEdit *apiGetEdit = nullptr;
+    QLineEdit *apiSaveEdit = nullptr;
+    QLabel *serverHintLabel = nullptr;
+
+    QLineEdit *modemStatusEdit = nullptr;
+    QLineEdit *imsiEdit = nullptr;
+    QLineEdit *rssiEdit = nullptr;
+    QLineEdit *cellIdEdit = nullptr;
+
     bool settingsReadedFlag = false;
+    Snapshot readSnapshot;
 };
