@@ -1,5 +1,109 @@
 // Worker command for the firmware update (start 129, parts 130, finish 132).
 
+#include "firmware/crc32.h"
+#include "firmware/firmwarerecord.h"
+#include "link/frame.h"
 #include "link/masterthread.h"
 
-void MasterThread::uploadFirmware() {}
+#include <QDebug>
+
+namespace {
+
+// The controller prepares for a new image before it answers the start.
+constexpr int kStartTimeoutFactor = 15;
+// The controller stores each part before it answers: the line's time-out does not apply.
+constexpr int kPartTimeoutMs = 30000;
+constexpr int kPartAttempts = 3;
+constexpr int kProgressDone = 100;
+
+QString hex8(quint32 value)
+{
+    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0'));
+}
+
+// Closes the image file on every way out of the upload.
+class FileCloser
+{
+public:
+    explicit FileCloser(QFile &f) : file(f) {}
+    ~FileCloser() { file.close(); }
+    FileCloser(const FileCloser &) = delete;
+    FileCloser &operator=(const FileCloser &) = delete;
+
+private:
+    QFile &file;
+};
+
+} // namespace
+
+void MasterThread::uploadFirmware()
+{
+    if (!firmwareFile->open(QIODevice::ReadOnly)) {
+        qDebug() << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
+        return;
+    }
+    FileCloser closer(*firmwareFile);
+    const QByteArray image = firmwareFile->readAll();
+    const int partSize = firmwarePartSize;
+    const int parts = FirmwareRecord::partCount(image.size(), partSize);
+    const quint32 imageCrc = FirmwareRecord::imageCrc(image, partSize);
+    qDebug().noquote() << QStringLiteral("fws: %1, fwh: %2").arg(image.size()).arg(hex8(imageCrc));
+
+    // The controller would take such an image apart at the wrong places; nothing is sent.
+    if (parts == 0) {
+        emit error(tr("Не удалось обновить прошивку. Образ прошивки повреждён: его размер "
+                      "(%1 байт) должен быть больше нуля и кратен %2.")
+                       .arg(image.size())
+                       .arg(partSize));
+        emit updateProgressBar(0);
+        return;
+    }
+
+    waitTimeout *= kStartTimeoutFactor;
+    const QByteArray start = FirmwareRecord::startPayload(quint32(image.size()), imageCrc);
+    QByteArray response;
+    if (request(Link::CmdFirmwareStart, &start, tr("Начинаем обновлять прошивку..."), response)) {
+        emit error(tr("Не удалось подключиться к устройству. Проверьте что устройство находится "
+                      "в режиме настройки."));
+        emit updateProgressBar(0);
+        return;
+    }
+    emit updateProgressBar(0);
+    waitTimeout = kPartTimeoutMs;
+
+    bool partsFailed = false;
+    QByteArray frame;
+    for (int index = 0; index < parts; ++index) {
+        const QByteArray data = FirmwareRecord::part(image, index, partSize);
+        const quint32 partCrc = Firmware::crc32(data);
+        const QByteArray payload = FirmwareRecord::partPayload(quint16(index), partCrc, data);
+        Link::buildRequest(frame, Link::CmdFirmwarePart, &payload);
+        qDebug().noquote() << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
+        if (exchange(Link::CmdFirmwarePart, frame, response, kQuietGapMs, kPartAttempts)) {
+            partsFailed = true;
+            break;
+        }
+        emit error(tr("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
+        emit updateProgressBar(kProgressDone * (index + 1) / parts);
+    }
+
+    // The finish goes out even after a failed part: it closes the update on the
+    // controller's side either way.
+    Link::buildRequest(frame, Link::CmdFirmwareFinish, nullptr);
+    const bool finished =
+        exchange(Link::CmdFirmwareFinish, frame, response, kQuietGapMs, kAttempts) == 0;
+
+    if (partsFailed) {
+        emit error(tr("Не удалось обновить прошивку. Ошибки на линии."));
+    } else if (!finished) {
+        // The controller answers the finish only when the whole image matches its CRC.
+        emit error(tr("Не удалось обновить прошивку. Контрольные суммы различаются. "
+                      "Повторите попытку."));
+    } else {
+        emit updateProgressBar(kProgressDone);
+        // The controller restarts into the new firmware: the settings mode is over.
+        emit stop_timer();
+        emit error(tr("Прошивка успешно обновлена. Контроллер в течение 1 минуты перезагрузится "
+                      "(тройное мигание тремя светодиодами) и перейдет в обычный режим работы."));
+    }
+}
