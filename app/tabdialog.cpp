@@ -2,14 +2,18 @@
 
 #include "app/commandgating.h"
 #include "app/userprompts.h"
+#include "bulk/channelfile.h"
 #include "bulk/writechecks.h"
+#include "channels/analogrecord.h"
 #include "channels/analogtab.h"
 #include "channels/rs485tab.h"
 #include "link/frame.h"
+#include "settings/controllerrecord.h"
 #include "settings/settingstab.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -248,7 +252,13 @@ void TabDialog::writeControllerSettings()
             }
         }
     }
-    startTransaction(Link::CmdWriteControllerSettings, Rows{settingsTab->getCpuSettings()});
+    const QStringList settings = settingsTab->getCpuSettings();
+    const QString oversizePath = ControllerRecord::oversizePathField(settings);
+    if (!oversizePath.isEmpty()) {
+        critical(tr("Ошибка"), ControllerRecord::oversizePathText(oversizePath));
+        return;
+    }
+    startTransaction(Link::CmdWriteControllerSettings, Rows{settings});
 }
 
 void TabDialog::writeAnalogChannels()
@@ -461,9 +471,92 @@ void TabDialog::stop_timer()
     rs485Tab->resetChannels();
 }
 
-void TabDialog::loadFile() {}
+void TabDialog::saveFile()
+{
+    const QString proposed = lastDir + QLatin1Char('/') + settingsTab->getSerialNumber();
+    const QString fileName = UserPrompts::current().saveFileName(
+        this, tr("Сохранить файл"), proposed, ChannelFile::fileFilter());
+    statusLabel->clear();
+    if (fileName.isEmpty())
+        return;
+    rememberDir(fileName);
 
-void TabDialog::saveFile() {}
+    // Every channel is checked before anything is written, so a refused export leaves an
+    // existing file exactly as it was.
+    const int analogCount = masterThread->getAnalogChannelCount();
+    QStringList lines;
+    for (int r = 0; r < kAnalogRows; ++r) {
+        if (analogTab->checkComChannel(r) != 0) {
+            critical(tr("Ошибка"), tr("Неверная конфигурация для %1 канала!").arg(r + 1));
+            return;
+        }
+        if (!analogTab->isComChannelEnabled(r))
+            continue;
+        const QStringList settings = analogTab->getComSettings(r);
+        lines.append(ChannelFile::analogLine(r + 1,
+                                             AnalogRecord::positionForCode(settings.value(0).toInt()),
+                                             settings, analogTab->getComData(r).value(0)));
+    }
+    for (int r = 0; r < kDigitalRows; ++r) {
+        if (rs485Tab->checkChannel(r) != 0) {
+            critical(tr("Ошибка"),
+                     tr("Неверная конфигурация для %1 канала!").arg(r + 1 + analogCount));
+            return;
+        }
+        if (!rs485Tab->isChannelEnabled(r))
+            continue;
+        const QStringList settings = rs485Tab->channelSettings(r);
+        const QStringList readings = rs485Tab->channelReadings(r);
+        lines.append(ChannelFile::digitalLine(
+            r + 1, RS485Tab::devicePositionForCode(settings.value(1).toInt()), settings,
+            readings.value(0), readings.value(1), RS485Tab::numberToAddress(settings.value(3))));
+    }
+    if (!ChannelFile::save(fileName, lines))
+        critical(tr("Ошибка"), tr("Не могу записать в файл."));
+}
+
+void TabDialog::loadFile()
+{
+    const QString fileName = UserPrompts::current().openFileName(this, tr("Открыть файл"), lastDir,
+                                                                 ChannelFile::fileFilter());
+    statusLabel->clear();
+    if (fileName.isEmpty())
+        return;
+    if (!fileName.contains(settingsTab->getSerialNumber())) {
+        critical(tr("Некорректное имя файла"), tr("Имя файла не соответствует SN контроллера."));
+        return;
+    }
+    rememberDir(fileName);
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        statusLabel->setText(tr("Не удалось открыть файл %1").arg(QDir::toNativeSeparators(fileName)));
+        return;
+    }
+    const ChannelFile::Parsed parsed = ChannelFile::parse(file.readAll());
+    file.close();
+
+    rs485Tab->clearReadings();
+    for (const ChannelFile::Line &line : parsed.lines) {
+        const int position = line.fields.value(ChannelFile::DeviceField).toInt();
+        if (line.analog) {
+            if (line.row < 0 || line.row >= kAnalogRows)
+                continue;
+            analogTab->changeComSettings(
+                line.row, ChannelFile::analogSettings(line, AnalogRecord::codeForPosition(position)));
+        } else {
+            if (line.row < 0 || line.row >= kDigitalRows)
+                continue;
+            rs485Tab->changeRsSettings(
+                line.row, ChannelFile::digitalSettings(line, RS485Tab::codeForDevicePosition(position)));
+        }
+    }
+    settingsChangedFlags[AnalogChannelsTab] = analogTab->isComSettingsChanged();
+    settingsChangedFlags[DigitalChannelsTab] = rs485Tab->hasChanges();
+    setButtonsEnabledControls(true);
+    if (parsed.skipped > 0)
+        statusLabel->setText(tr("Импорт каналов: пропущено строк с ошибками: %1").arg(parsed.skipped));
+}
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)
 {

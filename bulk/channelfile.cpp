@@ -1,0 +1,154 @@
+#include "bulk/channelfile.h"
+
+#include <QDebug>
+#include <QSaveFile>
+
+namespace ChannelFile {
+
+namespace {
+
+constexpr int kTemperatureCode = 5;
+const QLatin1Char kSeparator(';');
+const QLatin1Char kFallbackSeparator(',');
+
+} // namespace
+
+QString headerLine()
+{
+    // The last letter of "адреc" is a Latin c: files in the field carry it so.
+    return QStringLiteral("Аналоговый(A)/Цифровой(D);№ канала;Тип устройства;Тип входа;"
+                          "Серийный номер;Множитель;Делитель;T1;T2;Показания;Сетевой адреc;"
+                          "Пароль;KT;Объект");
+}
+
+QString fileFilter()
+{
+    return QStringLiteral("CSV files (*.csv);;All files (*.*)");
+}
+
+QString analogLine(int channel, int devicePosition, const QStringList &settings,
+                   const QString &reading)
+{
+    QStringList fields(kFieldCount);
+    fields[KindField] = QStringLiteral("A");
+    fields[ChannelField] = QString::number(channel);
+    fields[DeviceField] = QString::number(devicePosition);
+    fields[InputField] = settings.value(1);
+    fields[SerialField] = settings.value(2);
+    fields[MultiplierField] = settings.value(3);
+    fields[DividerField] = settings.value(4);
+    fields[LkField] = settings.value(5);
+    fields[StField] = settings.value(6);
+    fields[ReadingField] = reading;
+    fields[ObjectField] = QString::number(settings.value(7).toInt());
+    return fields.join(kSeparator);
+}
+
+QString digitalLine(int channel, int devicePosition, const QStringList &settings,
+                    const QString &serial, const QString &readings, const QString &address)
+{
+    QStringList fields(kFieldCount);
+    fields[KindField] = QStringLiteral("D");
+    fields[ChannelField] = QString::number(channel);
+    fields[DeviceField] = QString::number(devicePosition);
+    fields[InputField] = settings.value(2);
+    fields[SerialField] = serial;
+    fields[ReadingField] = readings;
+    fields[AddressField] = address;
+    fields[PasswordField] = settings.value(4);
+    fields[KtField] = settings.value(5);
+    fields[ObjectField] = QString::number(settings.value(6).toInt());
+    return fields.join(kSeparator);
+}
+
+QByteArray content(const QStringList &lines)
+{
+    QByteArray out = headerLine().toUtf8();
+    out.append('\n');
+    for (const QString &line : lines) {
+        out.append(line.toUtf8());
+        out.append('\n');
+    }
+    return out;
+}
+
+bool save(const QString &path, const QStringList &lines, QString *errorText)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        if (errorText)
+            *errorText = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = content(lines);
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (errorText)
+            *errorText = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+Parsed parse(const QByteArray &data)
+{
+    Parsed parsed;
+    QList<QByteArray> rawLines = data.split('\n');
+    if (!rawLines.isEmpty())
+        rawLines.removeFirst(); // the header
+    // A final line feed leaves one empty piece behind, which is no line of the file.
+    if (!rawLines.isEmpty() && rawLines.last().isEmpty())
+        rawLines.removeLast();
+    for (QByteArray raw : rawLines) {
+        if (raw.endsWith('\r'))
+            raw.chop(1); // files written on Windows
+        if (raw.trimmed().isEmpty())
+            continue; // a blank line carries no channel and is no damage either
+        const QString text = QString::fromUtf8(raw);
+        QStringList fields = text.split(kSeparator);
+        if (fields.size() != kFieldCount) {
+            fields = text.split(kFallbackSeparator);
+            qDebug() << "Wrong delim";
+        }
+        const QString kind = fields.value(KindField);
+        if (fields.size() != kFieldCount
+            || (kind != QLatin1String("A") && kind != QLatin1String("D"))) {
+            qDebug() << "Wrong String:" << fields;
+            ++parsed.skipped;
+            continue;
+        }
+        Line line;
+        line.analog = kind == QLatin1String("A");
+        bool isNumber = false;
+        const int channel = fields[ChannelField].toInt(&isNumber);
+        line.row = isNumber ? channel - 1 : -1;
+        if (fields[ObjectField].endsWith(QLatin1Char('\n')))
+            fields[ObjectField].chop(1);
+        line.fields = fields;
+        parsed.lines.append(line);
+    }
+    return parsed;
+}
+
+QStringList analogSettings(const Line &line, int deviceCode)
+{
+    const QStringList &f = line.fields;
+    QString lk = f.value(LkField);
+    QString st = f.value(StField);
+    if (deviceCode == kTemperatureCode) {
+        // -50 tenths of a degree travel as 4294967246.
+        lk = QString::number(quint32(lk.toInt()));
+        st = QString::number(quint32(st.toInt()));
+    }
+    return {QString::number(deviceCode), f.value(InputField), f.value(SerialField),
+            f.value(MultiplierField), f.value(DividerField), lk, st, f.value(ObjectField)};
+}
+
+QStringList digitalSettings(const Line &line, int deviceCode)
+{
+    const QStringList &f = line.fields;
+    return {QString::number(deviceCode), f.value(InputField), f.value(AddressField),
+            f.value(PasswordField), f.value(KtField), f.value(ObjectField)};
+}
+
+} // namespace ChannelFile
