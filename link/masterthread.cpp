@@ -3,7 +3,6 @@
 #include "link/frame.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 namespace {
 
@@ -26,9 +25,9 @@ MasterThread::MasterThread(QObject *parent)
 MasterThread::~MasterThread()
 {
     {
-        QMutexLocker locker(&mutex);
+        std::lock_guard<std::mutex> locker(mutex);
         quit = true;
-        cond.wakeOne();
+        cond.notify_one();
     }
     wait();
 }
@@ -51,7 +50,7 @@ void MasterThread::transaction(const QString &portName, int waitTimeout, int cmd
 
 void MasterThread::handOver(const QString &name, int timeout, int command, const Rows *newRows)
 {
-    QMutexLocker locker(&mutex);
+    std::lock_guard<std::mutex> locker(mutex);
     portName = name;
     requestedTimeout = timeout;
     requestedCmd = command;
@@ -62,7 +61,13 @@ void MasterThread::handOver(const QString &name, int timeout, int command, const
     if (!isRunning())
         start();
     else
-        cond.wakeOne();
+        cond.notify_one();
+}
+
+void MasterThread::setFirmwareFileName(const QString &fileName)
+{
+    std::lock_guard<std::mutex> locker(mutex);
+    requestedFirmwareName = fileName;
 }
 
 quint8 MasterThread::getAnalogChannelCount() const
@@ -77,7 +82,7 @@ void MasterThread::setAnalogChannelCount(quint8 count)
 
 bool MasterThread::quitRequested() const
 {
-    QMutexLocker locker(&mutex);
+    std::lock_guard<std::mutex> locker(mutex);
     return quit;
 }
 
@@ -85,9 +90,8 @@ bool MasterThread::takeCommand()
 {
     bool portChanged = false;
     {
-        QMutexLocker locker(&mutex);
-        while (!commandPending && !quit)
-            cond.wait(&mutex);
+        std::unique_lock<std::mutex> locker(mutex);
+        cond.wait(locker, [this] { return commandPending || quit; });
         if (quit)
             return false;
         commandPending = false;
@@ -99,6 +103,10 @@ bool MasterThread::takeCommand()
         cmd = requestedCmd;
         if (requestedRows)
             rows = std::move(requestedRows);
+        if (!requestedFirmwareName.isEmpty()) {
+            firmwareFile = std::make_unique<QFile>(requestedFirmwareName);
+            requestedFirmwareName.clear();
+        }
     }
     if (portChanged) {
         serial.close();

@@ -4,14 +4,14 @@
 
 #include <QFile>
 #include <QList>
-#include <QMutex>
 #include <QSerialPort>
 #include <QStringList>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 using Rows = QList<QStringList>;
 
@@ -30,6 +30,9 @@ public:
 
     void transaction(const QString &portName, int waitTimeout, int cmd);
     void transaction(const QString &portName, int waitTimeout, int cmd, const Rows &rows);
+
+    // Uploads another image than the built-in one from the next command on (tests, service use).
+    void setFirmwareFileName(const QString &fileName);
 
     quint8 getAnalogChannelCount() const;
     void setAnalogChannelCount(quint8 count);
@@ -103,8 +106,11 @@ private:
     int requestedTimeout = 0;
     int requestedCmd = 0;
     std::unique_ptr<Rows> requestedRows;
-    mutable QMutex mutex;
-    QWaitCondition cond;
+    QString requestedFirmwareName;
+    // Standard primitives rather than QMutex/QWaitCondition: the wait's unlock and relock then
+    // happen in code that thread sanitizers see, so the hand-over can be checked by them.
+    mutable std::mutex mutex;
+    std::condition_variable cond;
     bool quit = false;
     bool commandPending = false;
     // The command being run, copied from the hand-over; only the worker thread touches them.
