@@ -264,6 +264,12 @@ void TabDialog::writeControllerSettings()
 void TabDialog::writeAnalogChannels()
 {
     UserPrompts &prompts = UserPrompts::current();
+    // A serial number is never cut to its field: the engineer shortens it.
+    const int longSerialRow = analogTab->overlongSerialRow();
+    if (longSerialRow >= 0) {
+        critical(tr("Ошибка"), AnalogTab::serialTooLongMessage(longSerialRow + 1));
+        return;
+    }
     Rows rows;
     for (int r = 0; r < kAnalogRows; ++r) {
         if (!analogTab->isComChannelEnabled(r))

@@ -3,22 +3,50 @@
 // Analog channel table: eight rows of device, input, serial number, scaling, thresholds,
 // reading and object number, with the stored copy of what the controller holds.
 
+#include "channels/analogrules.h"
+
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTableWidget;
 
 class AnalogTab : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum Column {
+        TypeColumn,
+        InputColumn,
+        SerialColumn,
+        MultiplierColumn,
+        DividerColumn,
+        LkColumn,
+        StColumn,
+        ValueColumn,
+        ObjectColumn,
+        ColumnCount
+    };
+    static constexpr int kRows = 8;
+    static constexpr int kSerialMaxChars = 15;
+    static constexpr int kObjectMaxChars = 4;
+
     explicit AnalogTab(QWidget *parent = nullptr);
 
     void setComSettingsReaded(bool readed);
     void setComChannelsCount(uint8_t comChannelsCount);
     void resetComSettings();
     bool isComSettingsChanged() const;
+    // Fills a row without touching the stored copy, so that the values show as changes.
+    void changeComSettings(int row, const QStringList &data);
 
     bool isComChannelEnabled(int row) const;
     int checkComChannel(int row) const;
@@ -28,6 +56,9 @@ public:
     QStringList getComSettings(int row);
     QStringList getComData(int row) const;
     bool hasFastOpenCollector() const;
+    // First present row whose serial number does not fit the controller's field, or -1.
+    int overlongSerialRow() const;
+    static QString serialTooLongMessage(int channel);
 
 signals:
     void analogSettingsReaded(bool readed);
@@ -38,6 +69,46 @@ public slots:
     void setComData(int index, const QStringList &data);
 
 private:
+    // Places in the stored copy of a row.
+    enum Stored {
+        StoredType,
+        StoredInput,
+        StoredSerial,
+        StoredScale,
+        StoredDivider,
+        StoredLk,
+        StoredSt,
+        StoredValue,
+        StoredObject,
+        StoredCount
+    };
+
+    struct RowWidgets {
+        QComboBox *type = nullptr;
+        QComboBox *input = nullptr;
+        QLineEdit *serial = nullptr;
+        QSpinBox *multiplier = nullptr;
+        QSpinBox *divider = nullptr;
+        QDoubleSpinBox *lk = nullptr;
+        QDoubleSpinBox *st = nullptr;
+        QLineEdit *value = nullptr;
+        QLineEdit *object = nullptr;
+    };
+
+    void createRow(int row);
+    void fillComRow(int row, const QStringList &data);
+    void setRowEnabled(int row, bool on);
+    void updateAllowedInputs(int row);
+    int deviceCode(int row) const;
+    AnalogRules::RowValues rowValues(int row) const;
+    // Collects a row for writing or comparing; reduces its scale in the widgets first.
+    QStringList collectRow(int row) const;
+    static bool isRow(int row) { return row >= 0 && row < kRows; }
+
+    QTableWidget *analogTable = nullptr;
+    QLabel *helpLabel = nullptr;
+    std::array<RowWidgets, kRows> cells;
+    std::array<QStringList, kRows> stored;
     bool readed = false;
-    uint8_t channelCount = 8;
+    uint8_t channelCount = kRows;
 };
