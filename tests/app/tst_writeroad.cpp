@@ -1,0 +1,186 @@
+// "Записать настройки" through the window: what is refused, what is asked, and what goes
+// to the controller.
+
+#include "roadsupport.h"
+
+#include "channels/analogtab.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int kWriteController = 33;
+constexpr int kWriteAnalog = 16;
+
+QComboBox *analogCombo(Road &road, int row, int column)
+{
+    return qobject_cast<QComboBox *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
+}
+
+QLineEdit *analogEdit(Road &road, int row, int column)
+{
+    return qobject_cast<QLineEdit *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
+}
+
+} // namespace
+
+class TestWriteRoad : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void psmQuestion_data();
+    void psmQuestion();
+    void zeroPollPeriodWithContactSensor();
+    void oversizePathIsRefused();
+    void contactSensorQuestion_data();
+    void contactSensorQuestion();
+    void invalidAnalogRowSendsNothing();
+    void overlongSerialSendsNothing();
+};
+
+void TestWriteRoad::psmQuestion_data()
+{
+    QTest::addColumn<QString>("hw");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("psmWritten");
+    QTest::newRow("8.2 answered No writes PSM off") << "8.2" << QList<bool>{false} << 1 << 0;
+    QTest::newRow("8.2 answered Yes keeps PSM on") << "8.2" << QList<bool>{true} << 1 << 1;
+    QTest::newRow("8.3 asks nothing") << "8.3" << QList<bool>{} << 0 << 1;
+}
+
+void TestWriteRoad::psmQuestion()
+{
+    QFETCH(QString, hw);
+    QFETCH(QList<bool>, answers);
+    QFETCH(int, questions);
+    QFETCH(int, psmWritten);
+
+    Road road(hw);
+    QVERIFY(road.started);
+    road.sim->withModel([](ControllerModel &m) { m.controllerSettings.psm = 1; });
+    QVERIFY(road.authorise());
+    QVERIFY(road.click("readSettingsButton"));
+    QVERIFY(road.find<QCheckBox>("psmCheck")->isChecked());
+    road.find<QSpinBox>("contactPollSpin")->setValue(30); // an edit, so that writing is allowed
+
+    road.prompts.answers = answers;
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), questions);
+    if (questions) {
+        QCOMPARE(road.prompts.shown.first().title, QStringLiteral("PSM-режим"));
+        QVERIFY(road.prompts.shown.first().text.startsWith(
+            QStringLiteral("Для данной аппаратной платформы PSM-режим потребляет")));
+    }
+    QCOMPARE(road.sim->requestCount(kWriteController), 1);
+    QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.controllerSettings.psm; })),
+             psmWritten);
+    QCOMPARE(road.find<QCheckBox>("psmCheck")->isChecked(), psmWritten == 1);
+}
+
+void TestWriteRoad::zeroPollPeriodWithContactSensor()
+{
+    Road road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    road.showTab(1);
+    QVERIFY(road.click("readSettingsButton")); // channel 3 is a contact sensor
+    road.showTab(0);
+    QVERIFY(road.click("readSettingsButton"));
+    road.find<QSpinBox>("contactPollSpin")->setValue(0);
+
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().kind, QStringLiteral("critical"));
+    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Некорректное значение"));
+    QCOMPARE(road.prompts.shown.first().text,
+             QStringLiteral("Для контактного датчика в настройках контроллера необходимо "
+                            "установить ненулевой период опроса контактных датчиков."));
+    QCOMPARE(road.sim->requestCount(kWriteController), 0);
+}
+
+void TestWriteRoad::oversizePathIsRefused()
+{
+    Road road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    QVERIFY(road.click("readSettingsButton"));
+    road.find<QLineEdit>("apiSaveEdit")->setText(QStringLiteral("/показания/сохранить/все")); // 44 bytes
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
+    QVERIFY2(road.prompts.shown.first().text.contains(QStringLiteral("API_SAVE")),
+             qPrintable(road.prompts.shown.first().text));
+    QCOMPARE(road.sim->requestCount(kWriteController), 0);
+}
+
+void TestWriteRoad::contactSensorQuestion_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("No writes nothing") << false;
+    QTest::newRow("Yes writes every present channel") << true;
+}
+
+void TestWriteRoad::contactSensorQuestion()
+{
+    QFETCH(bool, answer);
+    Road road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    QVERIFY(road.click("readSettingsButton")); // poll period 60 s
+    road.showTab(1);
+    QVERIFY(road.click("readSettingsButton")); // channel 3: contact sensor, LK 10, ST 0
+    analogEdit(road, 0, AnalogTab::ObjectColumn)->setText(QStringLiteral("77"));
+
+    road.prompts.answers = {answer};
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().title,
+             QStringLiteral("LK меньше чем период опроса контактных датчиков"));
+    QVERIFY(road.prompts.shown.first().text.contains(QStringLiteral("на входе 3 ")));
+    QVERIFY(road.prompts.shown.first().text.contains(QStringLiteral("(сейчас он 60 сек)")));
+    QCOMPARE(road.sim->requestCount(kWriteAnalog), answer ? 8 : 0);
+    if (answer)
+        QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].object; })), 77);
+}
+
+void TestWriteRoad::invalidAnalogRowSendsNothing()
+{
+    Road road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    road.showTab(1);
+    QVERIFY(road.click("readSettingsButton"));
+    // Channel 2 becomes a water meter while it keeps the temperature probe's negative ST.
+    analogCombo(road, 1, AnalogTab::TypeColumn)->setCurrentIndex(1);
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
+    QVERIFY(road.prompts.shown.first().text.startsWith(
+        QStringLiteral("Неверная конфигурация для 2 канала! ")));
+    QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
+}
+
+void TestWriteRoad::overlongSerialSendsNothing()
+{
+    Road road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    road.showTab(1);
+    QVERIFY(road.click("readSettingsButton"));
+    analogEdit(road, 0, AnalogTab::SerialColumn)->setText(QStringLiteral("счетчик-водяной")); // 15 chars, 28 bytes
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
+    QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
+    QCOMPARE(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].serial; }),
+             QByteArray("12345"));
+}
+
+QTEST_MAIN(TestWriteRoad)
+#include "tst_writeroad.moc"
