@@ -40,6 +40,9 @@ void MasterThread::uploadFirmware()
 {
     if (!firmwareFile->open(QIODevice::ReadOnly)) {
         qDebug() << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
+        // The engineer must see why nothing happened, not only the debug log.
+        emit error(tr("Не удалось обновить прошивку: не могу открыть файл прошивки."));
+        emit updateProgressBar(0);
         return;
     }
     FileCloser closer(*firmwareFile);
