@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QSaveFile>
 
+#include <climits>
+
 namespace ChannelFile {
 
 namespace {
@@ -121,7 +123,8 @@ Parsed parse(const QByteArray &data)
         line.analog = kind == QLatin1String("A");
         bool isNumber = false;
         const int channel = fields[ChannelField].toInt(&isNumber);
-        line.row = isNumber ? channel - 1 : -1;
+        // A hand-edited channel field of -2147483648 must not overflow; no table has that row.
+        line.row = isNumber && channel != INT_MIN ? channel - 1 : -1;
         if (fields[ObjectField].endsWith(QLatin1Char('\n')))
             fields[ObjectField].chop(1);
         line.fields = fields;

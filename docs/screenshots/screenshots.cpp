@@ -1,0 +1,66 @@
+// Renders each tab of the configurator, filled from the simulated controller, to PNG files
+// for the README.
+
+#include "app/tabdialog.h"
+#include "sim/simserver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kWaitMs = 60000;
+
+bool clickAndWait(TabDialog &dialog, const char *name)
+{
+    auto *button = dialog.findChild<QPushButton *>(QLatin1String(name));
+    if (!button || !button->isEnabled())
+        return false;
+    button->click();
+    return QTest::qWaitFor([&dialog] { return dialog.isEnabled(); }, kWaitMs);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    QDir().mkpath(outDir);
+
+    ControllerModel model;
+    model.setHardware(QStringLiteral("8.1"));
+    SimServer sim(model);
+    if (!sim.start()) {
+        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+        return 1;
+    }
+    TabDialog dialog;
+    dialog.selectPort(sim.portName());
+    dialog.resize(1280, 820);
+    dialog.show();
+    auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    if (!clickAndWait(dialog, "authButton"))
+        return 1;
+
+    const char *files[] = {"tab-controller.png", "tab-analog.png", "tab-digital.png"};
+    for (int tab = 0; tab < 3; ++tab) {
+        tabs->setCurrentIndex(tab);
+        if (!clickAndWait(dialog, "readSettingsButton"))
+            return 1;
+        if (tab > 0 && !clickAndWait(dialog, "readDataButton"))
+            return 1;
+        const QString path = QDir(outDir).filePath(QLatin1String(files[tab]));
+        if (!dialog.grab().save(path))
+            return 1;
+        std::printf("%s\n", qPrintable(path));
+    }
+    return 0;
+}
