@@ -158,6 +158,11 @@ TabDialog::~TabDialog()
     exitTimer.reset();
 }
 
+bool TabDialog::isCountdownRunning() const
+{
+    return exitTimer->isActive();
+}
+
 void TabDialog::selectPort(const QString &name)
 {
     settingsTab->selectPort(name);

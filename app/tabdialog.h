@@ -32,6 +32,7 @@ public:
 
     void selectPort(const QString &name);
     bool isAuthorised() const { return authorised; }
+    bool isCountdownRunning() const;
     MasterThread *worker() const { return masterThread.get(); }
 
 private slots:
