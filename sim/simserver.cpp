@@ -17,6 +17,16 @@ namespace {
 constexpr int kRequestGapMs = 4;
 constexpr int kIdlePollMs = 20;
 
+const char kRequestHeader[] = {char(0xAA), 0x00, 0x46, 0x25, 0x00, 0x00, 0x00};
+constexpr int kShortestRequest = 10;
+
+bool looksComplete(const QByteArray &bytes)
+{
+    return bytes.size() >= kShortestRequest
+        && bytes.startsWith(QByteArray::fromRawData(kRequestHeader, sizeof kRequestHeader))
+        && ControllerModel::checksum(bytes.left(bytes.size() - 1)) == quint8(bytes.back());
+}
+
 } // namespace
 
 SimServer::SimServer(const ControllerModel &initial)
@@ -181,6 +191,12 @@ void SimServer::serve()
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n > 0) {
                 pending.append(buffer, n);
+                // A whole request (header and matching checksum) is answered at once, as the
+                // controller does; anything else waits for the line to fall quiet.
+                if (looksComplete(pending)) {
+                    process(pending);
+                    pending.clear();
+                }
                 continue;
             }
         }
