@@ -5,6 +5,7 @@
 #include "bulk/channelfile.h"
 #include "bulk/writechecks.h"
 #include "channels/analogrecord.h"
+#include "channels/digitalrules.h"
 #include "channels/analogtab.h"
 #include "channels/rs485tab.h"
 #include "link/frame.h"
@@ -320,6 +321,14 @@ void TabDialog::writeDigitalChannels()
     }
     if (rows.isEmpty()) {
         statusLabel->setText(tr("Нечего записывать."));
+        return;
+    }
+    // A password is never cut to its field: the engineer shortens it.
+    const int longPassword = DigitalRules::firstOverlongPassword(rows);
+    if (longPassword >= 0) {
+        critical(tr("Ошибка"), tr("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
+                                   .arg(longPassword + analogCount + 1)
+                                   .arg(DigitalRules::kPasswordFieldBytes));
         return;
     }
     rs485Tab->setRsSettingsReaded(true, false);

@@ -1,0 +1,131 @@
+// Digital channel records on the wire: settings both ways, meter readings, short answers.
+
+#include "channels/digitalrecord.h"
+#include "link/frame.h"
+
+#include <QtTest>
+
+namespace {
+
+// A response frame as the controller sends it: start byte, hardware 8.1, firmware 1.4.2,
+// command, payload, and the checksum 0xBB XOR every byte before it.
+QByteArray responseFrame(quint8 cmd, const QByteArray &payload)
+{
+    QByteArray frame = QByteArray::fromHex("aa080101040002");
+    frame.append(char(cmd));
+    frame.append(payload);
+    quint8 sum = 0xBB;
+    for (char c : frame)
+        sum ^= quint8(c);
+    frame.append(char(sum));
+    return frame;
+}
+
+} // namespace
+
+class TestDigitalRecord : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decodeSettings_data();
+    void decodeSettings();
+    void encodeSettings_data();
+    void encodeSettings();
+    void decodeReadings_data();
+    void decodeReadings();
+};
+
+void TestDigitalRecord::decodeSettings_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QStringList>("list");
+    QTest::newRow("electricity proto 1 addr 42 kt 1 obj 7")
+        << QByteArray::fromHex("0008010000002a" "00000000000000000000" "010007")
+        << QStringList{"8", "1", "42", "", "1", "7"};
+    QTest::newRow("all ones are unsigned maxima, 10-byte password")
+        << QByteArray::fromHex("ffffffffffffff" "31323334353637383930" "ffffff")
+        << QStringList{"255", "255", "4294967295", "1234567890", "255", "65535"};
+    QTest::newRow("UTF-8 password stops at first zero")
+        << QByteArray::fromHex("1fff0000000000" "d0bfd0b0d18000ffffff" "000000")
+        << QStringList{"255", "0", "0", QStringLiteral("пар"), "0", "0"};
+}
+
+void TestDigitalRecord::decodeSettings()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(QStringList, list);
+    for (quint8 cmd : {quint8(8), quint8(32)}) {
+        const QByteArray frame = responseFrame(cmd, payload);
+        QCOMPARE(Link::check_response(frame, 0x01040002), 0);
+        QCOMPARE(Link::decodeResponse(frame, cmd), list);
+    }
+}
+
+void TestDigitalRecord::encodeSettings_data()
+{
+    QTest::addColumn<QStringList>("entry");
+    QTest::addColumn<QByteArray>("payload"); // empty: refused
+
+    QTest::newRow("ch3 electricity addr 42 kt 1 obj 7")
+        << QStringList{"3", "8", "1", "42", "", "1", "7"}
+        << QByteArray::fromHex("0308010000002a" "00000000000000000000" "010007");
+    QTest::newRow("kv1 as FA00000B, five ASCII password padded")
+        << QStringList{"0", "8", "1", "4194304011", "12345", "1", "0"}
+        << QByteArray::fromHex("000801fa00000b" "31323334350000000000" "010000");
+    QTest::newRow("kv9999999 as 4274303995, ten-byte UTF-8 password")
+        << QStringList{"31", "7", "5", "4274303995", QStringLiteral("1234пар"), "255", "9999"}
+        << QByteArray::fromHex("1f0705fec4b3fb" "31323334d0bfd0b0d180" "ff270f");
+    QTest::newRow("no numbers give 0, large values keep low bits")
+        << QStringList{"-1", "300", "x", "4294967296", "", "257", "70000"}
+        << QByteArray::fromHex("ff2c0000000000" "00000000000000000000" "011170");
+    QTest::newRow("short entry reads as empty")
+        << QStringList{"2"} << QByteArray::fromHex("02000000000000" "00000000000000000000" "000000");
+    QTest::newRow("11 ASCII password refused") << QStringList{"1", "8", "1", "1", "12345678901"}
+                                               << QByteArray();
+    QTest::newRow("6 Cyrillic letters (12 bytes) refused")
+        << QStringList{"1", "8", "1", "1", QStringLiteral("пароль")} << QByteArray();
+}
+
+void TestDigitalRecord::encodeSettings()
+{
+    QFETCH(QStringList, entry);
+    QFETCH(QByteArray, payload);
+    QByteArray out("stale");
+    QCOMPARE(DigitalRecord::encodeSettings(entry, out), !payload.isEmpty());
+    QCOMPARE(out.toHex(), payload.toHex());
+}
+
+void TestDigitalRecord::decodeReadings_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QStringList>("list");
+
+    const QByteArray full = QByteArray(1, '\0') + QByteArray("40512377") + QByteArray(8, '\0')
+        + QByteArray::fromHex("00000064" "00000000" "00000000" "00002710");
+    QTest::newRow("serial 40512377, 100, 0, 0, 10000")
+        << responseFrame(2, full) << QStringList{"40512377", "100", "0", "0", "10000"};
+    QTest::newRow("meter silent: empty serial")
+        << responseFrame(2, QByteArray(33, '\0')) << QStringList{"", "0", "0", "0", "0"};
+    // Short answers: what lies beyond the payload is absent, and the checksum byte never
+    // becomes part of a field.
+    QTest::newRow("cut inside reading 2")
+        << responseFrame(2, full.left(23)) << QStringList{"40512377", "100", "0", "0", "0"};
+    QTest::newRow("reading 4 short by one byte")
+        << responseFrame(2, full.left(32)) << QStringList{"40512377", "100", "0", "0", "0"};
+    QTest::newRow("cut inside the serial number")
+        << responseFrame(2, full.left(5)) << QStringList{"4051", "0", "0", "0", "0"};
+    QTest::newRow("header, result byte, checksum")
+        << responseFrame(2, QByteArray(1, '\0')) << QStringList{"", "0", "0", "0", "0"};
+    QTest::newRow("empty") << QByteArray() << QStringList{"", "0", "0", "0", "0"};
+}
+
+void TestDigitalRecord::decodeReadings()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QStringList, list);
+    QCOMPARE(Link::decodeResponse(frame, 2), list);
+}
+
+QTEST_MAIN(TestDigitalRecord)
+#include "tst_digitalrecord.moc"
