@@ -65,7 +65,7 @@ W *named(W *widget, const char *name)
 RS485Tab::RS485Tab(QWidget *parent)
     : QWidget(parent)
 {
-    table = named(new QTableWidget(kRowCount, ColumnCount), "table");
+    table = named(new QTableWidget(kRowCount, ColumnCount), "rs485Table");
     table->setShowGrid(true);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);

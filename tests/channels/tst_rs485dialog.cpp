@@ -89,7 +89,7 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
 
     dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(kDigitalTab);
     auto *tab = dialog.findChild<RS485Tab *>(QStringLiteral("rs485Tab"));
-    auto *table = tab->findChild<QTableWidget *>(QStringLiteral("table"));
+    auto *table = tab->findChild<QTableWidget *>(QStringLiteral("rs485Table"));
     auto *status = dialog.findChild<QLabel *>(QStringLiteral("statusLabel"));
     QCOMPARE(table->verticalHeaderItem(0)->text(), QStringLiteral("9"));
 

@@ -25,7 +25,7 @@ struct Row {
     RS485Tab &tab;
     int row;
 
-    QTableWidget *table() const { return tab.findChild<QTableWidget *>(QStringLiteral("table")); }
+    QTableWidget *table() const { return tab.findChild<QTableWidget *>(QStringLiteral("rs485Table")); }
     template <typename W>
     W *cell(int column) const
     {
