@@ -1,0 +1,260 @@
+// Export and import of the channel configuration file through the window.
+
+#include "roadsupport.h"
+
+#include "channels/analogtab.h"
+#include "channels/rs485tab.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kSerial = QStringLiteral("T3-0421-0077"); // the simulator's serial number
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+struct FileRoad : Road {
+    explicit FileRoad(const QString &hw = QStringLiteral("8.1"))
+        : Road(hw)
+    {
+        sim->withModel([](ControllerModel &m) {
+            m.digital.channels[0] = {8, 1, 0xFA000003u + 8 * 123, "111111", 2, 5};
+            m.digital.setPresentChannels(30);
+        });
+    }
+
+    // Authorise and read every tab, as an engineer does before exporting.
+    bool readAllTabs()
+    {
+        if (!authorise())
+            return false;
+        for (int tab = 0; tab < 3; ++tab) {
+            showTab(tab);
+            if (!click("readSettingsButton"))
+                return false;
+        }
+        return true;
+    }
+
+    QWidget *analogCell(int row, int column) const
+    {
+        return find<QTableWidget>("analogTable")->cellWidget(row, column);
+    }
+
+    QWidget *digitalCell(int row, int column) const
+    {
+        return find<QTableWidget>("rs485Table")->cellWidget(row, column);
+    }
+
+    // Everything an engineer can see in the two tables.
+    QStringList tableState() const
+    {
+        QStringList out;
+        for (auto *table : {find<QTableWidget>("analogTable"), find<QTableWidget>("rs485Table")}) {
+            for (int r = 0; r < table->rowCount(); ++r) {
+                QStringList row;
+                for (int c = 0; c < table->columnCount(); ++c) {
+                    QWidget *w = table->cellWidget(r, c);
+                    if (auto *combo = qobject_cast<QComboBox *>(w))
+                        row << QString::number(combo->currentIndex());
+                    else if (auto *edit = qobject_cast<QLineEdit *>(w))
+                        row << edit->text();
+                    else if (auto *spin = qobject_cast<QSpinBox *>(w))
+                        row << QString::number(spin->value());
+                    else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w))
+                        row << QString::number(dspin->value());
+                }
+                out << row.join(QLatin1Char('|'));
+            }
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+class TestChannelFileRoad : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportedLines();
+    void fourChannelBoardWritesFourAnalogLines();
+    void roundTrip();
+    void importLine();
+    void wrongSerialNumberIsRefused();
+    void malformedLinesAreCounted();
+    void refusedExportLeavesExistingFile();
+    void cancelledDialogDoesNothing();
+};
+
+void TestChannelFileRoad::exportedLines()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral(".csv"));
+    road.button("exportButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
+    QCOMPARE(road.prompts.fileDialogArgs,
+             (QStringList{QStringLiteral("Сохранить файл"), QDir::currentPath() + QLatin1Char('/') + kSerial,
+                          QStringLiteral("CSV files (*.csv);;All files (*.*)")}));
+    const QList<QByteArray> lines = readAll(road.prompts.nextFileName).split('\n');
+    QCOMPARE(lines.size(), 1 + 8 + 30 + 1); // header, 8 analog, 30 present digital, final line end
+    QCOMPARE(lines.at(1), QByteArray("A;1;1;2;12345;10;1;30;60;100;;;;1"));
+    QCOMPARE(lines.at(2), QByteArray("A;2;7;5;T-01;10;1;235;-50;21.5;;;;2"));
+    QCOMPARE(lines.at(9), QByteArray("D;1;1;1;-;;;;;-,-,-,-;kv123;111111;2;5"));
+    QVERIFY(lines.at(38).startsWith("D;30;0;"));
+}
+
+void TestChannelFileRoad::fourChannelBoardWritesFourAnalogLines()
+{
+    QTemporaryDir dir;
+    FileRoad road(QStringLiteral("8.2"));
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    road.prompts.nextFileName = dir.filePath(QStringLiteral("board.csv"));
+    road.button("exportButton")->click();
+    const QByteArray content = readAll(road.prompts.nextFileName);
+    QCOMPARE(content.count("\nA;"), 4);
+    QVERIFY(!content.contains("\nA;5;"));
+}
+
+void TestChannelFileRoad::roundTrip()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    // Multiplier 10 with divider 4 goes out reduced to 5 and 2.
+    qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::MultiplierColumn))->setValue(10);
+    qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::DividerColumn))->setValue(4);
+    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral(".csv"));
+    road.button("exportButton")->click();
+    QCOMPARE(qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::MultiplierColumn))->value(), 5);
+    const QStringList before = road.tableState();
+
+    // Scramble what the file holds, then load it back.
+    qobject_cast<QComboBox *>(road.analogCell(0, AnalogTab::TypeColumn))->setCurrentIndex(0);
+    qobject_cast<QLineEdit *>(road.digitalCell(0, RS485Tab::AddressColumn))->setText(QStringLiteral("77"));
+    QVERIFY(road.tableState() != before);
+    road.button("importButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
+    QCOMPARE(road.tableState(), before);
+    QCOMPARE(road.status(), QString());
+}
+
+void TestChannelFileRoad::importLine()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    road.showTab(1);
+    const QString path = dir.filePath(kSerial + QStringLiteral("-copy.csv"));
+    QVERIFY(writeAll(path, "header\nA;3;7;5;;1;1;-50;-100;;;;;12\n"));
+    const QString reading = qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ValueColumn))->text();
+    road.prompts.nextFileName = path;
+    road.button("importButton")->click();
+    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::TypeColumn))->currentIndex(), 7);
+    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::InputColumn))->currentIndex(), 5);
+    QCOMPARE(qobject_cast<QDoubleSpinBox *>(road.analogCell(2, AnalogTab::LkColumn))->value(), -5.0);
+    QCOMPARE(qobject_cast<QDoubleSpinBox *>(road.analogCell(2, AnalogTab::StColumn))->value(), -10.0);
+    QCOMPARE(qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ObjectColumn))->text(), QStringLiteral("12"));
+    QCOMPARE(qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ValueColumn))->text(), reading);
+    // An import is an edit: it goes to the controller with the next write.
+    QVERIFY(road.button("writeSettingsButton")->isEnabled());
+    QVERIFY(!road.button("readDataButton")->isEnabled());
+}
+
+void TestChannelFileRoad::wrongSerialNumberIsRefused()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    const QString path = dir.filePath(QStringLiteral("other-controller.csv"));
+    QVERIFY(writeAll(path, "header\nA;1;0;0;;1;1;0;0;;;;;0\n"));
+    const QStringList before = road.tableState();
+    road.prompts.nextFileName = path;
+    road.button("importButton")->click();
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Некорректное имя файла"));
+    QCOMPARE(road.prompts.shown.first().text, QStringLiteral("Имя файла не соответствует SN контроллера."));
+    QCOMPARE(road.tableState(), before);
+}
+
+void TestChannelFileRoad::malformedLinesAreCounted()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    const QString path = dir.filePath(kSerial + QStringLiteral(".csv"));
+    QVERIFY(writeAll(path, "header\nA;1;1;2;;1;1;0;0;;;;\na;2;1;2;;1;1;0;0;;;;;0\nA,3,0,0,,10,1,0,0,,,,,0\n"));
+    road.prompts.nextFileName = path;
+    road.button("importButton")->click();
+    QCOMPARE(road.status(), QStringLiteral("Импорт каналов: пропущено строк с ошибками: 2"));
+    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::TypeColumn))->currentIndex(), 0);
+
+    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral("-missing.csv"));
+    road.button("importButton")->click();
+    QVERIFY(road.status().startsWith(QStringLiteral("Не удалось открыть файл ")));
+}
+
+void TestChannelFileRoad::refusedExportLeavesExistingFile()
+{
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    const QString path = dir.filePath(kSerial + QStringLiteral(".csv"));
+    QVERIFY(writeAll(path, "an earlier export\n"));
+    // Channel 2 becomes a water meter with the probe's negative ST: a row check refuses it.
+    qobject_cast<QComboBox *>(road.analogCell(1, AnalogTab::TypeColumn))->setCurrentIndex(1);
+    road.prompts.nextFileName = path;
+    road.button("exportButton")->click();
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.first().text, QStringLiteral("Неверная конфигурация для 2 канала!"));
+    QCOMPARE(readAll(path), QByteArray("an earlier export\n"));
+
+    road.prompts.nextFileName = dir.filePath(QStringLiteral("no/such/dir/x.csv"));
+    qobject_cast<QComboBox *>(road.analogCell(1, AnalogTab::TypeColumn))->setCurrentIndex(7);
+    road.button("exportButton")->click();
+    QCOMPARE(road.prompts.shown.size(), 2);
+    QCOMPARE(road.prompts.shown.last().text, QStringLiteral("Не могу записать в файл."));
+}
+
+void TestChannelFileRoad::cancelledDialogDoesNothing()
+{
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.readAllTabs());
+    road.prompts.nextFileName.clear();
+    const QStringList before = road.tableState();
+    road.button("importButton")->click();
+    road.button("exportButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
+    QCOMPARE(road.status(), QString());
+    QCOMPARE(road.tableState(), before);
+}
+
+QTEST_MAIN(TestChannelFileRoad)
+#include "tst_channelfileroad.moc"
