@@ -5,6 +5,7 @@
 #include "sim/simserver.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
 #include <QStyleFactory>
@@ -37,6 +38,16 @@ int main(int argc, char *argv[])
 
     ControllerModel model;
     model.setHardware(QStringLiteral("8.1"));
+    // A few meters on the RS-485 line, one of them not answering.
+    SimDigitalChannels &d = model.digital;
+    d.channels[0] = {8, 1, 41234567u, "111111", 1, 12};
+    d.channels[1] = {7, 5, 0xFA000003u + 8 * 17, {}, 1, 12};
+    d.channels[2] = {1, 10, 3u, {}, 1, 14};
+    d.channels[3] = {2, 11, 4u, {}, 1, 14};
+    d.meters[0] = {true, "41234567", {1523400, 733100, 790300, 0}};
+    d.meters[1] = {true, "00731245", {48211000, 0, 0, 0}};
+    d.meters[2] = {true, "21-044512", {153220, 0, 0, 0}};
+    d.meters[3] = {false, {}, {}};
     SimServer sim(model);
     if (!sim.start()) {
         std::fprintf(stderr, "cannot open a pseudo-terminal\n");
@@ -55,6 +66,11 @@ int main(int argc, char *argv[])
         tabs->setCurrentIndex(tab);
         if (!clickAndWait(dialog, "readSettingsButton"))
             return 1;
+        if (tab == 2) {
+            auto *readSelected = dialog.findChild<QCheckBox *>(QStringLiteral("readSelectedCheck"));
+            if (readSelected)
+                readSelected->setChecked(false);
+        }
         if (tab > 0 && !clickAndWait(dialog, "readDataButton"))
             return 1;
         const QString path = QDir(outDir).filePath(QLatin1String(files[tab]));

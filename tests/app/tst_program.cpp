@@ -1,0 +1,43 @@
+// The configurator as a program: it starts offscreen and ends cleanly when told to.
+
+#include <QtTest>
+
+#include <QProcess>
+
+#include <csignal>
+
+#ifndef LUMARO_CONFIGURATOR
+#error "LUMARO_CONFIGURATOR must name the configurator executable"
+#endif
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsAndEndsCleanly();
+};
+
+void TestProgram::startsAndEndsCleanly()
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(LUMARO_CONFIGURATOR), {QStringLiteral("--port"), QStringLiteral("/dev/null-lumaro")});
+    QVERIFY(program.waitForStarted(10000));
+    // The tab's forecast writes its first debug line while the window is built, after the
+    // program is ready to end in order.
+    QByteArray log;
+    QTRY_VERIFY_WITH_TIMEOUT((log += program.readAllStandardError()).contains("summury_consumption_uAh"), 20000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(20000));
+    log += program.readAllStandardError();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(!log.contains("QThread: Destroyed while thread"), log.constData());
+    QVERIFY2(!log.contains("WARNING") && !log.contains("ERROR"), log.constData());
+}
+
+QTEST_MAIN(TestProgram)
+#include "tst_program.moc"
