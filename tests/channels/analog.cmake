@@ -3,4 +3,3 @@ lumaro_add_test(tst_analogrecord SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_analogrec
 lumaro_add_test(tst_analogrules SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_analogrules.cpp)
 lumaro_add_test(tst_analogtab SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_analogtab.cpp)
 lumaro_add_test(tst_analogcommands SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_analogcommands.cpp)
-lumaro_add_test(tst_analogdialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_analogdialog.cpp)
