@@ -1,5 +1,5 @@
 // The session through the window against the simulated controller: authorise, refused
-// password, no answer, new password and leaving settings mode.
+// password, no answer, and a new password.
 
 #include "app/tabdialog.h"
 #include "sim/simserver.h"
@@ -40,7 +40,6 @@ private slots:
     void authorise_data();
     void authorise();
     void changePasswordEndsSession();
-    void leaveSettingsMode();
 };
 
 void TestSessionRoad::authorise_data()
@@ -109,24 +108,6 @@ void TestSessionRoad::changePasswordEndsSession()
     button(dialog, "authButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kWaitMs);
     QCOMPARE(status(dialog), QStringLiteral("Пароль успешно введен"));
-}
-
-void TestSessionRoad::leaveSettingsMode()
-{
-    SimServer sim;
-    QVERIFY(sim.start());
-    TabDialog dialog;
-    dialog.selectPort(sim.portName());
-    button(dialog, "authButton")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.isAuthorised() && dialog.isEnabled(), kWaitMs);
-    QVERIFY(button(dialog, "exitButton")->isEnabled());
-
-    button(dialog, "exitButton")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kWaitMs);
-    QCOMPARE(status(dialog), QString());
-    QVERIFY(!dialog.isAuthorised());
-    QVERIFY(!button(dialog, "exitButton")->isEnabled());
-    QCOMPARE(sim.requestCount(128), 1);
 }
 
 QTEST_MAIN(TestSessionRoad)

@@ -17,7 +17,6 @@ private slots:
     void firmware140ChangesLaterSizes();
     void newPasswordSignalOrder();
     void leaveSettingsModeSignalOrder();
-    void silentControllerKeepsSession();
 };
 
 void TestSession::passwordPayload_data()
@@ -138,20 +137,6 @@ void TestSession::leaveSettingsModeSignalOrder()
     QCOMPARE(h.recorder->statusTexts(),
              (QStringList{QStringLiteral("Выход контроллера из режима настроек"), QString()}));
     QCOMPARE(h.recorder->argsOf("update_cmd_status").first(), (QVariantList{128, true}));
-}
-
-void TestSession::silentControllerKeepsSession()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    h.recorder->events.clear();
-    h.sim.injectFault({SimFault::Silence, 2});
-    QVERIFY(h.runWithoutRows(128));
-    QVERIFY(h.recorder->argsOf("update_cmd_status").isEmpty());
-    QVERIFY(h.recorder->argsOf("stop_timer").isEmpty());
-    QCOMPARE(h.recorder->statusTexts().last(), MasterThread::noConnectionText());
-    QCOMPARE(h.recorder->progress(), QList<int>{0});
 }
 
 QTEST_MAIN(TestSession)
