@@ -1,5 +1,5 @@
-// Digital channel rules without widgets: device codes, protocol matrix, row check,
-// kv address form and the password field limit.
+// Digital channel rules without widgets: device codes, protocol matrix, row check and the
+// kv address form.
 
 #include "channels/digitalrules.h"
 
@@ -10,7 +10,6 @@ class TestDigitalRules : public QObject
     Q_OBJECT
 
 private slots:
-    void deviceCodes_data();
     void deviceCodes();
     void addressForms_data();
     void addressForms();
@@ -18,31 +17,18 @@ private slots:
     void selectableProtocols();
     void checkChannel_data();
     void checkChannel();
-    void overlongPassword();
 };
-
-void TestDigitalRules::deviceCodes_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("positionBack");
-    QTest::newRow("0 off") << 0 << 0 << 0;
-    QTest::newRow("1 electricity Wh") << 1 << 8 << 1;
-    QTest::newRow("2 heat Wh") << 2 << 7 << 2;
-    QTest::newRow("3 heat kcal") << 3 << 13 << 3;
-    QTest::newRow("4 cold water") << 4 << 1 << 4;
-    QTest::newRow("5 hot water") << 5 << 2 << 5;
-    QTest::newRow("position 6 writes off") << 6 << 0 << 0;
-    QTest::newRow("position -1 writes off") << -1 << 0 << 0;
-}
 
 void TestDigitalRules::deviceCodes()
 {
-    QFETCH(int, position);
-    QFETCH(int, code);
-    QFETCH(int, positionBack);
-    QCOMPARE(DigitalRules::codeForDevicePosition(position), code);
-    QCOMPARE(DigitalRules::devicePositionForCode(code), positionBack);
+    // Type list position to device code: off, electricity, heat Wh, heat kcal, cold, hot water.
+    const int codes[] = {0, 8, 7, 13, 1, 2};
+    for (int position = 0; position < 6; ++position) {
+        QCOMPARE(DigitalRules::codeForDevicePosition(position), codes[position]);
+        QCOMPARE(DigitalRules::devicePositionForCode(codes[position]), position);
+    }
+    QCOMPARE(DigitalRules::codeForDevicePosition(6), 0);
+    QCOMPARE(DigitalRules::codeForDevicePosition(-1), 0);
     // Codes of analog devices and anything unknown show as off.
     for (int other : {3, 4, 5, 6, 9, 10, 11, 12, 14, 255})
         QCOMPARE(DigitalRules::devicePositionForCode(other), 0);
@@ -123,20 +109,6 @@ void TestDigitalRules::checkChannel()
     QFETCH(QString, address);
     QFETCH(int, result);
     QCOMPARE(DigitalRules::checkChannel(position, protocol, address), result);
-}
-
-void TestDigitalRules::overlongPassword()
-{
-    const auto entry = [](int channel, const QString &password) {
-        return QStringList{QString::number(channel), "8", "1", "1", password, "1", "0"};
-    };
-    // Five Cyrillic letters are exactly 10 bytes; six are 12.
-    QCOMPARE(DigitalRules::firstOverlongPassword(
-                 {entry(0, "123456789"), entry(4, QStringLiteral("парол"))}),
-             -1);
-    QCOMPARE(DigitalRules::firstOverlongPassword({entry(2, "1"), entry(7, QStringLiteral("пароль")),
-                                                  entry(9, "12345678901")}),
-             7);
 }
 
 QTEST_MAIN(TestDigitalRules)

@@ -10,9 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -48,6 +46,16 @@ QList<QByteArray> requestPayloads(SimServer &sim, int cmd)
     return out;
 }
 
+// Clicks a button when it can be clicked; false otherwise.
+bool click(TabDialog &dialog, const char *button)
+{
+    auto *b = dialog.findChild<QPushButton *>(QLatin1String(button));
+    if (!b || !b->isEnabled())
+        return false;
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
+}
+
 } // namespace
 
 class TestRs485Dialog : public QObject
@@ -56,24 +64,7 @@ class TestRs485Dialog : public QObject
 
 private slots:
     void readEditWriteAndReadReadings();
-
-private:
-    template <typename W>
-    W *cell(QTableWidget *table, int row, int column)
-    {
-        return qobject_cast<W *>(table->cellWidget(row, column));
-    }
-    bool click(TabDialog &dialog, const char *button);
 };
-
-bool TestRs485Dialog::click(TabDialog &dialog, const char *button)
-{
-    auto *b = dialog.findChild<QPushButton *>(QLatin1String(button));
-    if (!b || !b->isEnabled())
-        return false;
-    QTest::mouseClick(b, Qt::LeftButton);
-    return true;
-}
 
 void TestRs485Dialog::readEditWriteAndReadReadings()
 {
@@ -83,55 +74,48 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
     TabDialog dialog;
     dialog.selectPort(sim.portName());
     dialog.show();
-
     QVERIFY(click(dialog, "authButton"));
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isAuthorised() && dialog.isEnabled(), kCommandMs);
 
     dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(kDigitalTab);
     auto *tab = dialog.findChild<RS485Tab *>(QStringLiteral("rs485Tab"));
     auto *table = tab->findChild<QTableWidget *>(QStringLiteral("rs485Table"));
-    auto *status = dialog.findChild<QLabel *>(QStringLiteral("statusLabel"));
-    QCOMPARE(table->verticalHeaderItem(0)->text(), QStringLiteral("9"));
+    const auto cell = [table](int row, int column) { return table->cellWidget(row, column); };
+    const auto type = [&cell](int row) { return qobject_cast<QComboBox *>(cell(row, RS485Tab::TypeColumn)); };
+    const auto select = [&cell](int row) { return qobject_cast<QCheckBox *>(cell(row, RS485Tab::SelectColumn)); };
+    const auto typeOver = [&cell](int row, int column, const QString &text) {
+        auto *edit = qobject_cast<QLineEdit *>(cell(row, column));
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
 
     // Read all 32 channels.
     QVERIFY(click(dialog, "readSettingsButton"));
-    QVERIFY(!dialog.isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kCommandMs);
     QCOMPARE(sim.requestCount(8), 32);
-    QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 100);
-    QVERIFY(tab->isSettingsReaded());
     QVERIFY(!tab->hasChanges());
-    QCOMPARE(cell<QLineEdit>(table, 0, RS485Tab::AddressColumn)->text(), QStringLiteral("kv1"));
-    QCOMPARE(cell<QComboBox>(table, 1, RS485Tab::TypeColumn)->currentIndex(), 2);
+    QCOMPARE(qobject_cast<QLineEdit *>(cell(0, RS485Tab::AddressColumn))->text(), QStringLiteral("kv1"));
+    QCOMPARE(type(1)->currentIndex(), 2);
     QVERIFY(!tab->isChannelEnabled(30));
-    QVERIFY(!tab->isChannelEnabled(31));
-    QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("writeSettingsButton"))->isEnabled());
-    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("readDataButton"))->isEnabled());
 
     // One channel on its own: an electricity meter on row 5.
-    cell<QComboBox>(table, 5, RS485Tab::TypeColumn)->setCurrentIndex(1);
-    cell<QComboBox>(table, 5, RS485Tab::ProtocolColumn)->setCurrentIndex(2);
-    QLineEdit *address5 = cell<QLineEdit>(table, 5, RS485Tab::AddressColumn);
-    address5->selectAll();
-    QTest::keyClicks(address5, QStringLiteral("kv0000005"));
-    QVERIFY(tab->isChannelChanged(5));
-    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("writeSettingsButton"))->isEnabled());
+    type(5)->setCurrentIndex(1);
+    qobject_cast<QComboBox *>(cell(5, RS485Tab::ProtocolColumn))->setCurrentIndex(2);
+    typeOver(5, RS485Tab::AddressColumn, QStringLiteral("kv0000005"));
 
     // Rows 6 and 7 together: cold water meters on Pulsar B-H with one address and object.
+    // Select-all on and off clears the selection row 5 got as a new meter, so the group
+    // leaves it alone.
     auto *selectAll = tab->findChild<QCheckBox *>(QStringLiteral("selectAllCheck"));
     selectAll->setChecked(true);
     selectAll->setChecked(false);
     tab->findChild<QCheckBox *>(QStringLiteral("groupCheck"))->setChecked(true);
-    cell<QCheckBox>(table, 6, RS485Tab::SelectColumn)->setChecked(true);
-    cell<QCheckBox>(table, 7, RS485Tab::SelectColumn)->setChecked(true);
-    cell<QComboBox>(table, 6, RS485Tab::TypeColumn)->setCurrentIndex(4);
-    cell<QComboBox>(table, 7, RS485Tab::ProtocolColumn)->setCurrentIndex(11);
-    QLineEdit *address6 = cell<QLineEdit>(table, 6, RS485Tab::AddressColumn);
-    address6->selectAll();
-    QTest::keyClicks(address6, QStringLiteral("123"));
-    QLineEdit *object7 = cell<QLineEdit>(table, 7, RS485Tab::ObjectColumn);
-    object7->selectAll();
-    QTest::keyClicks(object7, QStringLiteral("4321"));
+    select(6)->setChecked(true);
+    select(7)->setChecked(true);
+    type(6)->setCurrentIndex(4);
+    qobject_cast<QComboBox *>(cell(7, RS485Tab::ProtocolColumn))->setCurrentIndex(11);
+    typeOver(6, RS485Tab::AddressColumn, QStringLiteral("123"));
+    typeOver(7, RS485Tab::ObjectColumn, QStringLiteral("4321"));
     for (int r = 0; r < RS485Tab::kRowCount; ++r)
         QCOMPARE(tab->isChannelChanged(r), r >= 5 && r <= 7);
 
@@ -146,15 +130,10 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
                  QByteArray::fromHex("06010b0000007b" "00000000000000000000" "0110e1"),
                  QByteArray::fromHex("07010b0000007b" "00000000000000000000" "0110e1")}));
     QVERIFY(!tab->hasChanges());
-    QCOMPARE(status->text(), QString());
-    const auto stored7 = sim.withModel([](ControllerModel &m) { return m.digital.channels[7]; });
-    QCOMPARE(stored7.type, quint8(1));
-    QCOMPARE(stored7.object, quint16(4321));
-    QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("readDataButton"))->isEnabled());
 
     // Readings of the selected meters: row 5 answers, row 6's meter keeps silent.
-    cell<QCheckBox>(table, 5, RS485Tab::SelectColumn)->setChecked(true);
-    cell<QCheckBox>(table, 7, RS485Tab::SelectColumn)->setChecked(false);
+    select(5)->setChecked(true);
+    select(7)->setChecked(false);
     sim.clearRequests();
     QVERIFY(click(dialog, "readDataButton"));
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kReadingsMs);
@@ -162,7 +141,8 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
     QCOMPARE(tab->channelReadings(5), (QStringList{"40512377", "100,0,0,10000"}));
     QCOMPARE(tab->channelReadings(6), (QStringList{"Нет связи!", "-,-,-,-"}));
     QCOMPARE(tab->channelReadings(7), (QStringList{"-", "-,-,-,-"}));
-    QCOMPARE(status->text(), QString());
+    // A silent meter is its row's affair, not a lost controller.
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text(), QString());
 }
 
 QTEST_MAIN(TestRs485Dialog)
