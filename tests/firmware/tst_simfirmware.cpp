@@ -3,8 +3,6 @@
 
 #include "firmware/crc32.h"
 #include "firmware/firmwarerecord.h"
-#include "link/frame.h"
-#include "sim/controllermodel.h"
 #include "sim/simfirmware.h"
 
 #include <QtTest>
@@ -44,7 +42,6 @@ class TestSimFirmware : public QObject
 private slots:
     void upload_data();
     void upload();
-    void answersAreFramed();
 };
 
 void TestSimFirmware::upload_data()
@@ -55,8 +52,6 @@ void TestSimFirmware::upload_data()
     QTest::addColumn<bool>("updated");
 
     const QByteArray good = image();
-    const QStringList whole{"start", "p0", "p1", "p2", "finish"};
-    QTest::newRow("whole image accepted") << good << whole << QList<int>{} << true;
     QTest::newRow("bad part CRC dropped, resent part accepted")
         << good << QStringList{"start", "p0", "p1 bad", "p1", "p2", "finish"} << QList<int>{2}
         << true;
@@ -74,19 +69,11 @@ void TestSimFirmware::upload_data()
         << good << QStringList{"p0", "finish"} << QList<int>{0, 1} << false;
     QTest::newRow("size not whole parts: start unanswered")
         << good << QStringList{"start 700", "p0"} << QList<int>{0, 1} << false;
-    QTest::newRow("part beyond the image") << good << QStringList{"start", "p3"} << QList<int>{1}
-                                           << false;
     QTest::newRow("short part") << good << QStringList{"start", "p0 short"} << QList<int>{1}
                                 << false;
     QTest::newRow("told to fail part 1 twice")
         << good << QStringList{"fail p1", "start", "p0", "p1", "p1", "p1", "p2", "finish"}
         << QList<int>{3, 4} << true;
-    QTest::newRow("told to fail the finish")
-        << good << QStringList{"fail finish", "start", "p0", "p1", "p2", "finish"}
-        << QList<int>{5} << false;
-    QTest::newRow("new start forgets earlier parts")
-        << good << QStringList{"start", "p0", "p1", "start", "p2", "finish"} << QList<int>{5}
-        << false;
 }
 
 void TestSimFirmware::upload()
@@ -105,10 +92,8 @@ void TestSimFirmware::upload()
         if (step == QLatin1String("fail p1")) {
             sim.failPart(1, 2);
             continue;
-        } else if (step == QLatin1String("fail finish")) {
-            sim.failFinish();
-            continue;
-        } else if (step.startsWith(QLatin1String("start"))) {
+        }
+        if (step.startsWith(QLatin1String("start"))) {
             quint32 crc = FirmwareRecord::imageCrc(img);
             if (step == QLatin1String("start bad"))
                 crc ^= 0x80;
@@ -117,11 +102,8 @@ void TestSimFirmware::upload()
             const quint32 announced = step == QLatin1String("start 700") ? 700 : size;
             answer = sim.answer(129, FirmwareRecord::startPayload(announced, crc), context);
         } else if (step.startsWith(QLatin1Char('p'))) {
-            const int index = step.mid(1, 1).toInt();
-            const QByteArray beyond(kPart, 'x');
-            QByteArray payload = index < img.size() / kPart
-                ? partRequest(img, index, step.endsWith(QLatin1String("bad")))
-                : FirmwareRecord::partPayload(quint16(index), Firmware::crc32(beyond), beyond);
+            QByteArray payload =
+                partRequest(img, step.mid(1, 1).toInt(), step.endsWith(QLatin1String("bad")));
             if (step.endsWith(QLatin1String("short")))
                 payload.chop(1);
             answer = sim.answer(130, payload, context);
@@ -133,25 +115,6 @@ void TestSimFirmware::upload()
     QCOMPARE(sim.updated(), updated);
     if (updated)
         QCOMPARE(sim.image(), img);
-}
-
-void TestSimFirmware::answersAreFramed()
-{
-    ControllerModel model;
-    const QByteArray img = image();
-    const QByteArray start = FirmwareRecord::startPayload(quint32(img.size()), FirmwareRecord::imageCrc(img));
-    const QList<QPair<quint8, QByteArray>> requests{
-        {129, start}, {130, partRequest(img, 0)}, {130, partRequest(img, 1)},
-        {130, partRequest(img, 2)}, {132, QByteArray()}};
-    for (const auto &[cmd, payload] : requests) {
-        const SimAnswer answer =
-            model.answer(Link::buildRequest(cmd, payload.isEmpty() ? nullptr : &payload));
-        QVERIFY(!answer.silent);
-        QCOMPARE(quint8(answer.payload.at(0)), quint8(0xAA));
-        QCOMPARE(quint8(answer.payload.at(7)), cmd);
-        QCOMPARE(Link::check_response(answer.payload, model.fwWord), 0);
-    }
-    QVERIFY(model.firmware.updated());
 }
 
 QTEST_MAIN(TestSimFirmware)

@@ -32,13 +32,16 @@ public:
 class WorkerHarness
 {
 public:
+    // Generous enough that a loaded machine does not turn a slow answer into silence.
+    static constexpr int kTimeoutMs = 300;
+
     explicit WorkerHarness(const ControllerModel &model = ControllerModel());
     ~WorkerHarness();
 
     bool started() const { return ok; }
     // Hands a command to the worker and waits until its last signal has arrived.
-    bool run(int cmd, const Rows &rows = Rows(), int timeoutMs = 100, int waitMs = 30000);
-    bool runWithoutRows(int cmd, int timeoutMs = 100, int waitMs = 30000);
+    bool run(int cmd, const Rows &rows = Rows(), int timeoutMs = kTimeoutMs, int waitMs = 30000);
+    bool runWithoutRows(int cmd, int timeoutMs = kTimeoutMs, int waitMs = 30000);
     bool runOnPort(const QString &port, int cmd, const Rows *rows, int timeoutMs, int waitMs);
     // Authorises with the simulator's password; true when the session is open.
     bool authorise();
