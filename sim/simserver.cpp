@@ -104,21 +104,30 @@ bool SimServer::takeFault(int cmd, SimFault &fault)
     return false;
 }
 
-QList<QByteArray> SimServer::requests() const
+QList<QByteArray> SimServer::requests(int cmd) const
 {
     std::lock_guard<std::mutex> lock(stateMutex);
-    return seen;
+    if (cmd < 0)
+        return seen;
+    QList<QByteArray> out;
+    for (const QByteArray &r : seen) {
+        if (r.size() > 7 && quint8(r.at(7)) == cmd)
+            out.append(r);
+    }
+    return out;
+}
+
+QList<QByteArray> SimServer::payloads(int cmd) const
+{
+    QList<QByteArray> out;
+    for (const QByteArray &r : requests(cmd))
+        out.append(r.mid(8, r.size() - 9));
+    return out;
 }
 
 int SimServer::requestCount(int cmd) const
 {
-    std::lock_guard<std::mutex> lock(stateMutex);
-    int n = 0;
-    for (const QByteArray &r : seen) {
-        if (cmd < 0 || (r.size() > 7 && quint8(r.at(7)) == cmd))
-            ++n;
-    }
-    return n;
+    return int(requests(cmd).size());
 }
 
 void SimServer::clearRequests()

@@ -61,7 +61,10 @@ public:
     // Closes the controller's side, as if the adapter were pulled out.
     void closeLine();
 
-    QList<QByteArray> requests() const;
+    // Requests seen so far, whole frames; with `cmd`, only those of that command.
+    QList<QByteArray> requests(int cmd = -1) const;
+    // The payloads (after the command byte, before the checksum) of the requests of `cmd`.
+    QList<QByteArray> payloads(int cmd) const;
     int requestCount(int cmd = -1) const;
     void clearRequests();
 

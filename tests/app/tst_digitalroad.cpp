@@ -89,12 +89,9 @@ void TestDigitalRoad::onlyChangedChannelsAreWritten()
     road.cell<QLineEdit>(1, RS485Tab::ObjectColumn)->setText(QStringLiteral("42"));
     QVERIFY(road.click("writeSettingsButton"));
     QVERIFY(road.prompts.shown.isEmpty());
-    const QList<QByteArray> requests = road.sim->requests();
-    QCOMPARE(road.sim->requestCount(kWriteDigital), 1);
-    for (const QByteArray &r : requests) {
-        if (quint8(r.at(7)) == kWriteDigital)
-            QCOMPARE(int(r.at(8)), 1); // the channel index of the only changed row
-    }
+    const QList<QByteArray> written = road.sim->payloads(kWriteDigital);
+    QCOMPARE(written.size(), 1);
+    QCOMPARE(int(written.first().at(0)), 1); // the channel index of the only changed row
     QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.digital.channels[1].object; })), 42);
 }
 
@@ -168,10 +165,8 @@ void TestDigitalRoad::readSelection()
     road.button("readDataButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), 60000);
     QList<int> asked;
-    for (const QByteArray &r : road.sim->requests()) {
-        if (quint8(r.at(7)) == kReadReadings)
-            asked.append(int(r.at(8)));
-    }
+    for (const QByteArray &payload : road.sim->payloads(kReadReadings))
+        asked.append(int(payload.at(0)));
     QCOMPARE(asked, read);
     if (read.isEmpty())
         QCOMPARE(road.status(), QStringLiteral("Не выбрано ни одного канала для считывания показаний!"));

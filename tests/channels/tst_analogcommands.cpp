@@ -25,10 +25,8 @@ ControllerModel board(const char *hardware)
 QList<int> channelsRequested(const SimServer &sim, int cmd)
 {
     QList<int> out;
-    for (const QByteArray &r : sim.requests()) {
-        if (r.size() > 8 && quint8(r.at(7)) == cmd)
-            out.append(quint8(r.at(8)));
-    }
+    for (const QByteArray &payload : sim.payloads(cmd))
+        out.append(payload.isEmpty() ? -1 : quint8(payload.at(0)));
     return out;
 }
 

@@ -14,10 +14,6 @@ constexpr int kReadings = 2;
 // Readings wait 60 times the time-out: 10 ms gives the simulated meter (150 ms) 600 ms.
 constexpr int kReadingsTimeoutMs = 10;
 
-const QString kNoConnection = QStringLiteral(
-    "Нет связи с контроллером: неверно выбран COM-порт, контроллер не в режиме настройки, "
-    "обрыв кабеля, перепутана полярность, неисправен адаптер COM-порта!");
-
 // Hardware 8.1 has eight analog channels, 8.2 four; channels 30 and 31 are missing.
 ControllerModel configuredController(const QString &hardware = QStringLiteral("8.1"))
 {
@@ -43,17 +39,6 @@ bool ready(WorkerHarness &h, int analogCount)
     h.recorder->events.clear();
     h.sim.clearRequests();
     return true;
-}
-
-// Payloads (after the command byte, before the checksum) of the requests for `cmd`.
-QList<QByteArray> requestPayloads(SimServer &sim, int cmd)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &request : sim.requests()) {
-        if (request.size() > 8 && quint8(request.at(7)) == cmd)
-            out.append(request.mid(8, request.size() - 9));
-    }
-    return out;
 }
 
 } // namespace
@@ -111,7 +96,7 @@ void TestDigitalWorker::readAllSettings()
     QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{5}}));
 
     // Always 32 one-byte requests, channel 0 to 31.
-    const QList<QByteArray> payloads = requestPayloads(h.sim, kRead);
+    const QList<QByteArray> payloads = h.sim.payloads(kRead);
     QCOMPARE(payloads.size(), 32);
     for (int i = 0; i < 32; ++i)
         QCOMPARE(payloads[i], QByteArray(1, char(i)));
@@ -133,7 +118,7 @@ void TestDigitalWorker::writeThreeChannels()
                                            QStringLiteral("Записываем настройки 40 канала"),
                                            QString()}));
     QCOMPARE(r.progress(), (QList<int>{33, 66, 100}));
-    QCOMPARE(requestPayloads(h.sim, kWrite),
+    QCOMPARE(h.sim.payloads(kWrite),
              (QList<QByteArray>{
                  QByteArray::fromHex("000801fa00000b" "00000000000000000000" "010007"),
                  QByteArray::fromHex("050d060000002a" "31323334350000000000" "03270f"),
@@ -174,7 +159,7 @@ void TestDigitalWorker::readingsWithSilentMeter()
                  {0, QStringList{"40512377", "100", "0", "0", "10000"}},
                  {1, QStringList{"", "0", "0", "0", "0"}},
                  {17, QStringList{"ABCDEFGHIJKLMNOP", "4294967295", "1", "2", "3"}}}));
-    QCOMPARE(requestPayloads(h.sim, kReadings),
+    QCOMPARE(h.sim.payloads(kReadings),
              (QList<QByteArray>{QByteArray(1, '\0'), QByteArray(1, '\x01'), QByteArray(1, '\x11')}));
     QVERIFY(r.argsOf("set_num_of_rs485Inputs").isEmpty());
 }
@@ -194,7 +179,7 @@ void TestDigitalWorker::readStopsAtSilentChannel()
     const WorkerRecorder &r = *h.recorder;
     QCOMPARE(h.sim.requestCount(kRead), 4);
     QCOMPARE(r.progress(), (QList<int>{3, 6}));
-    QCOMPARE(r.statusTexts().last(), kNoConnection);
+    QCOMPARE(r.statusTexts().last(), MasterThread::noConnectionText());
     QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{2}}));
     QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
 }
@@ -207,7 +192,7 @@ void TestDigitalWorker::readingsEndAtSilentController()
     QVERIFY(h.run(kReadings, Rows{{"0"}, {"17"}}, kReadingsTimeoutMs));
     // One attempt only, and the second channel is never asked for.
     QCOMPARE(h.sim.requestCount(kReadings), 1);
-    QCOMPARE(h.recorder->statusTexts(), (QStringList{QStringLiteral("Считываем показания 9 канала"), kNoConnection}));
+    QCOMPARE(h.recorder->statusTexts(), (QStringList{QStringLiteral("Считываем показания 9 канала"), MasterThread::noConnectionText()}));
     QVERIFY(h.recorder->argsOf("setRsData").isEmpty());
     QCOMPARE(h.recorder->names().last(), QStringLiteral("enableTablesContorls"));
 }

@@ -35,17 +35,6 @@ ControllerModel controller()
     return model;
 }
 
-// Payloads (after the command byte, before the checksum) of the requests for `cmd`.
-QList<QByteArray> requestPayloads(SimServer &sim, int cmd)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &request : sim.requests()) {
-        if (request.size() > 8 && quint8(request.at(7)) == cmd)
-            out.append(request.mid(8, request.size() - 9));
-    }
-    return out;
-}
-
 // Clicks a button when it can be clicked; false otherwise.
 bool click(TabDialog &dialog, const char *button)
 {
@@ -124,7 +113,7 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
     QVERIFY(click(dialog, "writeSettingsButton"));
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kCommandMs);
     QVERIFY(prompts.shown.isEmpty());
-    QCOMPARE(requestPayloads(sim, 32),
+    QCOMPARE(sim.payloads(32),
              (QList<QByteArray>{
                  QByteArray::fromHex("050802fa00002b" "00000000000000000000" "010000"),
                  QByteArray::fromHex("06010b0000007b" "00000000000000000000" "0110e1"),
@@ -137,7 +126,7 @@ void TestRs485Dialog::readEditWriteAndReadReadings()
     sim.clearRequests();
     QVERIFY(click(dialog, "readDataButton"));
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), kReadingsMs);
-    QCOMPARE(requestPayloads(sim, 2), (QList<QByteArray>{QByteArray(1, '\x05'), QByteArray(1, '\x06')}));
+    QCOMPARE(sim.payloads(2), (QList<QByteArray>{QByteArray(1, '\x05'), QByteArray(1, '\x06')}));
     QCOMPARE(tab->channelReadings(5), (QStringList{"40512377", "100,0,0,10000"}));
     QCOMPARE(tab->channelReadings(6), (QStringList{"Нет связи!", "-,-,-,-"}));
     QCOMPARE(tab->channelReadings(7), (QStringList{"-", "-,-,-,-"}));

@@ -66,16 +66,6 @@ quint32 storedCrc(const QByteArray &image)
     return qFromLittleEndian<quint32>(image.constData() + image.size() - 4);
 }
 
-QList<QByteArray> requestsOf(const SimServer &sim, int cmd)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &r : sim.requests()) {
-        if (r.size() > 7 && quint8(r.at(7)) == cmd)
-            out.append(r);
-    }
-    return out;
-}
-
 // The index a part request carries, -1 for any other request.
 int partIndex(const QByteArray &request)
 {
@@ -150,11 +140,11 @@ void TestFirmwareUpload::fullUploadSucceeds()
 
     // The start announces 106496 bytes as 00 01 A0 00 and the stored CRC; each part carries
     // its index, the CRC of its bytes and the bytes.
-    const QList<QByteArray> starts = requestsOf(h.sim, kFirmwareStart);
+    const QList<QByteArray> starts = h.sim.requests(kFirmwareStart);
     QCOMPARE(starts.size(), 1);
     QCOMPARE(starts.first().mid(8, 9).toHex(),
              QByteArray("ff0001a000") + hex8(storedCrc(image)).toLatin1());
-    const QList<QByteArray> parts = requestsOf(h.sim, kFirmwarePart);
+    const QList<QByteArray> parts = h.sim.requests(kFirmwarePart);
     QCOMPARE(parts.size(), kParts);
     for (int index : {0, 1, kParts - 1}) {
         const QByteArray data = image.mid(index * kPartSize, kPartSize);
@@ -240,7 +230,7 @@ void TestFirmwareUpload::partFailsThreeTimes()
     QVERIFY(r.argsOf("stop_timer").isEmpty());
     // The part was tried three times, nothing after it was sent, the finish still was.
     QCOMPARE(sim.requestCount(kFirmwarePart), failing + 3);
-    QCOMPARE(partIndex(requestsOf(sim, kFirmwarePart).last()), failing);
+    QCOMPARE(partIndex(sim.requests(kFirmwarePart).last()), failing);
     QCOMPARE(sim.requestCount(kFirmwareFinish), finishAnswered ? 1 : 2);
     QCOMPARE(quint8(sim.requests().last().at(7)), quint8(kFirmwareFinish));
 }
