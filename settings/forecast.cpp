@@ -85,7 +85,7 @@ Result compute(const Inputs &in)
     // A negative period or count means nothing to the controller; it counts as off.
     const qint64 logMinutes = std::max(in.logMinutes, 0);
     const qint64 logSec = logMinutes * kSecondsPerMinute;
-    const qint64 sendSec = in.sendAtEveryLogging
+    const qint64 sendSec = in.consumptionMode != 0
         ? logSec
         : qint64(std::max(in.sendMinutes, 0)) * kSecondsPerMinute;
     const qint64 analog = std::max(in.analogChannels, 0);
@@ -111,7 +111,7 @@ Result compute(const Inputs &in)
     r.monthsSmallCell = lifetimeMonths(kCapacityEr18505mUah, current);
     r.monthsLargeCell = lifetimeMonths(kCapacityEr26500mUah, current);
 
-    r.recordsPerSend = (logSec == 0 || in.sendAtEveryLogging) ? 1 : sendSec / logSec + 1;
+    r.recordsPerSend = (logSec == 0 || in.consumptionMode == 1) ? 1 : sendSec / logSec + 1;
     r.sendsPerMonth = sendSec != 0 ? kSecondsPerMonth / sendSec : 0;
     const double bytes = (double(analog) * kBytesPerAnalogChannel + kBytesPerRecord
                           + double(digital) * kBytesPerDigitalChannel)

@@ -35,7 +35,10 @@ qint64 periodMinutes(int days, int hours, int minutes);
 struct Inputs {
     int logMinutes = 0;   // 0: logging off
     int sendMinutes = 0;  // 0: connections off
-    bool sendAtEveryLogging = false; // send-by-consumption mode "at every logging"
+    // Index of the consumption mode in its list: 0 connects at the set period, 1 at every
+    // logging; -1 is a mode the controller reported that the list does not hold, which
+    // connects at every logging yet counts records as the periodic mode does.
+    int consumptionMode = 0;
     bool psm = false;
     int analogChannels = 0;
     bool fastOpenCollector = false;

@@ -622,7 +622,7 @@ void SettingsTab::updatePowerCalc(int)
     Forecast::Inputs in;
     in.logMinutes = logMinutesEdit->text().toInt();
     in.sendMinutes = sendMinutesEdit->text().toInt();
-    in.sendAtEveryLogging = consumptionModeCombo->currentIndex() != 0;
+    in.consumptionMode = consumptionModeCombo->currentIndex();
     in.psm = psmCheck->isChecked();
     in.analogChannels = analogCountSpin->value();
     in.fastOpenCollector = fastOcCheck->isChecked();
