@@ -13,6 +13,7 @@
 #include "settings/settingstab.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +36,15 @@ constexpr int kAnalogRows = 8;
 constexpr int kDigitalRows = 32;
 
 enum Tab { ControllerTab, AnalogChannelsTab, DigitalChannelsTab };
+
+QString unreadableLineMessage(int channel)
+{
+    return QCoreApplication::translate("TabDialog",
+                                       "Неверная конфигурация для %1 канала! Символ «;» или перевод "
+                                       "строки в серийном номере или пароле не даст прочитать "
+                                       "канал из файла.")
+        .arg(channel);
+}
 
 template <typename W>
 W *named(W *widget, const char *name)
@@ -516,6 +526,10 @@ void TabDialog::saveFile()
         lines.append(ChannelFile::analogLine(r + 1,
                                              AnalogRecord::positionForCode(settings.value(0).toInt()),
                                              settings, analogTab->getComData(r).value(0)));
+        if (!ChannelFile::readsBack(lines.last())) {
+            critical(tr("Ошибка"), unreadableLineMessage(r + 1));
+            return;
+        }
     }
     for (int r = 0; r < kDigitalRows; ++r) {
         if (rs485Tab->checkChannel(r) != 0) {
@@ -530,6 +544,10 @@ void TabDialog::saveFile()
         lines.append(ChannelFile::digitalLine(
             r + 1, RS485Tab::devicePositionForCode(settings.value(1).toInt()), settings,
             readings.value(0), readings.value(1), RS485Tab::numberToAddress(settings.value(3))));
+        if (!ChannelFile::readsBack(lines.last())) {
+            critical(tr("Ошибка"), unreadableLineMessage(r + 1 + analogCount));
+            return;
+        }
     }
     if (!ChannelFile::save(fileName, lines))
         critical(tr("Ошибка"), tr("Не могу записать в файл."));
@@ -557,16 +575,24 @@ void TabDialog::loadFile()
     file.close();
 
     rs485Tab->clearReadings();
+    int skipped = parsed.skipped;
     for (const ChannelFile::Line &line : parsed.lines) {
         const int position = line.fields.value(ChannelFile::DeviceField).toInt();
+        // A line for a channel outside the table, or one the controller said it lacks, would
+        // bring that row back to life and have the next write address a channel that is not
+        // there: it is skipped like a damaged line.
         if (line.analog) {
-            if (line.row < 0 || line.row >= kAnalogRows)
+            if (line.row < 0 || line.row >= kAnalogRows || !analogTab->isComChannelEnabled(line.row)) {
+                ++skipped;
                 continue;
+            }
             analogTab->changeComSettings(
                 line.row, ChannelFile::analogSettings(line, AnalogRecord::codeForPosition(position)));
         } else {
-            if (line.row < 0 || line.row >= kDigitalRows)
+            if (line.row < 0 || line.row >= kDigitalRows || !rs485Tab->isChannelEnabled(line.row)) {
+                ++skipped;
                 continue;
+            }
             rs485Tab->changeRsSettings(
                 line.row, ChannelFile::digitalSettings(line, RS485Tab::codeForDevicePosition(position)));
         }
@@ -574,8 +600,8 @@ void TabDialog::loadFile()
     settingsChangedFlags[AnalogChannelsTab] = analogTab->isComSettingsChanged();
     settingsChangedFlags[DigitalChannelsTab] = rs485Tab->hasChanges();
     setButtonsEnabledControls(true);
-    if (parsed.skipped > 0)
-        statusLabel->setText(tr("Импорт каналов: пропущено строк с ошибками: %1").arg(parsed.skipped));
+    if (skipped > 0)
+        statusLabel->setText(tr("Импорт каналов: пропущено строк с ошибками: %1").arg(skipped));
 }
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)

@@ -13,6 +13,15 @@ constexpr int kTemperatureCode = 5;
 const QLatin1Char kSeparator(';');
 const QLatin1Char kFallbackSeparator(',');
 
+// Readings and a meter's own serial number go out for the engineer's eyes only and are never
+// imported, so a separator or line break the meter reported is blanked rather than refused.
+QString shownOnly(QString text)
+{
+    for (const QChar c : {QChar(';'), QChar('\n'), QChar('\r')})
+        text.replace(c, QLatin1Char(' '));
+    return text;
+}
+
 } // namespace
 
 QString headerLine()
@@ -41,7 +50,7 @@ QString analogLine(int channel, int devicePosition, const QStringList &settings,
     fields[DividerField] = settings.value(4);
     fields[LkField] = settings.value(5);
     fields[StField] = settings.value(6);
-    fields[ReadingField] = reading;
+    fields[ReadingField] = shownOnly(reading);
     fields[ObjectField] = QString::number(settings.value(7).toInt());
     return fields.join(kSeparator);
 }
@@ -54,13 +63,19 @@ QString digitalLine(int channel, int devicePosition, const QStringList &settings
     fields[ChannelField] = QString::number(channel);
     fields[DeviceField] = QString::number(devicePosition);
     fields[InputField] = settings.value(2);
-    fields[SerialField] = serial;
-    fields[ReadingField] = readings;
+    fields[SerialField] = shownOnly(serial);
+    fields[ReadingField] = shownOnly(readings);
     fields[AddressField] = address;
     fields[PasswordField] = settings.value(4);
     fields[KtField] = settings.value(5);
     fields[ObjectField] = QString::number(settings.value(6).toInt());
     return fields.join(kSeparator);
+}
+
+bool readsBack(const QString &line)
+{
+    return !line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r'))
+        && line.count(kSeparator) == kFieldCount - 1;
 }
 
 QByteArray content(const QStringList &lines)
@@ -77,6 +92,7 @@ QByteArray content(const QStringList &lines)
 bool save(const QString &path, const QStringList &lines, QString *errorText)
 {
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         if (errorText)
             *errorText = file.errorString();

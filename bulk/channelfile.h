@@ -42,9 +42,15 @@ QString analogLine(int channel, int devicePosition, const QStringList &settings,
 QString digitalLine(int channel, int devicePosition, const QStringList &settings,
                     const QString &serial, const QString &readings, const QString &address);
 
+// Whether a built line reads back as one line of 14 fields: a ";" or a line break inside a
+// serial number or password would split it, and the import would skip that channel.
+bool readsBack(const QString &line);
+
 // Whole file content for the given channel lines, header first, lines ended by "\n".
 QByteArray content(const QStringList &lines);
 // Writes atomically: an existing file is replaced only when the whole content was written.
+// In a folder where no new file can be made but the file itself may be written, it is
+// written in place instead.
 bool save(const QString &path, const QStringList &lines, QString *errorText = nullptr);
 
 struct Line {
