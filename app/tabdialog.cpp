@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -256,9 +257,12 @@ void TabDialog::transaction_write_settings()
 void TabDialog::writeControllerSettings()
 {
     UserPrompts &prompts = UserPrompts::current();
+    const quint64 session = sessionsEnded;
     if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)
         && !prompts.question(this, WriteChecks::psmTitle(), WriteChecks::psmText()))
         settingsTab->setPsmEnabled(false);
+    if (sessionsEnded != session)
+        return;
 
     if (settingsTab->getContactPollPeriod() == 0) {
         for (int r = 0; r < kAnalogRows; ++r) {
@@ -280,12 +284,8 @@ void TabDialog::writeControllerSettings()
 void TabDialog::writeAnalogChannels()
 {
     UserPrompts &prompts = UserPrompts::current();
-    // A serial number is never cut to its field: the engineer shortens it.
+    const quint64 session = sessionsEnded;
     const int longSerialRow = analogTab->overlongSerialRow();
-    if (longSerialRow >= 0) {
-        critical(tr("Ошибка"), AnalogTab::serialTooLongMessage(longSerialRow + 1));
-        return;
-    }
     Rows rows;
     for (int r = 0; r < kAnalogRows; ++r) {
         if (!analogTab->isComChannelEnabled(r))
@@ -296,6 +296,11 @@ void TabDialog::writeAnalogChannels()
             critical(tr("Ошибка"), WriteChecks::analogMessage(code, channel));
             return;
         }
+        // A serial number is never cut to its field: the engineer shortens it.
+        if (r == longSerialRow) {
+            critical(tr("Ошибка"), AnalogTab::serialTooLongMessage(channel));
+            return;
+        }
         if (analogTab->isContactSensor(r)) {
             const int poll = settingsTab->getContactPollPeriod();
             const bool lkLow = WriteChecks::thresholdBelowPollPeriod(analogTab->lkValue(r), poll);
@@ -303,6 +308,8 @@ void TabDialog::writeAnalogChannels()
             if ((lkLow || stLow)
                 && !prompts.question(this, WriteChecks::contactSensorTitle(lkLow, stLow),
                                      WriteChecks::contactSensorText(channel, poll)))
+                return;
+            if (sessionsEnded != session)
                 return;
         }
         QStringList entry{QString::number(r)};
@@ -438,6 +445,9 @@ void TabDialog::transaction_bc68_update()
 
 void TabDialog::transaction_upload_firmware()
 {
+    // The confirmation box may have outlived the session.
+    if (!authorised)
+        return;
     startTransaction(Link::CmdFirmwareStart);
 }
 
@@ -494,6 +504,9 @@ void TabDialog::update_timer()
 void TabDialog::stop_timer()
 {
     authorised = false;
+    ++sessionsEnded;
+    // The firmware version belongs to the session: the update button waits for the next read.
+    fwVersion.clear();
     setButtonsEnabledControls(false);
     statusLabel->setText(tr("Выход из режима настроек. Требуется авторизация."));
     exitTimer->stop();
@@ -504,8 +517,12 @@ void TabDialog::stop_timer()
 void TabDialog::saveFile()
 {
     const QString proposed = lastDir + QLatin1Char('/') + settingsTab->getSerialNumber();
+    const quint64 session = sessionsEnded;
     const QString fileName = UserPrompts::current().saveFileName(
         this, tr("Сохранить файл"), proposed, ChannelFile::fileFilter());
+    // Tables emptied while the dialog was open are not what the engineer meant to save.
+    if (sessionsEnded != session)
+        return;
     statusLabel->clear();
     if (fileName.isEmpty())
         return;
@@ -602,6 +619,17 @@ void TabDialog::loadFile()
     setButtonsEnabledControls(true);
     if (skipped > 0)
         statusLabel->setText(tr("Импорт каналов: пропущено строк с ошибками: %1").arg(skipped));
+}
+
+void TabDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Esc would close the whole program and drop the tables' unsaved edits; the window is
+    // closed through its title bar only.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)

@@ -11,6 +11,7 @@
 #include <memory>
 
 class AnalogTab;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -34,6 +35,9 @@ public:
     bool isAuthorised() const { return authorised; }
     bool isCountdownRunning() const;
     MasterThread *worker() const { return masterThread.get(); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void transaction_write_settings();
@@ -93,4 +97,8 @@ private:
     bool settingsChangedFlags[3] = {false, false, false};
     QString fwVersion;
     QString hwVersion;
+    // Counts the sessions ended so far. A message box or file dialog runs its own event loop,
+    // in which the settings-mode countdown can end the session and empty the tables; the
+    // action that asked compares this count before and after and then gives up.
+    quint64 sessionsEnded = 0;
 };

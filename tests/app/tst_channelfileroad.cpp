@@ -213,6 +213,13 @@ void TestChannelFileRoad::malformedLinesAreCounted()
     QCOMPARE(road.status(), QStringLiteral("Импорт каналов: пропущено строк с ошибками: 2"));
     QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::TypeColumn))->currentIndex(), 0);
 
+    // Lines for channels outside the tables or the controller lacks (31 and 32 here) would
+    // bring rows back to life: skipped too.
+    QVERIFY(writeAll(path, "header\nA;9;1;2;;1;1;0;0;;;;;0\nD;31;1;1;;;;;;;kv1;;1;7\nD;0;1;1;;;;;;;kv1;;1;7\n"));
+    road.button("importButton")->click();
+    QCOMPARE(road.status(), QStringLiteral("Импорт каналов: пропущено строк с ошибками: 3"));
+    QVERIFY(!road.find<QTableWidget>("rs485Table")->cellWidget(30, RS485Tab::TypeColumn)->isEnabled());
+
     road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral("-missing.csv"));
     road.button("importButton")->click();
     QVERIFY(road.status().startsWith(QStringLiteral("Не удалось открыть файл ")));
@@ -226,6 +233,16 @@ void TestChannelFileRoad::refusedExportLeavesExistingFile()
     QVERIFY(road.readAllTabs());
     const QString path = dir.filePath(kSerial + QStringLiteral(".csv"));
     QVERIFY(writeAll(path, "an earlier export\n"));
+    // A separator in a serial number would split channel 1's line: the file could not be read back.
+    auto *serial = qobject_cast<QLineEdit *>(road.analogCell(0, AnalogTab::SerialColumn));
+    serial->setText(QStringLiteral("SN;1"));
+    road.prompts.nextFileName = path;
+    road.button("exportButton")->click();
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QVERIFY(road.prompts.shown.takeFirst().text.startsWith(
+        QStringLiteral("Неверная конфигурация для 1 канала! Символ «;»")));
+    QCOMPARE(readAll(path), QByteArray("an earlier export\n"));
+    serial->setText(QStringLiteral("SN-1"));
     // Channel 2 becomes a water meter with the probe's negative ST: a row check refuses it.
     qobject_cast<QComboBox *>(road.analogCell(1, AnalogTab::TypeColumn))->setCurrentIndex(1);
     road.prompts.nextFileName = path;

@@ -25,6 +25,7 @@ private slots:
     void passwordConfirmation_data();
     void passwordConfirmation();
     void closingEndsTheWorker();
+    void escapeKeepsTheWindowOpen();
 };
 
 void TestTabDialog::titleAndMinimumSize()
@@ -132,6 +133,19 @@ void TestTabDialog::closingEndsTheWorker()
     QVERIFY(worker->isRunning());
     dialog.reset();
     QVERIFY(worker.isNull());
+}
+
+void TestTabDialog::escapeKeepsTheWindowOpen()
+{
+    TabDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *password = dialog.findChild<QLineEdit *>(QStringLiteral("passwordEdit"));
+    QVERIFY(password);
+    password->setFocus();
+    QTest::keyClick(password, Qt::Key_Escape);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
 }
 
 QTEST_MAIN(TestTabDialog)

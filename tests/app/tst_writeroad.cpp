@@ -39,8 +39,8 @@ private slots:
     void oversizePathIsRefused();
     void contactSensorQuestion_data();
     void contactSensorQuestion();
-    void invalidAnalogRowSendsNothing();
-    void overlongSerialSendsNothing();
+    void refusedAnalogRowSendsNothing_data();
+    void refusedAnalogRowSendsNothing();
 };
 
 void TestWriteRoad::psmQuestion_data()
@@ -149,34 +149,40 @@ void TestWriteRoad::contactSensorQuestion()
         QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].object; })), 77);
 }
 
-void TestWriteRoad::invalidAnalogRowSendsNothing()
+void TestWriteRoad::refusedAnalogRowSendsNothing_data()
 {
-    Road road;
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    road.showTab(1);
-    QVERIFY(road.click("readSettingsButton"));
-    // Channel 2 becomes a water meter while it keeps the temperature probe's negative ST.
-    analogCombo(road, 1, AnalogTab::TypeColumn)->setCurrentIndex(1);
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
-    QVERIFY(road.prompts.shown.first().text.startsWith(
-        QStringLiteral("Неверная конфигурация для 2 канала! ")));
-    QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
+    QTest::addColumn<int>("invalidRow");    // made a water meter with a probe's negative ST
+    QTest::addColumn<int>("longSerialRow"); // given a serial of 28 bytes
+    QTest::addColumn<QString>("message");
+    const QString longSerial = QStringLiteral(
+        "Неверная конфигурация для 1 канала! Серийный номер не помещается в 16 байт "
+        "(русская буква занимает 2 байта)");
+    QTest::newRow("invalid channel 2") << 1 << -1 << "Неверная конфигурация для 2 канала! ";
+    QTest::newRow("serial of channel 1 too long") << -1 << 0 << longSerial;
+    // Rows are judged in order: channel 2's fault is named before channel 4's serial.
+    QTest::newRow("invalid channel 2 before a long serial on 4") << 1 << 3
+        << "Неверная конфигурация для 2 канала! ST не может быть меньше 0";
 }
 
-void TestWriteRoad::overlongSerialSendsNothing()
+void TestWriteRoad::refusedAnalogRowSendsNothing()
 {
+    QFETCH(int, invalidRow);
+    QFETCH(int, longSerialRow);
+    QFETCH(QString, message);
     Road road;
     QVERIFY(road.started);
     QVERIFY(road.authorise());
     road.showTab(1);
     QVERIFY(road.click("readSettingsButton"));
-    analogEdit(road, 0, AnalogTab::SerialColumn)->setText(QStringLiteral("счетчик-водяной")); // 15 chars, 28 bytes
+    if (invalidRow >= 0)
+        analogCombo(road, invalidRow, AnalogTab::TypeColumn)->setCurrentIndex(1);
+    if (longSerialRow >= 0)
+        analogEdit(road, longSerialRow, AnalogTab::SerialColumn)->setText(QStringLiteral("счетчик-водяной"));
     QVERIFY(road.click("writeSettingsButton"));
     QCOMPARE(road.prompts.shown.size(), 1);
     QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
+    QVERIFY2(road.prompts.shown.first().text.startsWith(message),
+             qPrintable(road.prompts.shown.first().text));
     QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
     QCOMPARE(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].serial; }),
              QByteArray("12345"));

@@ -18,6 +18,8 @@ void FakePrompts::critical(QWidget *, const QString &title, const QString &text)
 bool FakePrompts::question(QWidget *, const QString &title, const QString &text)
 {
     shown.append({QStringLiteral("question"), title, text});
+    if (whileOpen)
+        whileOpen();
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
@@ -25,6 +27,8 @@ QString FakePrompts::openFileName(QWidget *, const QString &caption, const QStri
                                   const QString &filter)
 {
     fileDialogArgs = {caption, dir, filter};
+    if (whileOpen)
+        whileOpen();
     return nextFileName;
 }
 
@@ -32,5 +36,7 @@ QString FakePrompts::saveFileName(QWidget *, const QString &caption, const QStri
                                   const QString &filter)
 {
     fileDialogArgs = {caption, path, filter};
+    if (whileOpen)
+        whileOpen();
     return nextFileName;
 }

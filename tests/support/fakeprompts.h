@@ -5,6 +5,7 @@
 #include "app/userprompts.h"
 
 #include <QList>
+#include <functional>
 #include <QStringList>
 
 class FakePrompts : public UserPrompts
@@ -30,4 +31,6 @@ public:
     QList<bool> answers;          // answers to the next questions; No when empty
     QString nextFileName;         // answer to the next file dialog
     QStringList fileDialogArgs;   // caption, directory or path, filter of the last file dialog
+    // Runs while a question or file dialog is open, as timers do in a real modal loop.
+    std::function<void()> whileOpen;
 };
