@@ -185,14 +185,19 @@ int MasterThread::exchange(quint8 command, const QByteArray &requestFrame, QByte
                            int quietGap, int attempts)
 {
     for (int k = 1; k <= attempts; ++k) {
-        if (quitRequested())
+        // A port lost earlier in this command was reported then; the steps that follow
+        // (the firmware finish, say) end quietly.
+        if (quitRequested() || !serial.isOpen())
             return 1;
         serial.clearError();
         serial.clear(QSerialPort::AllDirections);
         response.clear();
         serial.write(requestFrame);
         qDebug() << "REQUEST " << k << ":" << requestFrame.toHex();
-        if (!serial.waitForBytesWritten(qMax(waitTimeout, 0))) {
+        const WriteResult written = waitWritten();
+        if (written == WriteQuit)
+            return 1;
+        if (written == WriteFailed) {
             if (portLost()) {
                 emit error(noConnectionText());
                 return 1;
@@ -212,18 +217,16 @@ int MasterThread::exchange(quint8 command, const QByteArray &requestFrame, QByte
                 if (serial.bytesAvailable() == 0) {
                     if (quietGap >= 1 && !response.isEmpty() && elapsed - lastDataAt >= quietGap)
                         break;
-                    elapsed += kPollStepMs;
-                    if (elapsed >= waitTimeout)
-                        break;
-                    if (elapsed % 100 == 0 && quitRequested())
-                        return 1;
                 } else {
                     response.append(serial.readAll());
                     lastDataAt = elapsed;
-                    elapsed += kPollStepMs;
-                    if (elapsed >= waitTimeout)
-                        break;
                 }
+                elapsed += kPollStepMs;
+                if (elapsed >= waitTimeout)
+                    break;
+                // Checked on a noisy line too, where the meter readings may wait close to a minute.
+                if (elapsed % kQuitCheckMs == 0 && quitRequested())
+                    return 1;
             }
         }
         if (response.isEmpty()) {
@@ -247,6 +250,23 @@ int MasterThread::exchange(quint8 command, const QByteArray &requestFrame, QByte
     }
     emit error(noConnectionText());
     return 1;
+}
+
+MasterThread::WriteResult MasterThread::waitWritten()
+{
+    // Waited for in slices, so that closing the window need not outlast a stuck adapter.
+    const int timeout = qMax(waitTimeout, 0);
+    for (int waited = 0;; waited += kQuitCheckMs) {
+        if (serial.waitForBytesWritten(qMin(kQuitCheckMs, timeout - waited)))
+            return WriteDone;
+        const QSerialPort::SerialPortError e = serial.error();
+        const bool timedOut = e == QSerialPort::TimeoutError || e == QSerialPort::NoError;
+        if (!timedOut || waited + kQuitCheckMs >= timeout)
+            return WriteFailed;
+        serial.clearError();
+        if (quitRequested())
+            return WriteQuit;
+    }
 }
 
 int MasterThread::request(quint8 command, const QByteArray *payload, const QString &status,

@@ -24,6 +24,8 @@ public:
     static constexpr int kAttempts = 2;
     static constexpr int kPollStepMs = 10;
     static constexpr int kChannelPauseMs = 5;
+    // How often a long wait on the port looks whether the window is closing.
+    static constexpr int kQuitCheckMs = 100;
 
     explicit MasterThread(QObject *parent = nullptr);
     ~MasterThread() override;
@@ -71,6 +73,8 @@ private:
     int exchange(quint8 cmd, const QByteArray &request, QByteArray &response, int quietGap,
                  int attempts);
     bool portLost();
+    enum WriteResult { WriteDone, WriteFailed, WriteQuit };
+    WriteResult waitWritten();
     // One request/answer with the common pattern: status text first, then the exchange.
     int request(quint8 cmd, const QByteArray *payload, const QString &status,
                 QByteArray &response, int quietGap = kQuietGapMs, int attempts = kAttempts);

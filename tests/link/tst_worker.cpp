@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kAuthorise = 134;
 constexpr int kLeaveSettingsMode = 128;
+constexpr int kFirmwareStart = 129;
+constexpr int kFirmwarePart = 130;
 
 Rows passwordRows()
 {
@@ -47,6 +49,7 @@ private slots:
     void commandHandedOverWhileBusyIsNotLost();
     void destructionWhileIdleIsPrompt();
     void vanishedPortIsReopenedByTheNextCommand();
+    void portLostDuringUploadIsReportedOnce();
 };
 
 void TestWorker::portStaysOpenAcrossCommands()
@@ -176,6 +179,22 @@ void TestWorker::vanishedPortIsReopenedByTheNextCommand()
     QVERIFY(waitForFinished(recorder, 3, 30000));
     QCOMPARE(recorder.statusTexts().last(), QStringLiteral("Пароль успешно введен"));
     QCOMPARE(second.requestCount(kAuthorise), 1);
+}
+
+void TestWorker::portLostDuringUploadIsReportedOnce()
+{
+    WorkerHarness h;
+    QVERIFY(h.started());
+    QVERIFY(h.authorise());
+    const int done = h.recorder->finished;
+    h.recorder->events.clear();
+    h.worker->transaction(h.sim.portName(), WorkerHarness::kTimeoutMs, kFirmwareStart);
+    QTRY_VERIFY_WITH_TIMEOUT(h.sim.requestCount(kFirmwarePart) >= 1, 30000);
+    h.sim.closeLine();
+    QVERIFY(waitForFinished(*h.recorder, done + 1, 60000));
+    // The parts and the finish that follow the loss end quietly on the closed port.
+    QCOMPARE(h.recorder->statusTexts().count(MasterThread::noConnectionText()), 1);
+    QCOMPARE(h.recorder->progress().last(), 0);
 }
 
 QTEST_MAIN(TestWorker)
