@@ -2,11 +2,14 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,18 +19,56 @@ namespace {
 // A request is complete when the line has been quiet this long after its last byte.
 constexpr int kRequestGapMs = 4;
 constexpr int kIdlePollMs = 20;
+// A write that finds the line's buffer full waits for room in slices this long, so that
+// stopping or pulling the adapter is noticed.
+constexpr int kWriteSliceMs = 10;
 
 const char kRequestHeader[] = {char(0xAA), 0x00, 0x46, 0x25, 0x00, 0x00, 0x00};
-constexpr int kShortestRequest = 10;
+// Header and command byte before the payload, checksum after it.
+constexpr int kRequestOverhead = 8 + 1;
+constexpr int kChannelIndexPayload = 1;
+constexpr int kFillerPayload = 1;
+constexpr int kAnalogRecordPayload = 33;
+constexpr int kDigitalRecordPayload = 20;
+constexpr int kFirmwareStartPayload = 9;  // filler, size (4), CRC (4)
+constexpr int kFirmwarePartHeader = 7;    // filler, index (2), CRC (4)
 
-bool looksComplete(const QByteArray &bytes)
+// Whole request frame the controller takes for `cmd`; 0 when the command does not fix
+// it: the password of authorise and new password is sent whole when it is longer than
+// its field, and unknown commands have no size at all.
+int requestFrameSize(quint8 cmd)
 {
-    return bytes.size() >= kShortestRequest
-        && bytes.startsWith(QByteArray::fromRawData(kRequestHeader, sizeof kRequestHeader))
-        && ControllerModel::checksum(bytes.left(bytes.size() - 1)) == quint8(bytes.back());
+    switch (cmd) {
+    case 1: case 2: case 4: case 8:
+        return kRequestOverhead + kChannelIndexPayload;
+    case 9: case 128: case 132: case 136: case 137:
+        return kRequestOverhead + kFillerPayload;
+    case 16:
+        return kRequestOverhead + kAnalogRecordPayload;
+    case 32:
+        return kRequestOverhead + kDigitalRecordPayload;
+    case 33:
+        return kRequestOverhead + SimControllerSettings::kWritePayloadSize;
+    case 129:
+        return kRequestOverhead + kFirmwareStartPayload;
+    case 130:
+        return kRequestOverhead + kFirmwarePartHeader + SimFirmware::kPartSize;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
+
+bool SimServer::isWholeRequest(const QByteArray &bytes)
+{
+    if (bytes.size() < kRequestOverhead
+        || !bytes.startsWith(QByteArray::fromRawData(kRequestHeader, sizeof kRequestHeader)))
+        return false;
+    const int size = requestFrameSize(quint8(bytes.at(7)));
+    return size > 0 && bytes.size() == size
+        && ControllerModel::checksum(bytes.left(bytes.size() - 1)) == quint8(bytes.back());
+}
 
 SimServer::SimServer(const ControllerModel &initial)
     : model(initial)
@@ -48,10 +89,17 @@ bool SimServer::start()
     cfsetospeed(&raw, B115200);
     if (openpty(&masterFd, &slaveFd, name, &raw, nullptr) != 0)
         return false;
+    wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    // Writes wait for room themselves (writeAll), so that a full line never blocks stop().
+    if (wakeFd < 0 || ::fcntl(masterFd, F_SETFL, ::fcntl(masterFd, F_GETFL) | O_NONBLOCK) != 0) {
+        stop();
+        return false;
+    }
     // The slave descriptor stays open here, so that the master never reads end-of-file
     // while nobody else has the port open.
     slavePath = QString::fromLocal8Bit(name);
     stopping = false;
+    closeRequested = false;
     thread = std::thread([this] { serve(); });
     return true;
 }
@@ -59,22 +107,65 @@ bool SimServer::start()
 void SimServer::stop()
 {
     stopping = true;
-    if (thread.joinable())
+    if (thread.joinable()) {
+        wake();
         thread.join();
-    closeLine();
+    }
+    closeMaster();
     if (slaveFd >= 0) {
         ::close(slaveFd);
         slaveFd = -1;
     }
+    if (wakeFd >= 0) {
+        ::close(wakeFd);
+        wakeFd = -1;
+    }
+}
+
+void SimServer::wake()
+{
+    const std::uint64_t one = 1;
+    if (wakeFd >= 0 && ::write(wakeFd, &one, sizeof one) < 0 && errno != EAGAIN)
+        qWarning() << "simulator: cannot wake the serving thread, errno" << errno;
 }
 
 void SimServer::closeLine()
 {
-    std::lock_guard<std::mutex> lock(stateMutex);
-    if (masterFd >= 0) {
-        ::close(masterFd);
-        masterFd = -1;
+    closeRequested = true;
+    const bool elsewhere = thread.joinable() && std::this_thread::get_id() != thread.get_id();
+    if (!elsewhere) {
+        // No serving thread, or this is it (an exchange hook pulling the adapter).
+        closeMaster();
+        return;
     }
+    // The serving thread closes the descriptor itself, so that it never polls or reads a
+    // number that another terminal may already have been given.
+    wake();
+    std::unique_lock<std::mutex> lock(lineMutex);
+    lineClosed.wait(lock, [this] { return masterFd < 0; });
+}
+
+void SimServer::closeMaster()
+{
+    {
+        std::lock_guard<std::mutex> lock(lineMutex);
+        if (masterFd >= 0) {
+            ::close(masterFd);
+            masterFd = -1;
+        }
+    }
+    lineClosed.notify_all();
+}
+
+void SimServer::setOnExchange(ExchangeHook hook)
+{
+    ExchangeHook previous; // destroyed after the lock is released
+    std::unique_lock<std::mutex> lock(stateMutex);
+    previous.swap(exchangeHook);
+    exchangeHook = std::move(hook);
+    // A hook replacing itself from within its own call must not wait for that call.
+    if (std::this_thread::get_id() != thread.get_id())
+        hookIdle.wait(lock, [this] { return !hookRunning; });
 }
 
 void SimServer::injectFault(const SimFault &fault)
@@ -151,25 +242,33 @@ int SimServer::pendingOnPort() const
 
 void SimServer::writeAll(const QByteArray &bytes)
 {
-    std::lock_guard<std::mutex> lock(stateMutex);
+    // Holding lineMutex keeps one write's bytes together on the line and keeps masterFd
+    // open under it; it is given up within one slice once the line is to be closed.
+    std::lock_guard<std::mutex> lock(lineMutex);
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
-    while (left > 0 && masterFd >= 0) {
+    while (left > 0 && masterFd >= 0 && !interrupted()) {
         const ssize_t n = ::write(masterFd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return;
+        if (n > 0) {
+            data += n;
+            left -= n;
+            continue;
         }
-        data += n;
-        left -= n;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return;
+        // The port side is not reading and the line's buffer is full.
+        pollfd p {masterFd, POLLOUT, 0};
+        if (::poll(&p, 1, kWriteSliceMs) < 0 && errno != EINTR)
+            return;
     }
 }
 
-bool SimServer::sleepUnlessStopping(int ms)
+bool SimServer::pauseUnlessInterrupted(int ms)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!stopping) {
+    while (!interrupted()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until)
             return true;
@@ -182,35 +281,37 @@ bool SimServer::sleepUnlessStopping(int ms)
 
 void SimServer::serve()
 {
+    // Only this thread closes the descriptor while it runs, so the number stays ours.
+    const int fd = masterFd;
     QByteArray pending;
-    while (!stopping) {
-        int fd;
-        {
-            std::lock_guard<std::mutex> lock(stateMutex);
-            fd = masterFd;
+    while (!interrupted()) {
+        pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        const int ready = ::poll(p, 2, pending.isEmpty() ? kIdlePollMs : kRequestGapMs);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
         }
-        if (fd < 0)
-            return;
-        pollfd p {fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, pending.isEmpty() ? kIdlePollMs : kRequestGapMs);
-        if (ready < 0 && errno != EINTR)
-            return;
-        if (ready > 0 && (p.revents & POLLIN)) {
+        if (p[1].revents != 0)
+            continue; // stop() or closeLine(): the loop condition ends the thread
+        if (p[0].revents & POLLIN) {
             char buffer[4096];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n > 0) {
                 pending.append(buffer, n);
-                // A whole request (header and matching checksum) is answered at once, as the
-                // controller does; anything else waits for the line to fall quiet.
-                if (looksComplete(pending)) {
+                // A whole request is answered at once, as the controller does; anything
+                // else waits for the line to fall quiet.
+                if (isWholeRequest(pending)) {
                     process(pending);
                     pending.clear();
                 }
                 continue;
             }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
         }
-        if (ready > 0 && (p.revents & (POLLERR | POLLNVAL))) {
-            sleepUnlessStopping(kIdlePollMs);
+        if (p[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            pauseUnlessInterrupted(kIdlePollMs);
             continue;
         }
         if (ready == 0 && !pending.isEmpty()) {
@@ -218,6 +319,7 @@ void SimServer::serve()
             pending.clear();
         }
     }
+    closeMaster();
 }
 
 void SimServer::process(const QByteArray &request)
@@ -263,24 +365,39 @@ void SimServer::process(const QByteArray &request)
         }
     }
 
-    if (answer.delayMs > 0 && !sleepUnlessStopping(answer.delayMs))
+    if (answer.delayMs > 0 && !pauseUnlessInterrupted(answer.delayMs))
         return;
-    if (faulty && fault.kind == SimFault::Late && !sleepUnlessStopping(fault.param))
+    if (faulty && fault.kind == SimFault::Late && !pauseUnlessInterrupted(fault.param))
         return;
     if (faulty && fault.kind == SimFault::LeadingJunk)
         bytes.prepend(QByteArray(fault.param, char(0x55)));
     if (!bytes.isEmpty() && faulty && fault.kind == SimFault::Pieces) {
         const int third = int(bytes.size()) / 3;
         writeAll(bytes.left(third));
-        sleepUnlessStopping(fault.param);
+        pauseUnlessInterrupted(fault.param);
         writeAll(bytes.mid(third, third));
-        sleepUnlessStopping(fault.param);
+        pauseUnlessInterrupted(fault.param);
         writeAll(bytes.mid(2 * third));
     } else if (!bytes.isEmpty()) {
         writeAll(bytes);
     }
     if (faulty && fault.kind == SimFault::TrailingJunk)
         writeAll(QByteArray(fault.param, char(0x55)));
-    if (onExchange)
-        onExchange(request, bytes);
+
+    // Called on a copy, without the lock, so that the hook may use the server; a setter
+    // on another thread waits until this call is over.
+    ExchangeHook hook;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex);
+        hook = exchangeHook;
+        hookRunning = bool(hook);
+    }
+    if (!hook)
+        return;
+    hook(request, bytes);
+    {
+        std::lock_guard<std::mutex> lock(stateMutex);
+        hookRunning = false;
+    }
+    hookIdle.notify_all();
 }

@@ -10,9 +10,11 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 struct SimFault {
     enum Kind {
@@ -35,6 +37,8 @@ struct SimFault {
 class SimServer
 {
 public:
+    using ExchangeHook = std::function<void(const QByteArray &request, const QByteArray &answer)>;
+
     explicit SimServer(const ControllerModel &model = ControllerModel());
     ~SimServer();
     SimServer(const SimServer &) = delete;
@@ -42,6 +46,8 @@ public:
 
     // Opens the pseudo-terminal and starts serving; false when no terminal could be opened.
     bool start();
+    // Ends serving and closes the line; returns even when the port side has stopped
+    // reading and an answer is still waiting to be written.
     void stop();
     QString portName() const { return slavePath; }
 
@@ -58,7 +64,8 @@ public:
     void sendRaw(const QByteArray &bytes);
     // Bytes waiting unread on the port side of the line.
     int pendingOnPort() const;
-    // Closes the controller's side, as if the adapter were pulled out.
+    // Closes the controller's side, as if the adapter were pulled out; the line is closed
+    // when it returns. An answer still being written or waited for is dropped.
     void closeLine();
 
     // Requests seen so far, whole frames; with `cmd`, only those of that command.
@@ -68,24 +75,67 @@ public:
     int requestCount(int cmd = -1) const;
     void clearRequests();
 
-    // Called on the serving thread after every request with the bytes written back.
-    std::function<void(const QByteArray &request, const QByteArray &answer)> onExchange;
+    // Called on the serving thread after every request with the bytes written back. It may
+    // be replaced or cleared from any thread at any time; once the call returns on another
+    // thread, the previous hook is no longer running and is never called again.
+    void setOnExchange(ExchangeHook hook);
+
+    // For callers that assign the hook (`sim.onExchange = hook;`): the same as setOnExchange.
+    class HookSetter
+    {
+    public:
+        explicit HookSetter(SimServer *server) : owner(server) {}
+        HookSetter(const HookSetter &) = delete;
+        HookSetter &operator=(const HookSetter &) = delete;
+        HookSetter &operator=(ExchangeHook hook)
+        {
+            owner->setOnExchange(std::move(hook));
+            return *this;
+        }
+
+    private:
+        SimServer *owner;
+    };
+    HookSetter onExchange{this};
+
+    // True when `bytes` is one whole request of the size its command requires, with a
+    // matching checksum; such a request is answered without waiting for the line to fall
+    // quiet. Requests whose size the command does not fix always wait for the quiet gap.
+    static bool isWholeRequest(const QByteArray &bytes);
 
 private:
     void serve();
     void process(const QByteArray &request);
     void writeAll(const QByteArray &bytes);
     bool takeFault(int cmd, SimFault &fault);
-    bool sleepUnlessStopping(int ms);
+    // Waits `ms`; false, and at once, when the server stops or the line is closed.
+    bool pauseUnlessInterrupted(int ms);
+    bool interrupted() const { return stopping || closeRequested; }
+    void wake();
+    void closeMaster();
 
     ControllerModel model;
     std::mutex modelMutex;
+
+    // Faults, requests seen and the exchange hook. Never held while the line is written.
     mutable std::mutex stateMutex;
     QList<SimFault> faults;
     QList<QByteArray> seen;
+    ExchangeHook exchangeHook;
+    bool hookRunning = false;
+    std::condition_variable hookIdle;
+
+    // Serialises writes to the line and guards masterFd against being closed under a
+    // writer. While the serving thread runs, only it closes masterFd; before start() and
+    // after its join, the owner does.
+    std::mutex lineMutex;
+    std::condition_variable lineClosed;
     int masterFd = -1;
+
     int slaveFd = -1;
+    int wakeFd = -1; // eventfd in the serving thread's poll set, written by stop() and closeLine()
     QString slavePath;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> closeRequested{false};
     std::thread thread;
 };

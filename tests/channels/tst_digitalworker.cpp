@@ -175,7 +175,7 @@ void TestDigitalWorker::readStopsAtSilentChannel()
             h.sim.injectFault({SimFault::Silence, 2});
     };
     QVERIFY(h.runWithoutRows(kRead));
-    h.sim.onExchange = nullptr;
+    h.sim.setOnExchange(nullptr);
     const WorkerRecorder &r = *h.recorder;
     QCOMPARE(h.sim.requestCount(kRead), 4);
     QCOMPARE(r.progress(), (QList<int>{3, 6}));

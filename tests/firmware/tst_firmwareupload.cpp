@@ -219,7 +219,7 @@ void TestFirmwareUpload::partFailsThreeTimes()
             sim.sendRaw(finishAnswered ? finishAnswer : QByteArray(12, char(0x55)));
     };
     QVERIFY(h.runWithoutRows(kFirmwareStart, kTabTimeoutMs, kUploadWaitMs));
-    sim.onExchange = nullptr;
+    sim.setOnExchange(nullptr);
 
     const WorkerRecorder &r = *h.recorder;
     QStringList texts = partTexts(failing, kSmallParts) << MasterThread::noConnectionText();
@@ -250,7 +250,7 @@ void TestFirmwareUpload::finishNotAnswered()
             h.sim.injectFault({SimFault::BadChecksum, 1, 0, kFirmwarePart});
     };
     QVERIFY(h.runWithoutRows(kFirmwareStart, kTabTimeoutMs, kUploadWaitMs));
-    h.sim.onExchange = nullptr;
+    h.sim.setOnExchange(nullptr);
 
     const WorkerRecorder &r = *h.recorder;
     QCOMPARE(r.statusTexts(),
