@@ -50,6 +50,8 @@ void MasterThread::writeAnalogSettings()
                           "16 байт (русская буква занимает 2 байта)")
                            .arg(rowChannel(k) + 1));
             emit updateProgressBar(0);
+            // Like a write that stops at its first channel: nothing was stored.
+            emit set_num_of_analogInputs(0);
             return;
         }
         payloads.append(payload);

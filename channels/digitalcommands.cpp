@@ -45,20 +45,28 @@ void MasterThread::writeDigitalSettings()
 {
     waitTimeout *= kWriteTimeoutFactor;
     const int n = rowCount();
+    QList<QByteArray> payloads;
+    // Every record is encoded before the first is sent: a password that does not fit its
+    // 10-byte field refuses the whole write instead of leaving the channels half written.
+    // The dialog refuses such a password before it hands the write over; it is never cut.
+    for (int k = 0; k < n; ++k) {
+        QByteArray payload;
+        if (!DigitalRecord::encodeSettings(row(k), payload)) {
+            emit error(tr("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
+                           .arg(digitalDisplayNumber(rowChannel(k)))
+                           .arg(DigitalRecord::kPasswordWidth));
+            emit updateProgressBar(0);
+            // Like a write that stops at its first channel: nothing was stored.
+            emit set_num_of_rs485Inputs(0);
+            return;
+        }
+        payloads.append(payload);
+    }
     int used = 0;
     for (int k = 1; k <= n; ++k) {
         const int channel = rowChannel(k - 1);
-        QByteArray payload;
-        if (!DigitalRecord::encodeSettings(row(k - 1), payload)) {
-            // The dialog refuses such a password before it hands the write over; a row that
-            // still carries one is not sent at all rather than sent with a cut password.
-            emit error(tr("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
-                           .arg(digitalDisplayNumber(channel))
-                           .arg(DigitalRecord::kPasswordWidth));
-            break;
-        }
         QByteArray response;
-        if (request(Link::CmdWriteDigitalSettings, &payload,
+        if (request(Link::CmdWriteDigitalSettings, &payloads.at(k - 1),
                     tr("Записываем настройки %1 канала").arg(digitalDisplayNumber(channel)),
                     response))
             break;

@@ -59,7 +59,11 @@ QStringList decodeSettings(const QByteArray &resp)
 QStringList decodeReadings(const QByteArray &resp)
 {
     const QByteArray frame = withoutChecksum(resp);
-    QStringList list{Link::readText(frame, Link::kPayloadOffset + kSerialOffset, kSerialWidth)};
+    // A serial number field that the answer does not hold whole is absent, like a number
+    // field: a cut serial number would pass for the meter's own.
+    const int serialOffset = Link::kPayloadOffset + kSerialOffset;
+    const bool wholeSerial = frame.size() >= serialOffset + kSerialWidth;
+    QStringList list{wholeSerial ? Link::readText(frame, serialOffset, kSerialWidth) : QString()};
     for (int i = 0; i < kReadingCount; ++i)
         list.append(number(frame, kFirstReadingOffset + i * kReadingSize, kReadingSize));
     return list;

@@ -116,10 +116,17 @@ QString addressToNumber(const QString &text)
 {
     if (!text.startsWith(QLatin1String("kv")))
         return text;
-    bool ok = false;
-    qint64 n = text.mid(2).toLongLong(&ok, 10);
-    if (!ok)
-        n = 0;
+    // "kv" alone, an address still being typed, is kv0. Anything else after "kv" that is
+    // no number (or none that fits 64 bits) stays as it is, so the row check refuses it
+    // rather than it being written as kv0.
+    const QString rest = text.mid(2);
+    qint64 n = 0;
+    if (!rest.isEmpty()) {
+        bool ok = false;
+        n = rest.toLongLong(&ok, 10);
+        if (!ok)
+            return text;
+    }
     if (n >= kKvNumberLimit || n <= -kKvNumberLimit)
         return text;
     const qint64 number = qint64(kKvAddressBase) + qint64(kKvAddressStep) * n;

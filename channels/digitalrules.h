@@ -40,9 +40,10 @@ bool isProtocolAllowed(int deviceCode, int protocol);
 // Row check on the editors' values: device position, protocol position, address text.
 int checkChannel(int devicePosition, int protocol, const QString &addressText);
 
-// "kv" followed by n becomes the decimal text of 4194304003 + 8·n; other text is returned
-// as it is. A kv number too large for any 32-bit address is returned as typed, so the row
-// check refuses it instead of it turning into some other address.
+// "kv" followed by n becomes the decimal text of 4194304003 + 8·n ("kv" alone is kv0);
+// other text is returned as it is. A kv number too large for any 32-bit address, or a text
+// after "kv" that is no number, is returned as typed, so the row check refuses it instead
+// of it turning into some other address.
 QString addressToNumber(const QString &text);
 // A number on the kv grid becomes "kv" and its number; other text is returned as it is.
 QString numberToAddress(const QString &text);

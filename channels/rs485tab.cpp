@@ -15,6 +15,7 @@
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QTableWidget>
+#include <QValidator>
 
 namespace {
 
@@ -61,6 +62,26 @@ W *named(W *widget, const char *name)
 }
 
 } // namespace
+
+// The password editor lets the engineer type at most nine characters. A longer password
+// that the table sets itself (the controller's field holds 10 bytes, and a row filled by
+// the controller spreads to the group) is shown and kept whole: it stays acceptable until
+// an edit changes it, so no cut password is ever shown or passed on.
+class RS485Tab::PasswordValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    void allow(const QString &text) { allowed = text; }
+
+    State validate(QString &input, int &) const override
+    {
+        return input.size() <= kPasswordMaxChars || input == allowed ? Acceptable : Invalid;
+    }
+
+private:
+    QString allowed;
+};
 
 RS485Tab::RS485Tab(QWidget *parent)
     : QWidget(parent)
@@ -128,7 +149,8 @@ void RS485Tab::buildRow(int row)
     e.address->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QLatin1String(kAddressPattern)), e.address));
     e.password = new QLineEdit;
-    e.password->setMaxLength(kPasswordMaxChars);
+    e.passwordLimit = new PasswordValidator(e.password);
+    e.password->setValidator(e.passwordLimit);
     e.kt = new QSpinBox;
     e.kt->setRange(kKtMin, kKtMax);
     // The serial number and readings only show what the meter answered. No length limit:
@@ -160,8 +182,13 @@ void RS485Tab::connectRow(int row)
     // only then marks its own row.
     const RowEditors &e = rows[row];
     QCheckBox *select = e.select;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(selectAllCheck, &QCheckBox::checkStateChanged, select,
+            [select](Qt::CheckState state) { select->setChecked(state != Qt::Unchecked); });
+#else
     connect(selectAllCheck, &QCheckBox::stateChanged, select,
             [select](int state) { select->setChecked(state != Qt::Unchecked); });
+#endif
     connect(e.type, &QComboBox::currentIndexChanged, this,
             [this, row](int position) { deviceTypeChanged(row, position); });
     connect(e.protocol, &QComboBox::currentIndexChanged, this, &RS485Tab::groupUpdatePhyType);
@@ -201,12 +228,12 @@ void RS485Tab::filterProtocols(int row, int position)
     }
 }
 
-void RS485Tab::setPasswordText(QLineEdit *edit, const QString &text)
+void RS485Tab::setPasswordText(const RowEditors &e, const QString &text)
 {
     // The typing limit must not cut a longer password that the controller (whose field
     // holds 10 bytes) or another row already has: that row would be written back cut.
-    edit->setMaxLength(qMax(kPasswordMaxChars, int(text.size())));
-    edit->setText(text);
+    e.passwordLimit->allow(text);
+    e.password->setText(text);
 }
 
 void RS485Tab::setRowEditorsEnabled(int row, bool on)
@@ -262,11 +289,14 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
     }
     e.type->setCurrentIndex(devicePositionForCode(data.value(DigitalRecord::SetDeviceType).toInt()));
     e.type->setEnabled(true);
-    e.protocol->setCurrentIndex(data.value(DigitalRecord::SetProtocol).toInt());
+    // A protocol the list does not hold would leave the combo box without a selection.
+    const int protocol = data.value(DigitalRecord::SetProtocol).toInt();
+    const bool listed = protocol >= 0 && protocol < DigitalRules::kProtocolCount;
+    e.protocol->setCurrentIndex(listed ? protocol : 0);
     e.protocol->setEnabled(true);
     e.address->setText(numberToAddress(data.value(DigitalRecord::SetAddress)));
     e.address->setEnabled(true);
-    setPasswordText(e.password, data.value(DigitalRecord::SetPassword));
+    setPasswordText(e, data.value(DigitalRecord::SetPassword));
     e.password->setEnabled(true);
     e.kt->setValue(data.value(DigitalRecord::SetKt).toInt());
     e.kt->setEnabled(true);
@@ -384,7 +414,7 @@ void RS485Tab::groupUpdatePass(const QString &pass)
         return;
     for (const RowEditors &e : rows) {
         if (e.select->isChecked())
-            setPasswordText(e.password, pass);
+            setPasswordText(e, pass);
     }
 }
 

@@ -85,12 +85,15 @@ public slots:
     void groupUpdateKt(int value);
 
 private:
+    class PasswordValidator;
+
     struct RowEditors {
         QCheckBox *select = nullptr;
         QComboBox *type = nullptr;
         QComboBox *protocol = nullptr;
         QLineEdit *address = nullptr;
         QLineEdit *password = nullptr;
+        PasswordValidator *passwordLimit = nullptr;
         QSpinBox *kt = nullptr;
         QLineEdit *serial = nullptr;
         QLineEdit *readings = nullptr;
@@ -102,7 +105,7 @@ private:
     void deviceTypeChanged(int row, int position);
     void filterProtocols(int row, int position);
     void setRowEditorsEnabled(int row, bool on);
-    static void setPasswordText(QLineEdit *edit, const QString &text);
+    static void setPasswordText(const RowEditors &e, const QString &text);
     void toggleReadedFromHeader(int section);
     static bool validRow(int row) { return row >= 0 && row < kRowCount; }
 

@@ -176,6 +176,10 @@ void TestAnalogCommands::writeRefusesOverlongSerial()
     QCOMPARE(h.recorder->statusTexts().size(), 1);
     QVERIFY(h.recorder->statusTexts().first().contains(QStringLiteral("для 2 канала")));
     QVERIFY(h.recorder->argsOf("setComSettings").isEmpty());
+    // Ended like a write that stops before its first channel: progress 0, count 0.
+    QCOMPARE(h.recorder->progress(), QList<int>{0});
+    QCOMPARE(h.recorder->argsOf("set_num_of_analogInputs"), QList<QVariantList>{{0}});
+    QCOMPARE(h.recorder->names().last(), QStringLiteral("enableTablesContorls"));
 }
 
 void TestAnalogCommands::writeWaitsFiveTimesLonger()

@@ -103,8 +103,14 @@ void TestDigitalRecord::decodeReadings_data()
         << responseFrame(2, full.left(23)) << QStringList{"40512377", "100", "0", "0", "0"};
     QTest::newRow("reading 4 short by one byte")
         << responseFrame(2, full.left(32)) << QStringList{"40512377", "100", "0", "0", "0"};
+    // A serial number counts only when its whole 16-byte field arrived: a cut one would
+    // pass for the meter's own.
     QTest::newRow("cut inside the serial number")
-        << responseFrame(2, full.left(5)) << QStringList{"4051", "0", "0", "0", "0"};
+        << responseFrame(2, full.left(5)) << QStringList{"", "0", "0", "0", "0"};
+    QTest::newRow("cut inside the serial's zero padding")
+        << responseFrame(2, full.left(12)) << QStringList{"", "0", "0", "0", "0"};
+    QTest::newRow("serial field whole, no readings")
+        << responseFrame(2, full.left(17)) << QStringList{"40512377", "0", "0", "0", "0"};
     QTest::newRow("empty") << QByteArray() << QStringList{"", "0", "0", "0", "0"};
 }
 

@@ -50,6 +50,9 @@ void TestDigitalRules::addressForms_data()
     QTest::newRow("KV is not the kv form") << "KV1" << "KV1" << "KV1";
     QTest::newRow("kv beyond any address stays as typed")
         << "kv99999999999999999" << "kv99999999999999999" << "kv99999999999999999";
+    QTest::newRow("kv beyond 64 bits stays as typed")
+        << "kv99999999999999999999" << "kv99999999999999999999" << "kv99999999999999999999";
+    QTest::newRow("kv and no number stays as typed") << "kv12a" << "kv12a" << "kv12a";
 }
 
 void TestDigitalRules::addressForms()
@@ -100,6 +103,10 @@ void TestDigitalRules::checkChannel_data()
     QTest::newRow("ten digits above 32 bits") << 1 << 1 << "4294967296" << 2;
     QTest::newRow("sign in address") << 1 << 1 << "+12" << 2;
     QTest::newRow("kv beyond 32 bits") << 1 << 1 << "kv99999999" << 2;
+    // Only a channel file can bring these; the address editor does not let them be typed.
+    QTest::newRow("kv beyond 64 bits") << 1 << 1 << "kv99999999999999999999" << 2;
+    QTest::newRow("kv and letters") << 1 << 1 << "kvабв" << 2;
+    QTest::newRow("kv alone is kv0") << 1 << 1 << "kv" << 0;
 }
 
 void TestDigitalRules::checkChannel()

@@ -52,6 +52,8 @@ private slots:
     void readAllSettings();
     void writeThreeChannels();
     void writeWaitsFiveTimesLonger();
+    void writeRefusesOverlongPassword_data();
+    void writeRefusesOverlongPassword();
     void readingsWithSilentMeter();
     void readStopsAtSilentChannel();
     void readingsEndAtSilentController();
@@ -141,6 +143,34 @@ void TestDigitalWorker::writeWaitsFiveTimesLonger()
     QCOMPARE(h.sim.requestCount(kWrite), 1);
     QCOMPARE(h.recorder->argsOf("setRsSettings").size(), 1);
     QCOMPARE(h.recorder->progress(), QList<int>{100});
+}
+
+void TestDigitalWorker::writeRefusesOverlongPassword_data()
+{
+    QTest::addColumn<Rows>("rows");
+    const QStringList fits{"0", "8", "1", "42", "1234567890", "1", "7"};
+    // Six Cyrillic letters take twelve bytes; channel index 5 is channel 14 with A = 8.
+    const QStringList overlong{"5", "8", "1", "42", QStringLiteral("пароль"), "1", "7"};
+    QTest::newRow("first entry") << Rows{overlong, fits};
+    QTest::newRow("after two that fit") << Rows{fits, fits, overlong};
+}
+
+void TestDigitalWorker::writeRefusesOverlongPassword()
+{
+    QFETCH(Rows, rows);
+    WorkerHarness h(configuredController());
+    QVERIFY(ready(h, 8));
+    QVERIFY(h.run(kWrite, rows));
+    const WorkerRecorder &r = *h.recorder;
+    // Nothing is sent, not even the entries before the refused one; the write ends as one
+    // that stops before its first channel.
+    QCOMPARE(h.sim.requestCount(), 0);
+    QCOMPARE(r.statusTexts(),
+             QStringList{QStringLiteral("Неверная конфигурация для 14 канала! Пароль длиннее 10 байт.")});
+    QCOMPARE(r.progress(), QList<int>{0});
+    QVERIFY(r.argsOf("setRsSettings").isEmpty());
+    QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{0}}));
+    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
 }
 
 void TestDigitalWorker::readingsWithSilentMeter()

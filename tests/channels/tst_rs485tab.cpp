@@ -114,6 +114,11 @@ void TestRs485Tab::storedAndShown_data()
         << QStringList{"0", "0", "0", "", "1", "0"} << true << "";
     QTest::newRow("KT 0 shows 1, changed") << QStringList{"8", "1", "5", "", "0", "0"}
         << QStringList{"1", "1", "5", "", "1", "0"} << true << "";
+    // A protocol beyond the list would leave the combo box without a choice (-1).
+    QTest::newRow("protocol 12 shows 0, changed") << QStringList{"8", "12", "5", "", "1", "0"}
+        << QStringList{"1", "0", "5", "", "1", "0"} << true << "";
+    QTest::newRow("protocol 255 shows 0, changed") << QStringList{"1", "255", "5", "", "1", "0"}
+        << QStringList{"4", "0", "5", "", "1", "0"} << true << "";
 }
 
 void TestRs485Tab::storedAndShown()
@@ -136,6 +141,8 @@ void TestRs485Tab::storedAndShown()
     QCOMPARE(tab.hasChanges(), changed);
     if (!changed)
         QCOMPARE(tab.channelSettings(6), QStringList{"6"} + list);
+    // The write list carries what the editors show.
+    QCOMPARE(tab.channelSettings(6).value(2), shown.value(1));
     // Showing a list without storing it marks the row; showing the stored one clears it.
     tab.changeRsSettings(6, {"7", "5", "10", "", "1", "0"});
     QVERIFY(tab.isChannelChanged(6));
@@ -293,8 +300,32 @@ void TestRs485Tab::passwordLimitCutsOnlyTyping()
     QCOMPARE(Row({tab, 0}).password()->text(), QStringLiteral("123456789"));
     // A longer password from the controller is not cut, nor when it spreads to a group.
     setGroup(tab, true, {9});
-    tab.setRsSettings(1, {"8", "1", "1", "abcdefghij", "1", "0"});
+    const QStringList longPassword{"8", "1", "1", "abcdefghij", "1", "0"};
+    tab.setRsSettings(1, longPassword);
+    QCOMPARE(tab.channelSettings(1).value(4), QStringLiteral("abcdefghij"));
     QCOMPARE(tab.channelSettings(9).value(4), QStringLiteral("abcdefghij"));
+
+    // A shorter password replacing it is never preceded by a cut one, in the row itself
+    // or in the group it spreads to.
+    const QLineEdit *read = Row({tab, 1}).password();
+    const QLineEdit *member = Row({tab, 9}).password();
+    QSignalSpy readSpy(read, &QLineEdit::textChanged);
+    QSignalSpy memberSpy(member, &QLineEdit::textChanged);
+    tab.setRsSettings(1, {"8", "1", "1", "pw", "1", "0"});
+    for (const QSignalSpy *spy : {&readSpy, &memberSpy}) {
+        QVERIFY(!spy->isEmpty());
+        for (const QList<QVariant> &args : *spy)
+            QCOMPARE(args.first().toString(), QStringLiteral("pw"));
+    }
+
+    // Once a ten-character password has been shown, typing still stops at nine.
+    tab.setRsSettings(1, longPassword);
+    QLineEdit *edit = Row({tab, 1}).password();
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, QStringLiteral("X"));
+    QCOMPARE(edit->text(), QStringLiteral("abcdefghi"));
+    QCOMPARE(tab.channelSettings(9).value(4), QStringLiteral("abcdefghi"));
 }
 
 void TestRs485Tab::selectAll()
