@@ -278,10 +278,10 @@ public:
     explicit Bench(const CommandBenchOptions &o)
         : options(o)
     {
-        sim.onExchange = [this](const QByteArray &request, const QByteArray &answer) {
+        sim.setOnExchange([this](const QByteArray &request, const QByteArray &answer) {
             timeline.mark(Timeline::Answer);
             traffic.record(request, answer);
-        };
+        });
         activeTimeline = &timeline;
         previousHandler = qInstallMessageHandler(timingHandler);
     }

@@ -53,10 +53,10 @@ int main(int argc, char *argv[])
     model.password = parser.value(passwordOption);
 
     SimServer server(model);
-    server.onExchange = [](const QByteArray &request, const QByteArray &answer) {
+    server.setOnExchange([](const QByteArray &request, const QByteArray &answer) {
         std::fprintf(stderr, "REQ %s\nANS %s\n", request.toHex().constData(),
                      answer.isEmpty() ? "(silent)" : answer.toHex().constData());
-    };
+    });
     if (!server.start()) {
         std::fprintf(stderr, "cannot open a pseudo-terminal\n");
         return 1;

@@ -80,23 +80,6 @@ public:
     // thread, the previous hook is no longer running and is never called again.
     void setOnExchange(ExchangeHook hook);
 
-    // For callers that assign the hook (`sim.onExchange = hook;`): the same as setOnExchange.
-    class HookSetter
-    {
-    public:
-        explicit HookSetter(SimServer *server) : owner(server) {}
-        HookSetter(const HookSetter &) = delete;
-        HookSetter &operator=(const HookSetter &) = delete;
-        HookSetter &operator=(ExchangeHook hook)
-        {
-            owner->setOnExchange(std::move(hook));
-            return *this;
-        }
-
-    private:
-        SimServer *owner;
-    };
-    HookSetter onExchange{this};
 
     // True when `bytes` is one whole request of the size its command requires, with a
     // matching checksum; such a request is answered without waiting for the line to fall

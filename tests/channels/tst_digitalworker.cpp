@@ -200,10 +200,10 @@ void TestDigitalWorker::readStopsAtSilentChannel()
     QVERIFY(h.started());
     // The third channel's request and its repetition stay unanswered.
     int answered = 0;
-    h.sim.onExchange = [&h, &answered](const QByteArray &, const QByteArray &) {
+    h.sim.setOnExchange([&h, &answered](const QByteArray &, const QByteArray &) {
         if (++answered == 2)
             h.sim.injectFault({SimFault::Silence, 2});
-    };
+    });
     QVERIFY(h.runWithoutRows(kRead));
     h.sim.setOnExchange(nullptr);
     const WorkerRecorder &r = *h.recorder;

@@ -211,13 +211,13 @@ void TestFirmwareUpload::partFailsThreeTimes()
     // such an upload, so its finish is either noise or forced through by the test.
     if (failing == 0)
         sim.injectFault({SimFault::BadChecksum, 3, 0, kFirmwarePart});
-    sim.onExchange = [&sim, failing, finishAnswered, finishAnswer](const QByteArray &request,
-                                                                     const QByteArray &) {
+    sim.setOnExchange([&sim, failing, finishAnswered, finishAnswer](const QByteArray &request,
+                                                                      const QByteArray &) {
         if (failing > 0 && partIndex(request) == failing - 1)
             sim.injectFault({SimFault::BadChecksum, 3, 0, kFirmwarePart});
         if (request.size() > 7 && quint8(request.at(7)) == kFirmwareFinish)
             sim.sendRaw(finishAnswered ? finishAnswer : QByteArray(12, char(0x55)));
-    };
+    });
     QVERIFY(h.runWithoutRows(kFirmwareStart, kTabTimeoutMs, kUploadWaitMs));
     sim.setOnExchange(nullptr);
 
@@ -245,10 +245,10 @@ void TestFirmwareUpload::finishNotAnswered()
     // 30-second waits.
     h.sim.injectFault({SimFault::TrailingJunk, 2, 12, kFirmwareFinish});
     // One garbled answer to the second part: the part is sent again and goes through.
-    h.sim.onExchange = [&h](const QByteArray &request, const QByteArray &) {
+    h.sim.setOnExchange([&h](const QByteArray &request, const QByteArray &) {
         if (partIndex(request) == 0)
             h.sim.injectFault({SimFault::BadChecksum, 1, 0, kFirmwarePart});
-    };
+    });
     QVERIFY(h.runWithoutRows(kFirmwareStart, kTabTimeoutMs, kUploadWaitMs));
     h.sim.setOnExchange(nullptr);
 

@@ -186,10 +186,10 @@ void TestSimServer::clearedHookIsNotCalled()
 
     // A hook set by assignment that clears itself from within its call.
     std::atomic<int> second{0};
-    sim.onExchange = [&](const QByteArray &, const QByteArray &) {
+    sim.setOnExchange([&](const QByteArray &, const QByteArray &) {
         ++second;
         sim.setOnExchange(nullptr);
-    };
+    });
     QVERIFY(port.send(leaveRequest()));
     QCOMPARE(port.receive(kLeaveAnswerSize).size(), kLeaveAnswerSize);
     QTRY_COMPARE_WITH_TIMEOUT(second.load(), 1, kWaitMs);
