@@ -1,5 +1,7 @@
 #include "app/commandgating.h"
 
+#include "lumaro/version.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -25,7 +27,7 @@ CommandGating commandGating(const GatingInput &in)
 
     // 1.4.0 cannot be updated over RS-485, 1.4.4 is the built-in image itself, and an empty
     // version means the controller settings have not been read in this session.
-    const bool updatable = in.fwVersion != QLatin1String("1.4.4")
+    const bool updatable = in.fwVersion != QLatin1String(Lumaro::kBuiltInFirmwareVersion)
         && in.fwVersion != QLatin1String("1.4.0") && !in.fwVersion.isEmpty();
     g.uploadFirmware.enabled = in.on && updatable;
     if (in.on && in.fwVersion == QLatin1String("1.4.0"))
@@ -33,7 +35,7 @@ CommandGating commandGating(const GatingInput &in)
             "Обновление прошивки через RS-485 не поддерживается в контроллерах с версией прошивки "
             "1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте контроллер на обновление "
             "через личный кабинет.");
-    else if (in.on && in.fwVersion == QLatin1String("1.4.4"))
+    else if (in.on && in.fwVersion == QLatin1String(Lumaro::kBuiltInFirmwareVersion))
         g.uploadFirmware.toolTip = text("Обновление прошивки не требуется.");
 
     if (!in.authorised) {

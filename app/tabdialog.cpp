@@ -9,6 +9,8 @@
 #include "channels/analogtab.h"
 #include "channels/rs485tab.h"
 #include "link/frame.h"
+#include "link/sessionrecord.h"
+#include "lumaro/version.h"
 #include "settings/controllerrecord.h"
 #include "settings/settingstab.h"
 
@@ -30,7 +32,6 @@
 
 namespace {
 
-const char kProgramVersion[] = "1.4.4";
 constexpr int kMinimumWidth = 1000;
 constexpr int kMinimumHeight = 700;
 constexpr int kAnalogRows = 8;
@@ -98,7 +99,7 @@ TabDialog::TabDialog(QWidget *parent)
     setLayout(layout);
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
-    setWindowTitle(tr("LUMARO RS-485 Configurator v") + QLatin1String(kProgramVersion));
+    setWindowTitle(tr("LUMARO RS-485 Configurator v") + QLatin1String(Lumaro::kBuiltInFirmwareVersion));
     tabWidget->setCurrentIndex(ControllerTab);
     currentTab = tabWidget->currentIndex();
 
@@ -232,8 +233,7 @@ void TabDialog::tabChanged(int tab)
 void TabDialog::hardwareChanged(const QString &hw)
 {
     hwVersion = hw;
-    // Boards 8.2 and 8.3 carry four analog inputs, every other board eight.
-    const quint8 count = (hw == QLatin1String("8.2") || hw == QLatin1String("8.3")) ? 4 : 8;
+    const quint8 count = SessionRecord::analogChannelCount(hw);
     masterThread->setAnalogChannelCount(count);
     analogTab->setComChannelsCount(count);
     rs485Tab->name_rs_channels(count);

@@ -1,6 +1,8 @@
 #include "bench/commandbench.h"
 
 #include "link/masterthread.h"
+#include "link/sessionrecord.h"
+#include "lumaro/version.h"
 #include "sim/simserver.h"
 
 #include <QDebug>
@@ -34,7 +36,6 @@ constexpr quint8 kAbsentChannel = 255;
 constexpr quint8 kElectricityMeter = 8;
 constexpr int kObjectBase = 100;
 
-const char kFirmwareResource[] = ":/firmware/LUMARO_T3_APP_RELEASE_1.4.4.bin";
 
 struct CommandPlan {
     int cmd;
@@ -219,9 +220,7 @@ public:
         connect(worker, &MasterThread::update_cmd_status, this,
                 [this](int, bool ok) { sessionOpened = ok; });
         connect(worker, &MasterThread::updateHw, this, [this](const QString &hw) {
-            // Boards 8.2 and 8.3 carry four analog inputs, every other board eight.
-            const bool four = hw == QLatin1String("8.2") || hw == QLatin1String("8.3");
-            worker->setAnalogChannelCount(four ? 4 : 8);
+            worker->setAnalogChannelCount(SessionRecord::analogChannelCount(hw));
         });
         connect(worker, &MasterThread::setComSettings, this,
                 [this](int index, const QStringList &fields) {
@@ -414,7 +413,7 @@ private:
 
 int firmwareParts()
 {
-    QFile image(QString::fromLatin1(kFirmwareResource));
+    QFile image(QString::fromLatin1(Lumaro::kBuiltInFirmwareResource));
     return int(image.size() / kFirmwarePartBytes);
 }
 

@@ -1,19 +1,19 @@
 #include "link/masterthread.h"
 
 #include "link/frame.h"
+#include "lumaro/version.h"
 
 #include <QDebug>
 
 namespace {
 
 constexpr qint32 kBaudRate = QSerialPort::Baud115200;
-const char kFirmwareResource[] = ":/firmware/LUMARO_T3_APP_RELEASE_1.4.4.bin";
 
 } // namespace
 
 MasterThread::MasterThread(QObject *parent)
     : QThread(parent)
-    , firmwareFile(std::make_unique<QFile>(QString::fromLatin1(kFirmwareResource)))
+    , firmwareFile(std::make_unique<QFile>(QString::fromLatin1(Lumaro::kBuiltInFirmwareResource)))
 {
     serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
     serial.setDataBits(QSerialPort::Data8);

@@ -23,4 +23,9 @@ QStringList decodeAuthorise(const QByteArray &resp)
             Link::hardwareVersionText(resp)};
 }
 
+quint8 analogChannelCount(const QString &hardware)
+{
+    return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3") ? 4 : 8;
+}
+
 } // namespace SessionRecord

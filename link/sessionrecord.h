@@ -22,4 +22,8 @@ QByteArray passwordPayload(const QString &password);
 enum AuthoriseField { AuthFirmware, AuthResult, AuthHardware, AuthFieldCount };
 QStringList decodeAuthorise(const QByteArray &resp);
 
+// Analog inputs of a board by its hardware version text: 8.2 and 8.3 carry four, every
+// other board eight.
+quint8 analogChannelCount(const QString &hardware);
+
 } // namespace SessionRecord

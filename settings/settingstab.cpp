@@ -1,6 +1,7 @@
 #include "settings/settingstab.h"
 
 #include "app/userprompts.h"
+#include "lumaro/version.h"
 #include "settings/controllerrecord.h"
 #include "settings/forecast.h"
 #include "settings/modemrecord.h"
@@ -27,7 +28,6 @@ const char kPriceLink[] = "https://lumaro.ru/tariffs";
 
 constexpr int kPasswordMaxLength = 7;
 const char kFactoryPassword[] = "5093178";
-const char kBuiltInFirmwareVersion[] = "1.4.4";
 
 constexpr int kTimeoutMinMs = 100;
 constexpr int kTimeoutMaxMs = 900;
@@ -220,7 +220,7 @@ void SettingsTab::buildInfoGroup(QWidget *group)
     serialEdit = readOnlyField("serialEdit");
     versionEdit = readOnlyField("versionEdit");
     uploadFirmwareButton = named(
-        new QPushButton(tr("  Обновить до %1  ").arg(QLatin1String(kBuiltInFirmwareVersion))),
+        new QPushButton(tr("  Обновить до %1  ").arg(QLatin1String(Lumaro::kBuiltInFirmwareVersion))),
         "uploadFirmwareButton");
     imeiEdit = readOnlyField("imeiEdit");
     powerEdit = readOnlyField("powerEdit");
