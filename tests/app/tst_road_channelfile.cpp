@@ -1,7 +1,9 @@
-// Export and import of the channel configuration file through the window.
+// Export and import of the channel configuration file through the window, and a saved
+// configuration put back on a controller that drifted from it.
 
 #include "roadsupport.h"
 
+#include "bulk/channelfile.h"
 #include "channels/analogtab.h"
 #include "channels/rs485tab.h"
 
@@ -89,7 +91,7 @@ struct FileRoad : Road {
 
 } // namespace
 
-class TestChannelFileRoad : public QObject
+class TestRoadChannelFile : public QObject
 {
     Q_OBJECT
 
@@ -102,9 +104,10 @@ private slots:
     void malformedLinesAreCounted();
     void refusedExportLeavesExistingFile();
     void cancelledDialogDoesNothing();
+    void exportChangeImportWrite();
 };
 
-void TestChannelFileRoad::exportedLines_data()
+void TestRoadChannelFile::exportedLines_data()
 {
     QTest::addColumn<QString>("hardware");
     QTest::addColumn<int>("analogLines");
@@ -112,7 +115,7 @@ void TestChannelFileRoad::exportedLines_data()
     QTest::newRow("four analog channels on 8.2") << "8.2" << 4;
 }
 
-void TestChannelFileRoad::exportedLines()
+void TestRoadChannelFile::exportedLines()
 {
     QFETCH(QString, hardware);
     QFETCH(int, analogLines);
@@ -136,7 +139,7 @@ void TestChannelFileRoad::exportedLines()
     QVERIFY(lines.at(analogLines + 30).startsWith("D;30;0;"));
 }
 
-void TestChannelFileRoad::roundTrip()
+void TestRoadChannelFile::roundTrip()
 {
     QTemporaryDir dir;
     FileRoad road;
@@ -160,7 +163,7 @@ void TestChannelFileRoad::roundTrip()
     QCOMPARE(road.status(), QString());
 }
 
-void TestChannelFileRoad::importLine()
+void TestRoadChannelFile::importLine()
 {
     QTemporaryDir dir;
     FileRoad road;
@@ -183,7 +186,7 @@ void TestChannelFileRoad::importLine()
     QVERIFY(!road.button("readDataButton")->isEnabled());
 }
 
-void TestChannelFileRoad::wrongSerialNumberIsRefused()
+void TestRoadChannelFile::wrongSerialNumberIsRefused()
 {
     QTemporaryDir dir;
     FileRoad road;
@@ -200,7 +203,7 @@ void TestChannelFileRoad::wrongSerialNumberIsRefused()
     QCOMPARE(road.tableState(), before);
 }
 
-void TestChannelFileRoad::malformedLinesAreCounted()
+void TestRoadChannelFile::malformedLinesAreCounted()
 {
     QTemporaryDir dir;
     FileRoad road;
@@ -225,7 +228,7 @@ void TestChannelFileRoad::malformedLinesAreCounted()
     QVERIFY(road.status().startsWith(QStringLiteral("Не удалось открыть файл ")));
 }
 
-void TestChannelFileRoad::refusedExportLeavesExistingFile()
+void TestRoadChannelFile::refusedExportLeavesExistingFile()
 {
     QTemporaryDir dir;
     FileRoad road;
@@ -258,7 +261,7 @@ void TestChannelFileRoad::refusedExportLeavesExistingFile()
     QCOMPARE(road.prompts.shown.last().text, QStringLiteral("Не могу записать в файл."));
 }
 
-void TestChannelFileRoad::cancelledDialogDoesNothing()
+void TestRoadChannelFile::cancelledDialogDoesNothing()
 {
     FileRoad road;
     QVERIFY(road.started);
@@ -272,5 +275,79 @@ void TestChannelFileRoad::cancelledDialogDoesNothing()
     QCOMPARE(road.tableState(), before);
 }
 
-QTEST_MAIN(TestChannelFileRoad)
-#include "tst_channelfileroad.moc"
+void TestRoadChannelFile::exportChangeImportWrite()
+{
+    QTemporaryDir dir;
+    Road road;
+    QVERIFY(road.started);
+    road.sim->withModel([](ControllerModel &m) {
+        m.digital.channels[3] = {8, 2, 4194304987u, "999", 3, 14};
+    });
+    QVERIFY(road.authorise());
+    QVERIFY(road.click("readSettingsButton"));
+    // The file holds no readings: laid over unread tables, a write would zero the meters.
+    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral(".csv"));
+    road.button("importButton")->click();
+    QCOMPARE(road.prompts.shown.size(), 1);
+    QCOMPARE(road.prompts.shown.takeFirst().text,
+             QStringLiteral("Настройки каналов не считаны с контроллера. Сначала нажмите «Считать "
+                            "настройки» на вкладках «Аналоговые каналы» и «Цифровые каналы»."));
+    QVERIFY(road.prompts.fileDialogArgs.isEmpty());
+    for (int tab : {1, 2}) {
+        road.showTab(tab);
+        QVERIFY(road.click("readSettingsButton"));
+    }
+    road.button("exportButton")->click();
+    QFile file(road.prompts.nextFileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const ChannelFile::Parsed exported = ChannelFile::parse(file.readAll());
+    file.close();
+    QCOMPARE(exported.skipped, 0);
+
+    // The controller changes behind the engineer's back; the file puts it right again.
+    road.sim->withModel([](ControllerModel &m) {
+        m.analog.channels[0].object = 999;
+        m.analog.channels[0].value = 123456;
+        m.analog.channels[1].st = 0;
+        m.digital.channels[3].password = "000";
+        m.digital.channels[3].object = 1;
+    });
+    QVERIFY(road.click("readSettingsButton")); // digital tab on show
+    road.showTab(1);
+    QVERIFY(road.click("readSettingsButton"));
+    road.button("importButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
+    road.prompts.answers = {true}; // channel 3's contact sensor polls slower than its LK
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.prompts.shown.size(), 1);
+    road.showTab(2);
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.sim->requestCount(32), 1); // only the channel the file changed
+    const auto held = road.sim->withModel([](ControllerModel &m) {
+        return QStringList{QString::number(m.analog.channels[0].object),
+                           QString::number(qint16(m.analog.channels[1].st)),
+                           QString::fromUtf8(m.digital.channels[3].password),
+                           QString::number(m.digital.channels[3].object),
+                           QString::number(m.digital.channels[3].address),
+                           QString::number(m.analog.channels[0].value)};
+    });
+    QStringList fromFile;
+    for (const ChannelFile::Line &line : exported.lines) {
+        if (line.analog && line.row == 0)
+            fromFile << line.fields.value(ChannelFile::ObjectField);
+        if (line.analog && line.row == 1)
+            fromFile << line.fields.value(ChannelFile::StField);
+    }
+    for (const ChannelFile::Line &line : exported.lines) {
+        if (!line.analog && line.row == 3)
+            fromFile << line.fields.value(ChannelFile::PasswordField)
+                     << line.fields.value(ChannelFile::ObjectField)
+                     << RS485Tab::addressToNumber(line.fields.value(ChannelFile::AddressField));
+    }
+    QCOMPARE(held.mid(0, 5), fromFile);
+    // The meter's counter is the controller's, as read, not the file's.
+    QCOMPARE(held, (QStringList{"1", "-50", "999", "14", "4194304987", "123456"}));
+}
+
+QTEST_MAIN(TestRoadChannelFile)
+#include "tst_road_channelfile.moc"

@@ -1,5 +1,7 @@
-// The main window's construction, its refusals before sending, and its orderly end.
+// The main window's construction, the gating of its command controls, the settings-mode
+// countdown, its refusals before sending, and its orderly end.
 
+#include "app/commandgating.h"
 #include "app/tabdialog.h"
 #include "tests/support/fakeprompts.h"
 
@@ -14,6 +16,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+Q_DECLARE_METATYPE(GatingInput)
+
 class TestTabDialog : public QObject
 {
     Q_OBJECT
@@ -22,6 +26,10 @@ private slots:
     void titleAndMinimumSize();
     void tabAndButtonOrder();
     void startState();
+    void gating_data();
+    void gating();
+    void countdown();
+    void countdownRestartsOnEveryExchange();
     void passwordConfirmation_data();
     void passwordConfirmation();
     void closingEndsTheWorker();
@@ -83,6 +91,92 @@ void TestTabDialog::startState()
     QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("exitButton"))->isEnabled());
     QVERIFY(!dialog.isAuthorised());
     QVERIFY(!dialog.worker()->isRunning());
+}
+
+void TestTabDialog::gating_data()
+{
+    QTest::addColumn<GatingInput>("in");
+    // Read settings, write, read readings, exit, password, modem test, firmware: 1 enabled.
+    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QStringList>("tips"); // read settings, write, read readings, firmware
+    const QString auth = QStringLiteral("Перед началом работы необходимо авторизоваться");
+    const QString noChanges = QStringLiteral("Нет изменений для записи");
+    const QString channelTabs =
+        QStringLiteral("Для чтения показаний используйте вкладки Аналоговые и Цифровые каналы");
+    const QString readFirst = QStringLiteral("Перед чтением показаний нужно считать или записать настройки");
+    const QString v140 = QStringLiteral(
+        "Обновление прошивки через RS-485 не поддерживается в контроллерах с версией прошивки "
+        "1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте контроллер на обновление через "
+        "личный кабинет.");
+    QTest::newRow("no session: only password and modem test")
+        << GatingInput{true, false, 1, true, false, "1.4.1"} << "0000111"
+        << QStringList{auth, auth, auth, QString()};
+    QTest::newRow("controller tab never reads readings")
+        << GatingInput{true, true, 0, true, false, "1.4.1"} << "1001111"
+        << QStringList{QString(), noChanges, channelTabs, QString()};
+    QTest::newRow("analog tab read, unchanged, firmware current")
+        << GatingInput{true, true, 1, true, false, "1.4.4"} << "1011110"
+        << QStringList{QString(), noChanges, QString(), QStringLiteral("Обновление прошивки не требуется.")};
+    QTest::newRow("digital tab edited, firmware 1.4.0")
+        << GatingInput{true, true, 2, true, true, "1.4.0"} << "1101110"
+        << QStringList{QString(), QString(), readFirst, v140};
+    QTest::newRow("analog tab unread, no firmware known")
+        << GatingInput{true, true, 1, false, false, ""} << "1001110"
+        << QStringList{QString(), noChanges, QString(), QString()};
+    QTest::newRow("command running: tips stay, controls off")
+        << GatingInput{false, true, 2, true, true, "1.4.1"} << "0000000"
+        << QStringList{QString(), QString(), readFirst, QString()};
+}
+
+void TestTabDialog::gating()
+{
+    QFETCH(GatingInput, in);
+    QFETCH(QString, enabled);
+    QFETCH(QStringList, tips);
+    const CommandGating g = commandGating(in);
+    QString seen;
+    for (bool on : {g.readSettings.enabled, g.writeSettings.enabled, g.readData.enabled,
+                    g.exitEnabled, g.changePasswordEnabled, g.testEnabled, g.uploadFirmware.enabled})
+        seen += on ? QLatin1Char('1') : QLatin1Char('0');
+    QCOMPARE(seen, enabled);
+    QCOMPARE((QStringList{g.readSettings.toolTip, g.writeSettings.toolTip, g.readData.toolTip,
+                          g.uploadFirmware.toolTip}),
+             tips);
+}
+
+void TestTabDialog::countdown()
+{
+    TabDialog dialog;
+    auto *exit = dialog.findChild<QPushButton *>(QStringLiteral("exitButton"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_cmd_status", Q_ARG(int, 134), Q_ARG(bool, true)));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "setTablesEnabledControls", Q_ARG(bool, true)));
+    QVERIFY(exit->isEnabled());
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 04:59)"));
+    for (int tick = 2; tick <= 299; ++tick)
+        QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 00:01)"));
+    QVERIFY(dialog.isAuthorised());
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 00:00)"));
+    QVERIFY(!dialog.isAuthorised());
+    QVERIFY(!exit->isEnabled());
+    // The session ended locally: the worker was never asked to send anything.
+    QVERIFY(!dialog.worker()->isRunning());
+}
+
+void TestTabDialog::countdownRestartsOnEveryExchange()
+{
+    TabDialog dialog;
+    auto *exit = dialog.findChild<QPushButton *>(QStringLiteral("exitButton"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
+    for (int tick = 0; tick < 100; ++tick)
+        QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 03:20)"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 04:59)"));
 }
 
 void TestTabDialog::passwordConfirmation_data()

@@ -1,6 +1,7 @@
 // The controller tab: showing a settings list, the period editors, change detection, the
 // forecast fields, the modem fields and the firmware confirmation.
 
+#include "settings/forecast.h"
 #include "settings/settingstab.h"
 #include "tests/support/fakeprompts.h"
 
@@ -97,6 +98,16 @@ void TestSettingsTab::showsPeriods()
     QCOMPARE(seen, shown);
     QCOMPARE(spin(tab, "logMinutesSpin"), 0);
     QCOMPARE(tab.getCpuSettings().value(0), logWritten);
+    // The forecast is that of the minutes shown, not of the whole hours in the boxes.
+    Forecast::Inputs in;
+    in.logMinutes = shown[0].toInt();
+    in.sendMinutes = shown[3].toInt();
+    in.consumptionMode = 1;
+    in.psm = true;
+    const Forecast::Result r = Forecast::compute(in);
+    QCOMPARE(text(tab, "trafficEdit"), QString::number(r.kilobytesPerYear) + QStringLiteral(" кБайт"));
+    QCOMPARE(text(tab, "batteryLifeEdit"), Forecast::formatLifetime(r.monthsSmallCell) + " / "
+                                               + Forecast::formatLifetime(r.monthsLargeCell));
 }
 
 void TestSettingsTab::clampsEditedPeriods_data()
