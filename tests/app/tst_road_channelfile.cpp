@@ -98,12 +98,9 @@ class TestRoadChannelFile : public QObject
 private slots:
     void exportedLines_data();
     void exportedLines();
-    void roundTrip();
-    void importLine();
-    void wrongSerialNumberIsRefused();
-    void malformedLinesAreCounted();
+    void importFile_data();
+    void importFile();
     void refusedExportLeavesExistingFile();
-    void cancelledDialogDoesNothing();
     void exportChangeImportWrite();
 };
 
@@ -139,93 +136,68 @@ void TestRoadChannelFile::exportedLines()
     QVERIFY(lines.at(analogLines + 30).startsWith("D;30;0;"));
 }
 
-void TestRoadChannelFile::roundTrip()
+void TestRoadChannelFile::importFile_data()
 {
-    QTemporaryDir dir;
-    FileRoad road;
-    QVERIFY(road.started);
-    QVERIFY(road.readAllTabs());
-    // Multiplier 10 with divider 4 goes out reduced to 5 and 2.
-    qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::MultiplierColumn))->setValue(10);
-    qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::DividerColumn))->setValue(4);
-    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral(".csv"));
-    road.button("exportButton")->click();
-    QCOMPARE(qobject_cast<QSpinBox *>(road.analogCell(4, AnalogTab::MultiplierColumn))->value(), 5);
-    const QStringList before = road.tableState();
-
-    // Scramble what the file holds, then load it back.
-    qobject_cast<QComboBox *>(road.analogCell(0, AnalogTab::TypeColumn))->setCurrentIndex(0);
-    qobject_cast<QLineEdit *>(road.digitalCell(0, RS485Tab::AddressColumn))->setText(QStringLiteral("77"));
-    QVERIFY(road.tableState() != before);
-    road.button("importButton")->click();
-    QVERIFY(road.prompts.shown.isEmpty());
-    QCOMPARE(road.tableState(), before);
-    QCOMPARE(road.status(), QString());
-}
-
-void TestRoadChannelFile::importLine()
-{
-    QTemporaryDir dir;
-    FileRoad road;
-    QVERIFY(road.started);
-    QVERIFY(road.readAllTabs());
-    road.showTab(1);
-    const QString path = dir.filePath(kSerial + QStringLiteral("-copy.csv"));
-    QVERIFY(writeAll(path, "header\nA;3;7;5;;1;1;-50;-100;;;;;12\n"));
-    const QString reading = qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ValueColumn))->text();
-    road.prompts.nextFileName = path;
-    road.button("importButton")->click();
-    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::TypeColumn))->currentIndex(), 7);
-    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::InputColumn))->currentIndex(), 5);
-    QCOMPARE(qobject_cast<QDoubleSpinBox *>(road.analogCell(2, AnalogTab::LkColumn))->value(), -5.0);
-    QCOMPARE(qobject_cast<QDoubleSpinBox *>(road.analogCell(2, AnalogTab::StColumn))->value(), -10.0);
-    QCOMPARE(qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ObjectColumn))->text(), QStringLiteral("12"));
-    QCOMPARE(qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ValueColumn))->text(), reading);
-    // An import is an edit: it goes to the controller with the next write.
-    QVERIFY(road.button("writeSettingsButton")->isEnabled());
-    QVERIFY(!road.button("readDataButton")->isEnabled());
-}
-
-void TestRoadChannelFile::wrongSerialNumberIsRefused()
-{
-    QTemporaryDir dir;
-    FileRoad road;
-    QVERIFY(road.started);
-    QVERIFY(road.readAllTabs());
-    const QString path = dir.filePath(QStringLiteral("other-controller.csv"));
-    QVERIFY(writeAll(path, "header\nA;1;0;0;;1;1;0;0;;;;;0\n"));
-    const QStringList before = road.tableState();
-    road.prompts.nextFileName = path;
-    road.button("importButton")->click();
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Некорректное имя файла"));
-    QCOMPARE(road.prompts.shown.first().text, QStringLiteral("Имя файла не соответствует SN контроллера."));
-    QCOMPARE(road.tableState(), before);
-}
-
-void TestRoadChannelFile::malformedLinesAreCounted()
-{
-    QTemporaryDir dir;
-    FileRoad road;
-    QVERIFY(road.started);
-    QVERIFY(road.readAllTabs());
-    const QString path = dir.filePath(kSerial + QStringLiteral(".csv"));
-    QVERIFY(writeAll(path, "header\nA;1;1;2;;1;1;0;0;;;;\na;2;1;2;;1;1;0;0;;;;;0\nA,3,0,0,,10,1,0,0,,,,,0\n"));
-    road.prompts.nextFileName = path;
-    road.button("importButton")->click();
-    QCOMPARE(road.status(), QStringLiteral("Импорт каналов: пропущено строк с ошибками: 2"));
-    QCOMPARE(qobject_cast<QComboBox *>(road.analogCell(2, AnalogTab::TypeColumn))->currentIndex(), 0);
-
-    // Lines for channels outside the tables or the controller lacks (31 and 32 here) would
+    QTest::addColumn<bool>("readChannels");
+    QTest::addColumn<QString>("name"); // "" cancels the dialog
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("row3"); // the third analog row afterwards; "" untouched
+    const QString file = kSerial + QStringLiteral("-copy.csv");
+    const QByteArray line = "header\nA;3;7;5;;1;1;-50;-100;;;;;12\n";
+    QTest::newRow("a temperature line, readings kept")
+        << true << file << line << "" << "" << "7|5||1|1|-5|-10|%1|12";
+    // The file carries no readings: laid over unread tables, a write would zero the meters.
+    QTest::newRow("channel tabs not read") << false << file << line
+        << "Настройки каналов не считаны с контроллера. Сначала нажмите «Считать настройки» на "
+           "вкладках «Аналоговые каналы» и «Цифровые каналы»." << "" << "";
+    QTest::newRow("name without the serial number") << true << "other-controller.csv" << line
+        << "Имя файла не соответствует SN контроллера." << "" << "";
+    QTest::newRow("cancelled") << true << "" << line << "" << "" << "";
+    QTest::newRow("malformed lines skipped and counted") << true << file
+        << QByteArray("header\nA;1;1;2;;1;1;0;0;;;;\na;2;1;2;;1;1;0;0;;;;;0\nA,3,0,0,,10,1,0,0,,,,,0\n")
+        << "" << "Импорт каналов: пропущено строк с ошибками: 2" << "0|0||10|1|0|0|%1|0";
+    // Lines for channels outside the tables or that the controller lacks (31 here) would
     // bring rows back to life: skipped too.
-    QVERIFY(writeAll(path, "header\nA;9;1;2;;1;1;0;0;;;;;0\nD;31;1;1;;;;;;;kv1;;1;7\nD;0;1;1;;;;;;;kv1;;1;7\n"));
-    road.button("importButton")->click();
-    QCOMPARE(road.status(), QStringLiteral("Импорт каналов: пропущено строк с ошибками: 3"));
-    QVERIFY(!road.find<QTableWidget>("rs485Table")->cellWidget(30, RS485Tab::TypeColumn)->isEnabled());
+    QTest::newRow("channels the tables lack") << true << file
+        << QByteArray("header\nA;9;1;2;;1;1;0;0;;;;;0\nD;31;1;1;;;;;;;kv1;;1;7\nD;0;1;1;;;;;;;kv1;;1;7\n")
+        << "" << "Импорт каналов: пропущено строк с ошибками: 3" << "";
+    QTest::newRow("missing file") << true << kSerial + QStringLiteral("-missing.csv") << QByteArray()
+        << "" << "Не удалось открыть файл " << "";
+}
 
-    road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral("-missing.csv"));
+void TestRoadChannelFile::importFile()
+{
+    QFETCH(bool, readChannels);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QFETCH(QString, status);
+    QFETCH(QString, row3);
+    QTemporaryDir dir;
+    FileRoad road;
+    QVERIFY(road.started);
+    QVERIFY(readChannels ? road.readAllTabs() : road.authorise() && road.click("readSettingsButton"));
+    road.showTab(1);
+    if (!content.isEmpty() && !name.isEmpty())
+        QVERIFY(writeAll(dir.filePath(name), content));
+    road.prompts.nextFileName = name.isEmpty() ? QString() : dir.filePath(name);
+    const QStringList before = road.tableState();
+    const QString reading = qobject_cast<QLineEdit *>(road.analogCell(2, AnalogTab::ValueColumn))->text();
     road.button("importButton")->click();
-    QVERIFY(road.status().startsWith(QStringLiteral("Не удалось открыть файл ")));
+    QCOMPARE(road.prompts.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QCOMPARE(road.prompts.shown.first().text, message);
+    QVERIFY2(status.isEmpty() ? road.status().isEmpty() : road.status().startsWith(status),
+             qPrintable(road.status()));
+    const QStringList after = road.tableState();
+    QCOMPARE(after.value(2), row3.isEmpty() ? before.value(2) : row3.arg(reading));
+    if (row3.isEmpty())
+        QCOMPARE(after, before);
+    // An import is an edit: it goes to the controller with the next write.
+    if (readChannels)
+        QCOMPARE(road.button("writeSettingsButton")->isEnabled(), !row3.isEmpty());
 }
 
 void TestRoadChannelFile::refusedExportLeavesExistingFile()
@@ -236,6 +208,9 @@ void TestRoadChannelFile::refusedExportLeavesExistingFile()
     QVERIFY(road.readAllTabs());
     const QString path = dir.filePath(kSerial + QStringLiteral(".csv"));
     QVERIFY(writeAll(path, "an earlier export\n"));
+    road.prompts.nextFileName.clear(); // the dialog cancelled
+    road.button("exportButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
     // A separator in a serial number would split channel 1's line: the file could not be read back.
     auto *serial = qobject_cast<QLineEdit *>(road.analogCell(0, AnalogTab::SerialColumn));
     serial->setText(QStringLiteral("SN;1"));
@@ -261,20 +236,6 @@ void TestRoadChannelFile::refusedExportLeavesExistingFile()
     QCOMPARE(road.prompts.shown.last().text, QStringLiteral("Не могу записать в файл."));
 }
 
-void TestRoadChannelFile::cancelledDialogDoesNothing()
-{
-    FileRoad road;
-    QVERIFY(road.started);
-    QVERIFY(road.readAllTabs());
-    road.prompts.nextFileName.clear();
-    const QStringList before = road.tableState();
-    road.button("importButton")->click();
-    road.button("exportButton")->click();
-    QVERIFY(road.prompts.shown.isEmpty());
-    QCOMPARE(road.status(), QString());
-    QCOMPARE(road.tableState(), before);
-}
-
 void TestRoadChannelFile::exportChangeImportWrite()
 {
     QTemporaryDir dir;
@@ -285,14 +246,7 @@ void TestRoadChannelFile::exportChangeImportWrite()
     });
     QVERIFY(road.authorise());
     QVERIFY(road.click("readSettingsButton"));
-    // The file holds no readings: laid over unread tables, a write would zero the meters.
     road.prompts.nextFileName = dir.filePath(kSerial + QStringLiteral(".csv"));
-    road.button("importButton")->click();
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.takeFirst().text,
-             QStringLiteral("Настройки каналов не считаны с контроллера. Сначала нажмите «Считать "
-                            "настройки» на вкладках «Аналоговые каналы» и «Цифровые каналы»."));
-    QVERIFY(road.prompts.fileDialogArgs.isEmpty());
     for (int tab : {1, 2}) {
         road.showTab(tab);
         QVERIFY(road.click("readSettingsButton"));

@@ -28,7 +28,6 @@ private slots:
     void startState();
     void gating_data();
     void gating();
-    void countdown();
     void countdownRestartsOnEveryExchange();
     void passwordConfirmation_data();
     void passwordConfirmation();
@@ -142,28 +141,6 @@ void TestTabDialog::gating()
     QCOMPARE((QStringList{g.readSettings.toolTip, g.writeSettings.toolTip, g.readData.toolTip,
                           g.uploadFirmware.toolTip}),
              tips);
-}
-
-void TestTabDialog::countdown()
-{
-    TabDialog dialog;
-    auto *exit = dialog.findChild<QPushButton *>(QStringLiteral("exitButton"));
-    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_cmd_status", Q_ARG(int, 134), Q_ARG(bool, true)));
-    QVERIFY(QMetaObject::invokeMethod(&dialog, "setTablesEnabledControls", Q_ARG(bool, true)));
-    QVERIFY(exit->isEnabled());
-    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
-    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
-    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 04:59)"));
-    for (int tick = 2; tick <= 299; ++tick)
-        QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
-    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 00:01)"));
-    QVERIFY(dialog.isAuthorised());
-    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
-    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 00:00)"));
-    QVERIFY(!dialog.isAuthorised());
-    QVERIFY(!exit->isEnabled());
-    // The session ended locally: the worker was never asked to send anything.
-    QVERIFY(!dialog.worker()->isRunning());
 }
 
 void TestTabDialog::countdownRestartsOnEveryExchange()

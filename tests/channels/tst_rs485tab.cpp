@@ -90,7 +90,6 @@ private slots:
     void groupEditing_data();
     void groupEditing();
     void passwordLimitCutsOnlyTyping();
-    void selectAll();
     void headerDoubleClickTogglesTwice();
     void hints_data();
     void hints();
@@ -327,21 +326,6 @@ void TestRs485Tab::passwordLimitCutsOnlyTyping()
     QTest::keyClicks(edit, QStringLiteral("X"));
     QCOMPARE(edit->text(), QStringLiteral("abcdefghi"));
     QCOMPARE(tab.channelSettings(9).value(4), QStringLiteral("abcdefghi"));
-}
-
-void TestRs485Tab::selectAll()
-{
-    RS485Tab tab;
-    auto *all = tab.findChild<QCheckBox *>(QStringLiteral("selectAllCheck"));
-    all->setChecked(true);
-    for (int r = 0; r < RS485Tab::kRowCount; ++r)
-        QVERIFY(tab.isChannelSelected(r));
-    // Clearing one row leaves the box as it is; clearing the box clears every row.
-    Row({tab, 3}).select()->setChecked(false);
-    QVERIFY(all->isChecked());
-    all->setChecked(false);
-    for (int r = 0; r < RS485Tab::kRowCount; ++r)
-        QVERIFY(!tab.isChannelSelected(r));
 }
 
 void TestRs485Tab::headerDoubleClickTogglesTwice()

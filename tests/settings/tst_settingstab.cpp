@@ -63,7 +63,6 @@ private slots:
     void forecast();
     void modemData_data();
     void modemData();
-    void firmwareConfirmation();
 };
 
 void TestSettingsTab::showsPeriods_data()
@@ -305,24 +304,6 @@ void TestSettingsTab::modemData()
     QCOMPARE((QStringList{text(tab, "modemStatusEdit"), text(tab, "imsiEdit"),
                           text(tab, "rssiEdit"), text(tab, "cellIdEdit")}),
              shown);
-}
-
-void TestSettingsTab::firmwareConfirmation()
-{
-    // Asked first: No leaves the controller alone, Yes starts the update.
-    FakePrompts prompts;
-    prompts.answers = {false, true};
-    SettingsTab tab;
-    QSignalSpy upload(&tab, &SettingsTab::upload_firmware_button_clicked);
-    tab.setEnabledUploadFirmwareButton(true, QString());
-    auto *button = child<QPushButton>(tab, "uploadFirmwareButton");
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(upload.size(), 0);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(upload.size(), 1);
-    QCOMPARE(prompts.shown.size(), 2);
-    QCOMPARE(prompts.shown.first().kind, QStringLiteral("question"));
-    QCOMPARE(prompts.shown.first().text, QStringLiteral("Начать обновление прошивки?"));
 }
 
 QTEST_MAIN(TestSettingsTab)
