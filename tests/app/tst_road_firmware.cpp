@@ -6,9 +6,7 @@
 
 #include "firmware/crc32.h"
 
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QTemporaryDir>
 
 namespace {
 

@@ -4,16 +4,6 @@
 
 #include "roadsupport.h"
 
-#include "channels/analogtab.h"
-#include "settings/settingstab.h"
-
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QSpinBox>
-#include <QTableWidget>
-#include <QTemporaryDir>
-
 #include <unistd.h>
 
 namespace {
@@ -139,11 +129,10 @@ void TestRoadSession::writeBeforeReadSendsNothing()
         });
     };
     const auto edit = [&road, tab] {
-        const char *table = tab == 1 ? "analogTable" : "rs485Table";
         if (tab == 0)
             road.find<QLineEdit>("serverIpEdit")->setText(QStringLiteral("172.16.0.5"));
         else
-            qobject_cast<QLineEdit *>(road.find<QTableWidget>(table)->cellWidget(1, 8))->setText("42");
+            road.cell(tab == 1 ? "analogTable" : "rs485Table", 1, AnalogTab::ObjectColumn)->setText("42");
     };
     const QList<int> before = held();
     QVERIFY(road.authorise());
@@ -185,12 +174,8 @@ void TestRoadSession::countdownEndsSession()
 {
     Road road;
     QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    QVERIFY(road.click("readSettingsButton"));
-    road.showTab(1);
-    QVERIFY(road.click("readSettingsButton"));
-    auto *table = road.find<QTableWidget>("analogTable");
-    QVERIFY(qobject_cast<QComboBox *>(table->cellWidget(0, AnalogTab::TypeColumn))->currentIndex() != 0);
+    QVERIFY(road.readTabs({0, 1}));
+    QVERIFY(road.cell<QComboBox>("analogTable", 0, AnalogTab::TypeColumn)->currentIndex() != 0);
     QVERIFY(road.dialog->isCountdownRunning());
     const int sent = road.sim->requestCount();
     runDown(road.dialog.get(), 299);
@@ -202,7 +187,7 @@ void TestRoadSession::countdownEndsSession()
     QVERIFY(!road.dialog->isCountdownRunning());
     QCOMPARE(road.status(), QStringLiteral("Выход из режима настроек. Требуется авторизация."));
     for (int row = 0; row < AnalogTab::kRows; ++row)
-        QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(row, AnalogTab::TypeColumn))->currentIndex(), 0);
+        QCOMPARE(road.cell<QComboBox>("analogTable", row, AnalogTab::TypeColumn)->currentIndex(), 0);
     for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton", "exitButton"})
         QVERIFY2(!road.button(name)->isEnabled(), name);
     // What the ended session read belongs to it.
@@ -233,15 +218,10 @@ void TestRoadSession::countdownEndsWhilePromptIsOpen()
     Road road(QStringLiteral("8.2"));
     QVERIFY(road.started);
     road.sim->withModel([](ControllerModel &m) { m.controllerSettings.psm = 1; });
-    QVERIFY(road.authorise());
-    for (int tab : {2, 0, 1}) { // ends on the analog tab: channel 3 is a contact sensor, LK 10 s
-        road.showTab(tab);
-        QVERIFY(road.click("readSettingsButton"));
-    }
+    QVERIFY(road.readTabs({2, 0, 1})); // channel 3 is a contact sensor, LK 10 s
     const char *button = "writeSettingsButton";
     if (prompt == QLatin1String("contact")) {
-        auto *table = road.find<QTableWidget>("analogTable");
-        qobject_cast<QLineEdit *>(table->cellWidget(0, AnalogTab::ObjectColumn))->setText("77");
+        road.cell("analogTable", 0, AnalogTab::ObjectColumn)->setText("77");
     } else if (prompt == QLatin1String("psm")) {
         road.showTab(0);
         road.find<QSpinBox>("contactPollSpin")->setValue(30);
