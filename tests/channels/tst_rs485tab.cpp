@@ -211,8 +211,10 @@ void TestRs485Tab::resetChannels()
     tab.setRsSettings(1, {"255", "0", "0", "", "0", "0"});
     tab.setRsSettings(2, {"8", "9", "247", "73041852", "5", "12"});
     tab.setRsData(2, {"40512377", "1", "2", "3", "4"});
+    QVERIFY(tab.isReadFromController());
     QSignalSpy readedSpy(&tab, &RS485Tab::rsSettingsReaded);
     tab.resetChannels();
+    QVERIFY(!tab.isReadFromController()); // the next session may be another controller
     QCOMPARE(readedSpy.count(), 1);
     QCOMPARE(readedSpy.first().first().toBool(), false);
     for (int r : {1, 2}) {
