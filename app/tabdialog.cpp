@@ -217,6 +217,16 @@ bool TabDialog::tabHasChanges(int tab) const
     }
 }
 
+bool TabDialog::tabReadFromController(int tab) const
+{
+    switch (tab) {
+    case ControllerTab: return settingsTab->isSettingsReaded();
+    case AnalogChannelsTab: return analogTab->isReadFromController();
+    case DigitalChannelsTab: return rs485Tab->isReadFromController();
+    default: return false;
+    }
+}
+
 void TabDialog::tabReadedChanged(int tab, bool readed)
 {
     tabReaded[tab] = readed;
@@ -246,6 +256,14 @@ void TabDialog::rememberDir(const QString &fileName)
 
 void TabDialog::transaction_write_settings()
 {
+    // An unread tab shows defaults, not the controller's configuration: writing them would
+    // switch off its channels and periods.
+    if (currentTab >= ControllerTab && currentTab <= DigitalChannelsTab
+        && !tabReadFromController(currentTab)) {
+        critical(tr("Ошибка"), tr("Настройки вкладки не считаны с контроллера. Сначала нажмите "
+                                 "«Считать настройки»."));
+        return;
+    }
     switch (currentTab) {
     case ControllerTab: writeControllerSettings(); return;
     case AnalogChannelsTab: writeAnalogChannels(); return;
@@ -510,7 +528,10 @@ void TabDialog::stop_timer()
     setButtonsEnabledControls(false);
     statusLabel->setText(tr("Выход из режима настроек. Требуется авторизация."));
     exitTimer->stop();
+    // The next session may be another controller: nothing shown now was read from it.
+    settingsTab->setSettingsReaded(false);
     analogTab->resetComSettings();
+    analogTab->setComSettingsReaded(false);
     rs485Tab->resetChannels();
 }
 
@@ -572,8 +593,20 @@ void TabDialog::saveFile()
 
 void TabDialog::loadFile()
 {
+    // The file carries settings but no readings: its rows are laid over what the controller
+    // reported, so that the next write keeps the meters' counters.
+    if (!analogTab->isReadFromController() || !rs485Tab->isReadFromController()) {
+        critical(tr("Ошибка"), tr("Настройки каналов не считаны с контроллера. Сначала нажмите "
+                                 "«Считать настройки» на вкладках «Аналоговые каналы» и "
+                                 "«Цифровые каналы»."));
+        return;
+    }
+    const quint64 session = sessionsEnded;
     const QString fileName = UserPrompts::current().openFileName(this, tr("Открыть файл"), lastDir,
                                                                  ChannelFile::fileFilter());
+    // A session that ended while the dialog was open took the read rows with it.
+    if (sessionsEnded != session)
+        return;
     statusLabel->clear();
     if (fileName.isEmpty())
         return;

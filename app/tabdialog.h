@@ -70,6 +70,7 @@ private:
     void tabReadedChanged(int tab, bool readed);
     void tabChanged(int tab);
     bool tabHasChanges(int tab) const;
+    bool tabReadFromController(int tab) const;
     void hardwareChanged(const QString &hw);
     void rememberDir(const QString &fileName);
     void critical(const QString &title, const QString &text);

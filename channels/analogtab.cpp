@@ -240,6 +240,13 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
 
 void AnalogTab::setComSettings(int index, const QStringList &data)
 {
+    storeRow(index, data);
+    if (isRow(index))
+        storedFromController[index] = true;
+}
+
+void AnalogTab::storeRow(int index, const QStringList &data)
+{
     if (!isRow(index))
         return;
     QStringList &copy = stored[index];
@@ -273,7 +280,7 @@ void AnalogTab::setComChannelsCount(uint8_t comChannelsCount)
 {
     channelCount = comChannelsCount;
     for (int row = channelCount; row < kRows; ++row) {
-        setComSettings(row, kAbsentSettings);
+        storeRow(row, kAbsentSettings);
         setComData(row, {QString()});
     }
 }
@@ -281,15 +288,27 @@ void AnalogTab::setComChannelsCount(uint8_t comChannelsCount)
 void AnalogTab::setComSettingsReaded(bool value)
 {
     readed = value;
+    if (!readed)
+        storedFromController.fill(false);
     emit analogSettingsReaded(value);
 }
 
 void AnalogTab::resetComSettings()
 {
+    storedFromController.fill(false);
     for (int row = 0; row < kRows; ++row) {
-        setComSettings(row, kResetSettings);
+        storeRow(row, kResetSettings);
         setComData(row, {QString()});
     }
+}
+
+bool AnalogTab::isReadFromController() const
+{
+    for (int row = 0; row < int(channelCount) && row < kRows; ++row) {
+        if (!storedFromController[row])
+            return false;
+    }
+    return true;
 }
 
 int AnalogTab::deviceCode(int row) const

@@ -45,6 +45,9 @@ public:
     void setComChannelsCount(uint8_t comChannelsCount);
     void resetComSettings();
     bool isComSettingsChanged() const;
+    // Whether every present row holds what this controller reported in this session; only
+    // then may the table be written, since a write sends the reading column too.
+    bool isReadFromController() const;
     // Fills a row without touching the stored copy, so that the values show as changes.
     void changeComSettings(int row, const QStringList &data);
 
@@ -96,6 +99,7 @@ private:
     };
 
     void createRow(int row);
+    void storeRow(int index, const QStringList &data);
     void fillComRow(int row, const QStringList &data);
     void setRowEnabled(int row, bool on);
     void updateAllowedInputs(int row);
@@ -109,6 +113,7 @@ private:
     QLabel *helpLabel = nullptr;
     std::array<RowWidgets, kRows> cells;
     std::array<QStringList, kRows> stored;
+    std::array<bool, kRows> storedFromController{};
     bool readed = false;
     uint8_t channelCount = kRows;
 };

@@ -11,11 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QTableWidget>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace {
 
@@ -191,11 +194,26 @@ void RS485Tab::connectRow(int row)
 #endif
     connect(e.type, &QComboBox::currentIndexChanged, this,
             [this, row](int position) { deviceTypeChanged(row, position); });
-    connect(e.protocol, &QComboBox::currentIndexChanged, this, &RS485Tab::groupUpdatePhyType);
-    connect(e.address, &QLineEdit::textChanged, this, &RS485Tab::groupUpdateAddr);
-    connect(e.password, &QLineEdit::textChanged, this, &RS485Tab::groupUpdatePass);
-    connect(e.kt, &QSpinBox::valueChanged, this, &RS485Tab::groupUpdateKt);
-    connect(e.object, &QLineEdit::textChanged, this, &RS485Tab::groupUpdateObj);
+    // Group editing follows only what the engineer picks or types: rows filled from the
+    // controller, a file or a reset must show their own values, not spread them.
+    connect(e.type, &QComboBox::activated, this,
+            [this, row](int position) { spreadEdit(row, &RS485Tab::groupUpdateType, position); });
+    connect(e.protocol, &QComboBox::activated, this,
+            [this, row](int protocol) { spreadEdit(row, &RS485Tab::groupUpdatePhyType, protocol); });
+    connect(e.address, &QLineEdit::textEdited, this, [this, row](const QString &text) {
+        spreadEdit<const QString &>(row, &RS485Tab::groupUpdateAddr, text);
+    });
+    connect(e.password, &QLineEdit::textEdited, this, [this, row](const QString &text) {
+        spreadEdit<const QString &>(row, &RS485Tab::groupUpdatePass, text);
+    });
+    connect(e.object, &QLineEdit::textEdited, this, [this, row](const QString &text) {
+        spreadEdit<const QString &>(row, &RS485Tab::groupUpdateObj, text);
+    });
+    // A spin box has no signal of its own for the engineer's steps and typing.
+    connect(e.kt, &QSpinBox::valueChanged, this, [this, row](int value) {
+        if (!filling)
+            spreadEdit(row, &RS485Tab::groupUpdateKt, value);
+    });
 
     const auto mark = [this, row] { updateChannelMark(row); };
     connect(e.type, &QComboBox::currentIndexChanged, this, mark);
@@ -211,8 +229,21 @@ void RS485Tab::deviceTypeChanged(int row, int position)
     // Outside group editing, choosing a meter selects the row for reading its readings.
     if (!groupCheck->isChecked())
         rows[row].select->setChecked(position != 0);
-    groupUpdateType(position);
     filterProtocols(row, position);
+}
+
+template <typename Value>
+void RS485Tab::spreadEdit(int row, void (RS485Tab::*update)(Value), Value value)
+{
+    if (!groupCheck->isChecked())
+        return;
+    // The spread sets the other rows with the fill guard up: they take the value, they
+    // do not pass it on again.
+    {
+        const QScopedValueRollback<bool> guard(filling, true);
+        (this->*update)(value);
+    }
+    updateChannelMark(row);
 }
 
 void RS485Tab::filterProtocols(int row, int position)
@@ -268,6 +299,7 @@ void RS485Tab::setRsSettings(int index, const QStringList &data)
     if (!validRow(index))
         return;
     storedSettings[index] = data.mid(0, DigitalRecord::SettingsFieldCount);
+    storedFromController[index] = true;
     showChannelSettings(index, data);
 }
 
@@ -280,6 +312,7 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
 {
     if (!validRow(index))
         return;
+    const QScopedValueRollback<bool> guard(filling, true);
     const RowEditors &e = rows[index];
     if (data.value(DigitalRecord::SetDeviceType).toInt() == DigitalRules::kMissingChannelCode) {
         // The controller lacks this channel: keep what the row shows, but lock it.
@@ -332,6 +365,8 @@ void RS485Tab::clearReadings()
 void RS485Tab::setRsSettingsReaded(bool value, bool updateChangedChannels)
 {
     readed = value;
+    if (!readed)
+        storedFromController.fill(false);
     if (updateChangedChannels) {
         for (int row = 0; row < kRowCount; ++row)
             updateChannelMark(row);
@@ -355,6 +390,7 @@ void RS485Tab::name_rs_channels(uint8_t comChannelsCount)
 void RS485Tab::resetChannels()
 {
     readed = false;
+    storedFromController.fill(false);
     emit rsSettingsReaded(false);
     for (int row = 0; row < kRowCount; ++row) {
         changeRsSettings(row, resetSettings());
@@ -445,6 +481,12 @@ bool RS485Tab::hasChanges() const
             return true;
     }
     return false;
+}
+
+bool RS485Tab::isReadFromController() const
+{
+    return std::all_of(storedFromController.begin(), storedFromController.end(),
+                       [](bool fromController) { return fromController; });
 }
 
 bool RS485Tab::isChannelEnabled(int row) const

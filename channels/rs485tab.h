@@ -51,6 +51,9 @@ public:
 
     bool isSettingsReaded() const { return readed; }
     bool hasChanges() const;
+    // Whether every row's stored settings came from this controller in this session; the
+    // changed marks mean nothing before that.
+    bool isReadFromController() const;
     bool isChannelEnabled(int row) const;
     int checkChannel(int row) const;
     bool isChannelChanged(int row) const;
@@ -103,6 +106,9 @@ private:
     void buildRow(int row);
     void connectRow(int row);
     void deviceTypeChanged(int row, int position);
+    // Copies the engineer's own edit in a row to the selected rows, then re-marks the row.
+    template <typename Value>
+    void spreadEdit(int row, void (RS485Tab::*update)(Value), Value value);
     void filterProtocols(int row, int position);
     void setRowEditorsEnabled(int row, bool on);
     static void setPasswordText(const RowEditors &e, const QString &text);
@@ -116,5 +122,8 @@ private:
     QLabel *hintLabel = nullptr;
     bool readed = false;
     std::array<QStringList, kRowCount> storedSettings;
+    std::array<bool, kRowCount> storedFromController{};
+    // Set while the table fills rows itself, so that the fill is not taken for an edit.
+    bool filling = false;
     std::array<RowEditors, kRowCount> rows;
 };

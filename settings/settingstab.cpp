@@ -538,6 +538,9 @@ void SettingsTab::setCpuSet(const QStringList &data)
     serverPortSpin->setValue(entryValue(data, ServerPort));
     apiGetEdit->setText(data.value(ApiGet));
     apiSaveEdit->setText(data.value(ApiSave));
+    // The period boxes recomputed the forecast from whole hours on the way; the minutes
+    // fields now hold the controller's exact periods.
+    updatePowerCalc(0);
 
     settingsReadedFlag = true;
     readSnapshot = currentSnapshot();

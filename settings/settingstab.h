@@ -22,6 +22,8 @@ public:
     explicit SettingsTab(QWidget *parent = nullptr);
 
     void setSettingsReaded(bool readed);
+    // Whether the editors hold what this controller reported in this session.
+    bool isSettingsReaded() const { return settingsReadedFlag; }
     // True until the settings have been read, and whenever an editor differs from what
     // the controller last reported.
     bool hasChanges() const;

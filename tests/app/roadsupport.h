@@ -3,14 +3,25 @@
 // A session through the main window against the simulated controller, for road tests.
 
 #include "app/tabdialog.h"
+#include "channels/analogtab.h"
+#include "channels/rs485tab.h"
+#include "settings/settingstab.h"
 #include "sim/simserver.h"
 #include "tests/support/fakeprompts.h"
 
 #include <QtTest>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
 
 struct Road {
     static constexpr int kWaitMs = 30000;
@@ -45,6 +56,13 @@ struct Road {
 
     QString status() const { return find<QLabel>("statusLabel")->text(); }
 
+    // A cell widget of "analogTable" or "rs485Table".
+    template <typename W = QLineEdit>
+    W *cell(const char *table, int row, int column) const
+    {
+        return qobject_cast<W *>(find<QTableWidget>(table)->cellWidget(row, column));
+    }
+
     // Clicks and waits until the command handed to the worker has ended.
     bool click(const char *name)
     {
@@ -58,6 +76,33 @@ struct Road {
     bool authorise() { return click("authButton") && dialog->isAuthorised(); }
 
     void showTab(int index) { find<QTabWidget>("tabWidget")->setCurrentIndex(index); }
+
+    // Authorises and reads the given tabs in this order.
+    bool readTabs(std::initializer_list<int> tabs)
+    {
+        if (!authorise())
+            return false;
+        for (int tab : tabs) {
+            showTab(tab);
+            if (!click("readSettingsButton"))
+                return false;
+        }
+        return true;
+    }
+
+    // Types over an editor's text, as the engineer does.
+    static void typeOver(QLineEdit *edit, const QString &text)
+    {
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+
+    // A pick from a combo box's list as the box reports it: the index first, then the choice.
+    static void pick(QComboBox *combo, int index)
+    {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
 
     FakePrompts prompts;
     std::unique_ptr<SimServer> sim;

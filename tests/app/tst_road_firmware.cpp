@@ -1,12 +1,12 @@
-// Road: a controller on 1.4.2 is updated to the built-in firmware; the controller restarts,
-// so the settings-mode countdown stops and the session ends.
+// Roads of the firmware update: a controller on 1.4.2 is updated to the built-in firmware and
+// restarts, so the countdown stops and the session ends; one on 1.4.0 answers with the short
+// records and is refused the update.
 
 #include "roadsupport.h"
 
 #include "firmware/crc32.h"
 
 #include <QProgressBar>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -34,6 +34,7 @@ class TestRoadFirmware : public QObject
 private slots:
     void road();
     void noOnConfirmationSendsNothing();
+    void firmware140();
 };
 
 void TestRoadFirmware::road()
@@ -80,6 +81,29 @@ void TestRoadFirmware::noOnConfirmationSendsNothing()
     QVERIFY(road.dialog->isEnabled());
     QCOMPARE(road.sim->requestCount(129), 0);
     QVERIFY(road.dialog->isAuthorised());
+}
+
+void TestRoadFirmware::firmware140()
+{
+    Road road(QStringLiteral("8.1"), QStringLiteral("1.4.0"));
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    auto *firmwareButton = road.button("uploadFirmwareButton");
+    QVERIFY(!firmwareButton->isEnabled());
+    QCOMPARE(firmwareButton->toolTip(), QString());
+    QVERIFY(road.click("readSettingsButton"));
+    QCOMPARE(road.status(), QString());
+    QCOMPARE(road.find<QLineEdit>("versionEdit")->text(),
+             QStringLiteral("Аппаратура 8.1, прошивка 1.4.0"));
+    QCOMPARE(road.find<QLineEdit>("serialEdit")->text(), QStringLiteral("T3-0421-0077"));
+    QVERIFY(!firmwareButton->isEnabled());
+    QCOMPARE(firmwareButton->toolTip(),
+             QStringLiteral("Обновление прошивки через RS-485 не поддерживается в контроллерах с "
+                            "версией прошивки 1.4.0.\r\nЧтобы обновить прошивку контроллера, "
+                            "поставьте контроллер на обновление через личный кабинет."));
+    // The 10-byte answer to leaving settings mode fits only because of the firmware word.
+    QVERIFY(road.click("exitButton"));
+    QVERIFY(!road.dialog->isAuthorised());
 }
 
 QTEST_MAIN(TestRoadFirmware)

@@ -1,11 +1,12 @@
-// The main window's construction, its refusals before sending, and its orderly end.
+// The main window's construction, the gating of its command controls, the settings-mode
+// countdown, its refusals before sending, and its orderly end.
 
+#include "app/commandgating.h"
 #include "app/tabdialog.h"
 #include "tests/support/fakeprompts.h"
 
 #include <QtTest>
 
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,75 +15,116 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+Q_DECLARE_METATYPE(GatingInput)
+
 class TestTabDialog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void titleAndMinimumSize();
-    void tabAndButtonOrder();
-    void startState();
+    void construction();
+    void gating_data();
+    void gating();
+    void countdownRestartsOnEveryExchange();
     void passwordConfirmation_data();
     void passwordConfirmation();
     void closingEndsTheWorker();
     void escapeKeepsTheWindowOpen();
 };
 
-void TestTabDialog::titleAndMinimumSize()
+void TestTabDialog::construction()
 {
     TabDialog dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("LUMARO RS-485 Configurator v1.4.4"));
     QCOMPARE(dialog.minimumSize(), QSize(1000, 700));
-}
-
-void TestTabDialog::tabAndButtonOrder()
-{
-    TabDialog dialog;
-    auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
-    QVERIFY(tabs);
-    QStringList titles;
-    for (int i = 0; i < tabs->count(); ++i)
-        titles.append(tabs->tabText(i));
-    QCOMPARE(titles, (QStringList{QStringLiteral("Контроллер"), QStringLiteral("Аналоговые каналы"),
-                                  QStringLiteral("Цифровые каналы")}));
-    QCOMPARE(tabs->currentIndex(), 0);
-
+    // Top to bottom: the tabs, the buttons in a row, the progress bar, the status line.
     auto *column = qobject_cast<QVBoxLayout *>(dialog.layout());
-    QVERIFY(column);
-    QCOMPARE(column->itemAt(0)->widget(), tabs);
+    QVERIFY(column && column->count() == 4);
+    auto *tabs = qobject_cast<QTabWidget *>(column->itemAt(0)->widget());
+    QStringList texts;
+    for (int i = 0; i < tabs->count(); ++i)
+        texts << tabs->tabText(i);
     auto *row = qobject_cast<QHBoxLayout *>(column->itemAt(1)->layout());
-    QVERIFY(row);
-    QStringList buttons;
     for (int i = 0; i < row->count(); ++i)
-        buttons.append(qobject_cast<QPushButton *>(row->itemAt(i)->widget())->text());
-    QCOMPARE(buttons, (QStringList{QStringLiteral("Считать настройки"),
-                                   QStringLiteral("Записать настройки"),
-                                   QStringLiteral("Считать показания"),
-                                   QStringLiteral("Импорт каналов"),
-                                   QStringLiteral("Экспорт каналов"),
-                                   QStringLiteral("Выход из режима")}));
-    QVERIFY(qobject_cast<QProgressBar *>(column->itemAt(2)->widget()));
-    QCOMPARE(column->itemAt(3)->widget()->objectName(), QStringLiteral("statusLabel"));
-}
-
-void TestTabDialog::startState()
-{
-    TabDialog dialog;
-    auto *progress = dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"));
-    QCOMPARE(progress->minimum(), 0);
-    QCOMPARE(progress->maximum(), 100);
-    QCOMPARE(progress->value(), 0);
-    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text(),
+        texts << qobject_cast<QPushButton *>(row->itemAt(i)->widget())->text();
+    QCOMPARE(texts.join(QLatin1Char('|')),
+             QStringLiteral("Контроллер|Аналоговые каналы|Цифровые каналы|Считать настройки|"
+                            "Записать настройки|Считать показания|Импорт каналов|Экспорт каналов|"
+                            "Выход из режима"));
+    QCOMPARE(tabs->currentIndex(), 0);
+    auto *progress = qobject_cast<QProgressBar *>(column->itemAt(2)->widget());
+    QCOMPARE((QList<int>{progress->minimum(), progress->maximum(), progress->value()}), (QList<int>{0, 100, 0}));
+    QCOMPARE(qobject_cast<QLabel *>(column->itemAt(3)->widget())->text(),
              QStringLiteral("Перед началом работы необходимо: выбрать верный COM-порт, перевести "
                             "контроллер в режим настройки, авторизоваться."));
-    for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton"}) {
-        auto *button = dialog.findChild<QPushButton *>(QLatin1String(name));
-        QVERIFY2(!button->isEnabled(), name);
-        QCOMPARE(button->toolTip(), QStringLiteral("Перед началом работы необходимо авторизоваться"));
-    }
-    QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("exitButton"))->isEnabled());
-    QVERIFY(!dialog.isAuthorised());
+    // The gating of a window without a session; the worker waits for the first command.
+    for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton", "exitButton"})
+        QVERIFY2(!dialog.findChild<QPushButton *>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(!dialog.worker()->isRunning());
+}
+
+void TestTabDialog::gating_data()
+{
+    QTest::addColumn<GatingInput>("in");
+    // Read settings, write, read readings, exit, password, modem test, firmware: 1 enabled.
+    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QStringList>("tips"); // read settings, write, read readings, firmware
+    const QString auth = QStringLiteral("Перед началом работы необходимо авторизоваться");
+    const QString noChanges = QStringLiteral("Нет изменений для записи");
+    const QString channelTabs =
+        QStringLiteral("Для чтения показаний используйте вкладки Аналоговые и Цифровые каналы");
+    const QString readFirst = QStringLiteral("Перед чтением показаний нужно считать или записать настройки");
+    const QString v140 = QStringLiteral(
+        "Обновление прошивки через RS-485 не поддерживается в контроллерах с версией прошивки "
+        "1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте контроллер на обновление через "
+        "личный кабинет.");
+    QTest::newRow("no session: only password and modem test")
+        << GatingInput{true, false, 1, true, false, "1.4.1"} << "0000111"
+        << QStringList{auth, auth, auth, QString()};
+    QTest::newRow("controller tab never reads readings")
+        << GatingInput{true, true, 0, true, false, "1.4.1"} << "1001111"
+        << QStringList{QString(), noChanges, channelTabs, QString()};
+    QTest::newRow("analog tab read, unchanged, firmware current")
+        << GatingInput{true, true, 1, true, false, "1.4.4"} << "1011110"
+        << QStringList{QString(), noChanges, QString(), QStringLiteral("Обновление прошивки не требуется.")};
+    QTest::newRow("digital tab edited, firmware 1.4.0")
+        << GatingInput{true, true, 2, true, true, "1.4.0"} << "1101110"
+        << QStringList{QString(), QString(), readFirst, v140};
+    QTest::newRow("analog tab unread, no firmware known")
+        << GatingInput{true, true, 1, false, false, ""} << "1001110"
+        << QStringList{QString(), noChanges, QString(), QString()};
+    QTest::newRow("command running: tips stay, controls off")
+        << GatingInput{false, true, 2, true, true, "1.4.1"} << "0000000"
+        << QStringList{QString(), QString(), readFirst, QString()};
+}
+
+void TestTabDialog::gating()
+{
+    QFETCH(GatingInput, in);
+    QFETCH(QString, enabled);
+    QFETCH(QStringList, tips);
+    const CommandGating g = commandGating(in);
+    QString seen;
+    for (bool on : {g.readSettings.enabled, g.writeSettings.enabled, g.readData.enabled,
+                    g.exitEnabled, g.changePasswordEnabled, g.testEnabled, g.uploadFirmware.enabled})
+        seen += on ? QLatin1Char('1') : QLatin1Char('0');
+    QCOMPARE(seen, enabled);
+    QCOMPARE((QStringList{g.readSettings.toolTip, g.writeSettings.toolTip, g.readData.toolTip,
+                          g.uploadFirmware.toolTip}),
+             tips);
+}
+
+void TestTabDialog::countdownRestartsOnEveryExchange()
+{
+    TabDialog dialog;
+    auto *exit = dialog.findChild<QPushButton *>(QStringLiteral("exitButton"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
+    for (int tick = 0; tick < 100; ++tick)
+        QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 03:20)"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timer"));
+    QVERIFY(QMetaObject::invokeMethod(&dialog, "update_timerLabel"));
+    QCOMPARE(exit->text(), QStringLiteral("Выход из режима (через 04:59)"));
 }
 
 void TestTabDialog::passwordConfirmation_data()
@@ -111,9 +153,8 @@ void TestTabDialog::passwordConfirmation()
                                       Q_ARG(QString, newPassword), Q_ARG(QString, confirmation)));
 
     QCOMPARE(prompts.shown.size(), 1);
-    QCOMPARE(prompts.shown.first().kind, QStringLiteral("critical"));
-    QCOMPARE(prompts.shown.first().title, QStringLiteral("Ошибка"));
-    QCOMPARE(prompts.shown.first().text, message);
+    const FakePrompts::Shown &box = prompts.shown.first();
+    QCOMPARE(box.kind + '|' + box.title + '|' + box.text, QStringLiteral("critical|Ошибка|") + message);
     // Refused before sending: the worker never started and the window stays usable.
     QVERIFY(!dialog.worker()->isRunning());
     QVERIFY(dialog.isEnabled());
@@ -141,7 +182,6 @@ void TestTabDialog::escapeKeepsTheWindowOpen()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *password = dialog.findChild<QLineEdit *>(QStringLiteral("passwordEdit"));
-    QVERIFY(password);
     password->setFocus();
     QTest::keyClick(password, Qt::Key_Escape);
     QTest::keyClick(&dialog, Qt::Key_Escape);

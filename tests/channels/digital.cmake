@@ -3,4 +3,3 @@ lumaro_add_test(tst_digitalrecord SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_digitalr
 lumaro_add_test(tst_digitalrules SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_digitalrules.cpp)
 lumaro_add_test(tst_rs485tab SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_rs485tab.cpp)
 lumaro_add_test(tst_digitalworker SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_digitalworker.cpp)
-lumaro_add_test(tst_rs485dialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_rs485dialog.cpp)

@@ -1,0 +1,222 @@
+// Roads of the channel tabs through the window against the simulated controller: analog
+// channels on a four-input board, the digital tab's group editing, write checks and choice
+// of meters to read.
+
+#include "roadsupport.h"
+
+namespace {
+
+constexpr int kDigitalTab = 2;
+constexpr int kWriteDigital = 32;
+constexpr int kReadReadings = 2;
+
+// Rows 30 and 31 answer device type 255; rows 0 and 1 hold meters.
+struct DigitalRoad : Road {
+    DigitalRoad()
+    {
+        sim->withModel([](ControllerModel &m) {
+            m.digital.setPresentChannels(30);
+            m.digital.channels[0] = {8, 1, 12345u, "111111", 1, 1}; // electricity, Меркурий 23Х
+            m.digital.channels[1] = {1, 10, 2u, {}, 1, 2};          // cold water, ITELMA
+            m.digital.meters[0] = {true, "E-0001", {1000, 2000, 0, 0}};
+            m.digital.meters[1] = {true, "W-0002", {350, 0, 0, 0}};
+            m.digital.meters[6] = {false, {}, {}};
+        });
+    }
+    template <typename W = QLineEdit>
+    W *at(int row, int column) const { return cell<W>("rs485Table", row, column); }
+};
+
+} // namespace
+
+class TestRoadChannels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void analogChannels();
+    void groupEditing();
+    void readingSettingsMarksTabReadBeforeSending();
+    void digitalWriteRefused_data();
+    void digitalWriteRefused();
+    void readSelection_data();
+    void readSelection();
+};
+
+void TestRoadChannels::analogChannels()
+{
+    Road road(QStringLiteral("8.2"));
+    QVERIFY(road.started);
+    QVERIFY(road.readTabs({1}));
+    auto *table = road.find<QTableWidget>("analogTable");
+    for (int row = 0; row < AnalogTab::kRows; ++row)
+        QCOMPARE(table->isRowHidden(row), row >= 4);
+    QVERIFY(road.button("readDataButton")->isEnabled());
+    // Channel 2 is a temperature probe: thresholds in degrees, with tenths.
+    auto *lk = road.cell<QDoubleSpinBox>("analogTable", 1, AnalogTab::LkColumn);
+    auto *st = road.cell<QDoubleSpinBox>("analogTable", 1, AnalogTab::StColumn);
+    QCOMPARE(lk->value(), 23.5);
+    QCOMPARE(st->value(), -5.0);
+    lk->setValue(30.5);
+    st->setValue(-12.5);
+    QVERIFY(!road.button("readDataButton")->isEnabled());
+    QCOMPARE(road.button("readDataButton")->toolTip(),
+             QStringLiteral("Перед чтением показаний нужно считать или записать настройки"));
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.sim->requestCount(16), 4);
+    const auto thresholds = road.sim->withModel([](ControllerModel &m) {
+        return QList<quint16>{m.analog.channels[1].lk, m.analog.channels[1].st};
+    });
+    QCOMPARE(thresholds, (QList<quint16>{305, quint16(-125)}));
+    QCOMPARE(st->value(), -12.5);
+    QVERIFY(road.click("readDataButton"));
+    QCOMPARE(road.sim->requestCount(1), 4);
+    QVERIFY(!road.cell("analogTable", 0, AnalogTab::ValueColumn)->text().isEmpty());
+    QCOMPARE(road.status(), QString());
+}
+
+void TestRoadChannels::groupEditing()
+{
+    DigitalRoad road;
+    QVERIFY(road.started);
+    road.sim->withModel([](ControllerModel &m) {
+        m.digital.channels[0] = {8, 1, 4194304011u, {}, 1, 7};
+        m.digital.channels[1] = {7, 5, 777u, {}, 1, 0};
+        m.digital.meters[5] = {true, "40512377", {100, 0, 0, 10000}};
+    });
+    auto *tab = road.find<RS485Tab>("rs485Tab");
+    auto *groupCheck = road.find<QCheckBox>("groupCheck");
+    auto *selectAll = road.find<QCheckBox>("selectAllCheck");
+    const auto select = [&road](int row) { return road.at<QCheckBox>(row, RS485Tab::SelectColumn); };
+    // Group editing on with every row selected: the read shows each channel as it is.
+    groupCheck->setChecked(true);
+    selectAll->setChecked(true);
+    QVERIFY(road.readTabs({kDigitalTab}));
+    QVERIFY(!tab->hasChanges());
+    QCOMPARE(road.at(0, RS485Tab::AddressColumn)->text(), QStringLiteral("kv1"));
+    QCOMPARE(road.at<QComboBox>(1, RS485Tab::TypeColumn)->currentIndex(), 2);
+    // One channel on its own: an electricity meter on row 5.
+    groupCheck->setChecked(false);
+    Road::pick(road.at<QComboBox>(5, RS485Tab::TypeColumn), 1);
+    Road::pick(road.at<QComboBox>(5, RS485Tab::ProtocolColumn), 2);
+    Road::typeOver(road.at(5, RS485Tab::AddressColumn), QStringLiteral("kv0000005"));
+    // Rows 6 and 7 together: cold water meters on Pulsar B-H with one address and object.
+    selectAll->setChecked(false);
+    groupCheck->setChecked(true);
+    select(6)->setChecked(true);
+    select(7)->setChecked(true);
+    Road::pick(road.at<QComboBox>(6, RS485Tab::TypeColumn), 4);
+    Road::pick(road.at<QComboBox>(7, RS485Tab::ProtocolColumn), 11);
+    Road::typeOver(road.at(6, RS485Tab::AddressColumn), QStringLiteral("123"));
+    Road::typeOver(road.at(7, RS485Tab::ObjectColumn), QStringLiteral("4321"));
+    for (int r = 0; r < RS485Tab::kRowCount; ++r)
+        QCOMPARE(tab->isChannelChanged(r), r >= 5 && r <= 7);
+    // Only the three changed channels are written.
+    road.sim->clearRequests();
+    QVERIFY(road.click("writeSettingsButton"));
+    QVERIFY(road.prompts.shown.isEmpty());
+    QCOMPARE(road.sim->payloads(kWriteDigital),
+             (QList<QByteArray>{
+                 QByteArray::fromHex("050802fa00002b" "00000000000000000000" "010000"),
+                 QByteArray::fromHex("06010b0000007b" "00000000000000000000" "0110e1"),
+                 QByteArray::fromHex("07010b0000007b" "00000000000000000000" "0110e1")}));
+    QVERIFY(!tab->hasChanges());
+}
+
+void TestRoadChannels::readingSettingsMarksTabReadBeforeSending()
+{
+    DigitalRoad road;
+    QVERIFY(road.started);
+    QVERIFY(road.authorise());
+    road.showTab(kDigitalTab);
+    auto *tab = road.find<RS485Tab>("rs485Tab");
+    QVERIFY(!tab->isSettingsReaded());
+    road.button("readSettingsButton")->click();
+    QVERIFY(tab->isSettingsReaded());
+    QCOMPARE(road.sim->requestCount(8), 0); // nothing has reached the controller yet
+    QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), Road::kWaitMs);
+    QCOMPARE(road.sim->requestCount(8), 32);
+}
+
+void TestRoadChannels::digitalWriteRefused_data()
+{
+    QTest::addColumn<int>("edit"); // 0 none, 1 object of row 1, 2 password of row 0
+    QTest::addColumn<int>("storedProtocol"); // of row 0
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("status");
+    // An electricity meter stored on the heat-meter protocol, never edited here.
+    QTest::newRow("unchanged invalid channel") << 1 << 5
+        << "Неверная конфигурация для 9 канала! Несоответствие типов устройства и входа." << "";
+    QTest::newRow("password of 12 bytes") << 2 << 1
+        << "Неверная конфигурация для 9 канала! Пароль длиннее 10 байт." << "";
+    QTest::newRow("nothing changed") << 0 << 1 << "" << "Нечего записывать.";
+}
+
+void TestRoadChannels::digitalWriteRefused()
+{
+    QFETCH(int, edit);
+    QFETCH(int, storedProtocol);
+    QFETCH(QString, message);
+    QFETCH(QString, status);
+    DigitalRoad road;
+    QVERIFY(road.started);
+    road.sim->withModel([storedProtocol](ControllerModel &m) { m.digital.channels[0].protocol = storedProtocol; });
+    QVERIFY(road.readTabs({kDigitalTab}));
+    if (edit == 1)
+        road.at(1, RS485Tab::ObjectColumn)->setText(QStringLiteral("42"));
+    if (edit == 2)
+        road.at(0, RS485Tab::PasswordColumn)->setText(QStringLiteral("пароль"));
+    QCOMPARE(road.button("writeSettingsButton")->isEnabled(), edit != 0);
+    QVERIFY(QMetaObject::invokeMethod(road.dialog.get(), "transaction_write_settings"));
+    QCOMPARE(road.prompts.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QCOMPARE(road.prompts.shown.first().text, message);
+    QCOMPARE(road.status(), status);
+    QVERIFY(road.dialog->isEnabled());
+    QCOMPARE(road.sim->requestCount(kWriteDigital), 0);
+}
+
+void TestRoadChannels::readSelection_data()
+{
+    QTest::addColumn<bool>("selectedOnly");
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QList<int>>("read");
+    QTest::newRow("selected only, none chosen") << true << QList<int>{} << QList<int>{};
+    QTest::newRow("selected only, a switched-off row and a missing row") << true << QList<int>{2, 30} << QList<int>{};
+    QTest::newRow("selected only, one meter") << true << QList<int>{1, 2} << QList<int>{1};
+    QTest::newRow("all meters, whatever is selected") << false << QList<int>{} << QList<int>{0, 1, 6};
+    QTest::newRow("a meter that keeps silent") << true << QList<int>{6} << QList<int>{6};
+}
+
+void TestRoadChannels::readSelection()
+{
+    QFETCH(bool, selectedOnly);
+    QFETCH(QList<int>, selected);
+    QFETCH(QList<int>, read);
+    DigitalRoad road;
+    QVERIFY(road.started);
+    road.sim->withModel([](ControllerModel &m) { m.digital.channels[6] = {1, 10, 6u, {}, 1, 0}; });
+    QVERIFY(road.readTabs({kDigitalTab}));
+    for (int row = 0; row < RS485Tab::kRowCount; ++row)
+        road.at<QCheckBox>(row, RS485Tab::SelectColumn)->setChecked(selected.contains(row));
+    road.find<QCheckBox>("readSelectedCheck")->setChecked(selectedOnly);
+    QVERIFY(road.button("readDataButton")->isEnabled());
+    road.button("readDataButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), 60000);
+    QList<int> asked;
+    for (const QByteArray &payload : road.sim->payloads(kReadReadings))
+        asked.append(int(payload.at(0)));
+    QCOMPARE(asked, read);
+    // A silent meter is its row's affair, not a lost controller.
+    QCOMPARE(road.status(), read.isEmpty() ? QStringLiteral("Не выбрано ни одного канала для считывания показаний!")
+                                           : QString());
+    const auto *tab = road.find<RS485Tab>("rs485Tab");
+    QCOMPARE(tab->channelReadings(2), (QStringList{"-", "-,-,-,-"}));
+    const QStringList shown[] = {{"E-0001", "1000,2000,0,0"}, {"W-0002", "350,0,0,0"},
+                                 {"Нет связи!", "-,-,-,-"}};
+    for (int row : read)
+        QCOMPARE(tab->channelReadings(row), shown[qMin(row, 2)]);
+}
+
+QTEST_MAIN(TestRoadChannels)
+#include "tst_road_channels.moc"
