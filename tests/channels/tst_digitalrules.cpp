@@ -46,7 +46,7 @@ void TestDigitalRules::addressForms_data()
     QTest::newRow("kv without digits is kv0") << "kv" << "4194304003" << "kv0";
     QTest::newRow("decimal stays decimal") << "42" << "42" << "42";
     QTest::newRow("off the kv grid stays decimal") << "4194304012" << "4194304012" << "4194304012";
-    QTest::newRow("just below the grid") << "4194304002" << "4194304002" << "4194304002";
+    QTest::newRow("one step of 8 below the grid") << "4194303995" << "4194303995" << "4194303995";
     QTest::newRow("KV is not the kv form") << "KV1" << "KV1" << "KV1";
     QTest::newRow("kv beyond any address stays as typed")
         << "kv99999999999999999" << "kv99999999999999999" << "kv99999999999999999";
@@ -98,7 +98,6 @@ void TestDigitalRules::checkChannel_data()
     QTest::newRow("electricity proto 1 kv1") << 1 << 1 << "kv1" << 0;
     QTest::newRow("heat Wh keeps old proto 1") << 2 << 1 << "1" << 1;
     QTest::newRow("heat kcal proto 7, top address") << 3 << 7 << "4294967295" << 0;
-    QTest::newRow("hot water proto 0") << 5 << 0 << "1" << 1;
     QTest::newRow("empty address before protocol") << 2 << 1 << "" << 2;
     QTest::newRow("ten digits above 32 bits") << 1 << 1 << "4294967296" << 2;
     QTest::newRow("sign in address") << 1 << 1 << "+12" << 2;

@@ -1,5 +1,6 @@
-// The simulated controller's own line handling: when a request counts as whole, the
-// exchange hook, pulling the adapter and stopping while the port side does not read.
+// The simulated controller's own line handling that the other suites lean on without
+// seeing it: when a request counts as whole, the exchange hook, pulling the adapter and
+// stopping while the port side does not read.
 
 #include "link/frame.h"
 #include "sim/simserver.h"
@@ -8,7 +9,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <cerrno>
 #include <fcntl.h>
 #include <memory>
 #include <poll.h>
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kLeaveSettingsMode = 128;
 constexpr int kLeaveAnswerSize = 14; // firmware other than 1.4.0
 constexpr int kWaitMs = 10000;
 
@@ -26,44 +25,37 @@ class Port
 {
 public:
     explicit Port(const QString &path)
-        : fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
-    {
-    }
-    ~Port()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
+        : fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    ~Port() { if (fd >= 0) ::close(fd); }
     Port(const Port &) = delete;
     Port &operator=(const Port &) = delete;
 
     bool isOpen() const { return fd >= 0; }
 
-    bool send(const QByteArray &bytes)
+    bool send()
     {
-        return ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+        const QByteArray request = Link::buildRequest(Link::CmdLeaveSettingsMode);
+        return ::write(fd, request.constData(), size_t(request.size())) == request.size();
     }
 
-    // Reads until `size` bytes have come or `waitMs` has passed.
-    QByteArray receive(int size, int waitMs = kWaitMs)
+    // Sends the leave-settings-mode request and reads its answer, waiting at most kWaitMs.
+    QByteArray leave()
     {
         QByteArray out;
         QElapsedTimer timer;
         timer.start();
-        while (out.size() < size && timer.elapsed() < waitMs) {
-            pollfd p {fd, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            char buffer[512];
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n <= 0)
+        if (!send())
+            return out;
+        while (out.size() < kLeaveAnswerSize && timer.elapsed() < kWaitMs) {
+            char buffer[64];
+            const ssize_t n = events(50) ? ::read(fd, buffer, sizeof buffer) : 0;
+            if (n < 0)
                 break;
             out.append(buffer, n);
         }
         return out;
     }
 
-    // Poll events of the port side, within `waitMs`.
     short events(int waitMs)
     {
         pollfd p {fd, POLLIN, 0};
@@ -74,22 +66,6 @@ private:
     int fd;
 };
 
-QByteArray leaveRequest()
-{
-    return Link::buildRequest(kLeaveSettingsMode);
-}
-
-// A write-analog-settings request whose twelfth byte happens to equal the checksum of the
-// eleven before it, so that its first twelve bytes alone end on a matching checksum.
-QByteArray analogWriteWithCheckedPrefix()
-{
-    QByteArray payload(33, '\0');
-    payload[0] = 3; // channel index
-    QByteArray frame = Link::buildRequest(Link::CmdWriteAnalogSettings, &payload);
-    payload[3] = char(Link::frameChecksum(frame, 11));
-    return Link::buildRequest(Link::CmdWriteAnalogSettings, &payload);
-}
-
 } // namespace
 
 class TestSimServer : public QObject
@@ -99,8 +75,7 @@ class TestSimServer : public QObject
 private slots:
     void wholeRequest_data();
     void wholeRequest();
-    void prefixWithMatchingChecksumIsNotWhole();
-    void clearedHookIsNotCalled();
+    void exchangeHook();
     void closeLineEndsALateAnswerAndFreesTheLine();
     void stopReturnsWhileThePortDoesNotRead();
 };
@@ -109,29 +84,31 @@ void TestSimServer::wholeRequest_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<bool>("whole");
-
     const auto request = [](quint8 cmd, int payloadSize) {
         const QByteArray payload(payloadSize, '\x01');
         return Link::buildRequest(cmd, &payload);
     };
     QTest::newRow("analog reading") << request(Link::CmdAnalogReading, 1) << true;
-    QTest::newRow("read controller settings") << Link::buildRequest(Link::CmdReadControllerSettings) << true;
+    QTest::newRow("leave settings mode") << Link::buildRequest(Link::CmdLeaveSettingsMode) << true;
     QTest::newRow("write analog settings") << request(Link::CmdWriteAnalogSettings, 33) << true;
     QTest::newRow("firmware part") << request(Link::CmdFirmwarePart, 7 + 256) << true;
-    QTest::newRow("leave settings mode") << leaveRequest() << true;
     QTest::newRow("analog record one byte short") << request(Link::CmdWriteAnalogSettings, 32) << false;
-    QTest::newRow("firmware part without its data") << request(Link::CmdFirmwarePart, 7) << false;
     // A password longer than its field is sent whole, so the size alone never says
     // that an authorise request is over: it waits for the quiet gap.
     QTest::newRow("authorise") << request(Link::CmdAuthorise, 9) << false;
     QTest::newRow("unknown command") << request(3, 1) << false;
-    QByteArray badChecksum = leaveRequest();
-    badChecksum[badChecksum.size() - 1] = char(badChecksum.back() ^ 1);
+    QByteArray badChecksum = Link::buildRequest(Link::CmdLeaveSettingsMode);
+    badChecksum[9] = char(badChecksum[9] ^ 1);
     QTest::newRow("bad checksum") << badChecksum << false;
-    QByteArray badHeader = leaveRequest();
-    badHeader[2] = 0x47;
-    badHeader[badHeader.size() - 1] = char(Link::frameChecksum(badHeader, int(badHeader.size()) - 1));
-    QTest::newRow("other header") << badHeader << false;
+    QByteArray otherHeader = Link::buildRequest(Link::CmdLeaveSettingsMode);
+    otherHeader[2] = 0x47;
+    otherHeader[9] = char(otherHeader[9] ^ 0x46 ^ 0x47);
+    QTest::newRow("other header") << otherHeader << false;
+    // Twelve bytes of an analog write whose last byte happens to be the checksum of the
+    // eleven before it.
+    QByteArray prefix = request(Link::CmdWriteAnalogSettings, 33).left(12);
+    prefix[11] = char(Link::frameChecksum(prefix, 11));
+    QTest::newRow("analog write prefix ending on its checksum") << prefix << false;
 }
 
 void TestSimServer::wholeRequest()
@@ -141,64 +118,38 @@ void TestSimServer::wholeRequest()
     QCOMPARE(SimServer::isWholeRequest(frame), whole);
 }
 
-void TestSimServer::prefixWithMatchingChecksumIsNotWhole()
-{
-    const QByteArray frame = analogWriteWithCheckedPrefix();
-    const QByteArray prefix = frame.left(12);
-    QCOMPARE(quint8(prefix.back()), Link::frameChecksum(prefix, 11));
-    QVERIFY(!SimServer::isWholeRequest(prefix));
-    QVERIFY(SimServer::isWholeRequest(frame));
-}
-
-void TestSimServer::clearedHookIsNotCalled()
+void TestSimServer::exchangeHook()
 {
     SimServer sim;
     QVERIFY(sim.start());
     Port port(sim.portName());
     QVERIFY(port.isOpen());
 
-    std::atomic<int> first{0};
-    QByteArray seenRequest;
-    QByteArray seenAnswer;
+    // A hook that clears itself does so on the serving thread, which must not wait for
+    // its own call to end.
+    std::atomic<int> selfCleared{0}, cleared{0}, last{0};
+    QByteArray seen;
     sim.setOnExchange([&](const QByteArray &request, const QByteArray &answer) {
-        seenRequest = request;
-        seenAnswer = answer;
-        ++first;
-    });
-    QVERIFY(port.send(leaveRequest()));
-    const QByteArray answer = port.receive(kLeaveAnswerSize);
-    QCOMPARE(answer.size(), kLeaveAnswerSize);
-    QTRY_COMPARE_WITH_TIMEOUT(first.load(), 1, kWaitMs);
-    sim.setOnExchange(nullptr);
-    QCOMPARE(seenRequest, leaveRequest());
-    QCOMPARE(seenAnswer, answer);
-
-    // Without a hook.
-    QVERIFY(port.send(leaveRequest()));
-    QCOMPARE(port.receive(kLeaveAnswerSize).size(), kLeaveAnswerSize);
-
-    // A hook that clears itself from within its call.
-    std::atomic<int> second{0};
-    sim.setOnExchange([&](const QByteArray &, const QByteArray &) {
-        ++second;
+        seen = request + answer;
+        ++selfCleared;
         sim.setOnExchange(nullptr);
     });
-    QVERIFY(port.send(leaveRequest()));
-    QCOMPARE(port.receive(kLeaveAnswerSize).size(), kLeaveAnswerSize);
-    QTRY_COMPARE_WITH_TIMEOUT(second.load(), 1, kWaitMs);
-    QVERIFY(port.send(leaveRequest()));
-    QCOMPARE(port.receive(kLeaveAnswerSize).size(), kLeaveAnswerSize);
+    const QByteArray answer = port.leave();
+    QCOMPARE(answer.size(), kLeaveAnswerSize);
+    QTRY_COMPARE_WITH_TIMEOUT(selfCleared.load(), 1, kWaitMs);
+    QCOMPARE(seen, Link::buildRequest(Link::CmdLeaveSettingsMode) + answer);
 
-    // Exchanges are handled one after another, so once the last hook has seen its
-    // exchange, every earlier one has had its chance to call a hook.
-    std::atomic<int> third{0};
-    sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++third; });
-    QVERIFY(port.send(leaveRequest()));
-    QTRY_COMPARE_WITH_TIMEOUT(third.load(), 1, kWaitMs);
+    sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++cleared; });
     sim.setOnExchange(nullptr);
-    QCOMPARE(first.load(), 1);
-    QCOMPARE(second.load(), 1);
-    QCOMPARE(sim.requestCount(kLeaveSettingsMode), 5);
+    QCOMPARE(port.leave().size(), kLeaveAnswerSize);
+    // Exchanges are served one after another: once this hook has seen its exchange, every
+    // earlier one has had its chance to call a hook.
+    sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++last; });
+    QCOMPARE(port.leave().size(), kLeaveAnswerSize);
+    QTRY_COMPARE_WITH_TIMEOUT(last.load(), 1, kWaitMs);
+    sim.setOnExchange(nullptr);
+    QCOMPARE(selfCleared.load(), 1);
+    QCOMPARE(cleared.load(), 0);
 }
 
 void TestSimServer::closeLineEndsALateAnswerAndFreesTheLine()
@@ -209,27 +160,23 @@ void TestSimServer::closeLineEndsALateAnswerAndFreesTheLine()
     QVERIFY(oldPort.isOpen());
 
     // The adapter is pulled while the controller holds back its answer for a minute.
-    first->injectFault({SimFault::Late, 1, 60000, kLeaveSettingsMode});
-    QVERIFY(oldPort.send(leaveRequest()));
+    first->injectFault({SimFault::Late, 1, 60000, Link::CmdLeaveSettingsMode});
+    QVERIFY(oldPort.send());
     QTRY_COMPARE_WITH_TIMEOUT(first->requestCount(), 1, kWaitMs);
     QElapsedTimer timer;
     timer.start();
     first->closeLine();
     QVERIFY2(timer.elapsed() < kWaitMs, "pulling the adapter must not wait for the answer");
-    // The port side sees the line gone.
     QVERIFY(oldPort.events(kWaitMs) & (POLLHUP | POLLERR));
 
-    // Another adapter comes in; the first simulator's thread must not take its bytes.
+    // Another adapter comes in, maybe under the descriptor number just freed; the first
+    // simulator's thread must not take its bytes.
     SimServer second;
     QVERIFY(second.start());
     Port newPort(second.portName());
     QVERIFY(newPort.isOpen());
-    for (int i = 0; i < 3; ++i) {
-        QVERIFY(newPort.send(leaveRequest()));
-        QCOMPARE(newPort.receive(kLeaveAnswerSize).size(), kLeaveAnswerSize);
-    }
-    QCOMPARE(second.requestCount(), 3);
-    QCOMPARE(first->requestCount(), 1);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(newPort.leave().size(), kLeaveAnswerSize);
     first.reset();
     QCOMPARE(second.requestCount(), 3);
 }
@@ -248,7 +195,6 @@ void TestSimServer::stopReturnsWhileThePortDoesNotRead()
     QTRY_VERIFY_WITH_TIMEOUT(sim.pendingOnPort() > 0, kWaitMs);
     // The simulator's records stay reachable while the write waits for room.
     QCOMPARE(sim.requestCount(), 0);
-    sim.injectFault({SimFault::Silence});
     QVERIFY(!written);
 
     QElapsedTimer timer;
@@ -256,8 +202,6 @@ void TestSimServer::stopReturnsWhileThePortDoesNotRead()
     sim.stop();
     writer.join();
     QVERIFY2(timer.elapsed() < kWaitMs, "stop() must give up a write the port does not take");
-    QVERIFY(written);
-    QCOMPARE(sim.pendingOnPort(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSimServer)
