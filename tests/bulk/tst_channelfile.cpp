@@ -24,21 +24,12 @@ private slots:
 
 void TestChannelFile::headerBytes()
 {
-    const QByteArray expected =
-        "\xd0\x90\xd0\xbd\xd0\xb0\xd0\xbb\xd0\xbe\xd0\xb3\xd0\xbe\xd0\xb2\xd1\x8b\xd0\xb9(A)/"
-        "\xd0\xa6\xd0\xb8\xd1\x84\xd1\x80\xd0\xbe\xd0\xb2\xd0\xbe\xd0\xb9(D);"
-        "\xe2\x84\x96 \xd0\xba\xd0\xb0\xd0\xbd\xd0\xb0\xd0\xbb\xd0\xb0;"
-        "\xd0\xa2\xd0\xb8\xd0\xbf \xd1\x83\xd1\x81\xd1\x82\xd1\x80\xd0\xbe\xd0\xb9\xd1\x81\xd1\x82\xd0\xb2\xd0\xb0;"
-        "\xd0\xa2\xd0\xb8\xd0\xbf \xd0\xb2\xd1\x85\xd0\xbe\xd0\xb4\xd0\xb0;"
-        "\xd0\xa1\xd0\xb5\xd1\x80\xd0\xb8\xd0\xb9\xd0\xbd\xd1\x8b\xd0\xb9 \xd0\xbd\xd0\xbe\xd0\xbc\xd0\xb5\xd1\x80;"
-        "\xd0\x9c\xd0\xbd\xd0\xbe\xd0\xb6\xd0\xb8\xd1\x82\xd0\xb5\xd0\xbb\xd1\x8c;"
-        "\xd0\x94\xd0\xb5\xd0\xbb\xd0\xb8\xd1\x82\xd0\xb5\xd0\xbb\xd1\x8c;T1;T2;"
-        "\xd0\x9f\xd0\xbe\xd0\xba\xd0\xb0\xd0\xb7\xd0\xb0\xd0\xbd\xd0\xb8\xd1\x8f;"
-        "\xd0\xa1\xd0\xb5\xd1\x82\xd0\xb5\xd0\xb2\xd0\xbe\xd0\xb9 \xd0\xb0\xd0\xb4\xd1\x80\xd0\xb5" "c;"
-        "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c;KT;"
-        "\xd0\x9e\xd0\xb1\xd1\x8a\xd0\xb5\xd0\xba\xd1\x82\n";
-    QCOMPARE(content({}), expected);
-    QVERIFY(!content({}).startsWith("\xef\xbb\xbf")); // no byte-order mark
+    // UTF-8 without a byte-order mark; the last letter of "адреc" is a Latin c.
+    const QString header = QStringLiteral("Аналоговый(A)/Цифровой(D);№ канала;Тип устройства;"
+                                          "Тип входа;Серийный номер;Множитель;Делитель;T1;T2;"
+                                          "Показания;Сетевой адре")
+        + QLatin1Char('c') + QStringLiteral(";Пароль;KT;Объект\n");
+    QCOMPARE(content({}), header.toUtf8());
 }
 
 void TestChannelFile::lines_data()
@@ -94,6 +85,7 @@ void TestChannelFile::reader_data()
     QTest::newRow("CR LF line ends") << header + "D;32;1;1;;;;;;;kv1;;1;7\r\n" << 1 << 0 << 31;
     QTest::newRow("no final line feed") << header + "D;1;1;1;;;;;;;kv1;;1;7" << 1 << 0 << 0;
     QTest::newRow("channel not a number") << header + "D;x;1;1;;;;;;;kv1;;1;7\n" << 1 << 0 << -1;
+    QTest::newRow("channel -2147483648") << header + "A;-2147483648;1;4;;1;1;1;1;;;;;1\n" << 1 << 0 << -1;
     QTest::newRow("header only") << header << 0 << 0 << -1;
     QTest::newRow("empty file") << QByteArray() << 0 << 0 << -1;
     QTest::newRow("binary noise") << header + QByteArray("\xff\x00;;\n\x01", 7) << 0 << 2 << -1;

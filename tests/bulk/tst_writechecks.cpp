@@ -24,7 +24,6 @@ void TestWriteChecks::analogMessages_data()
     QTest::newRow("0 no message") << 0 << QString();
     QTest::newRow("1 mismatch") << 1 << QStringLiteral("Неверная конфигурация для 3 канала! Несоответствие типов устройства и входа.");
     QTest::newRow("12 temperature range") << 12 << QStringLiteral("Неверная конфигурация для 3 канала! LK должно быть от -30 до 100");
-    QTest::newRow("15 pressure range") << 15 << QStringLiteral("Неверная конфигурация для 3 канала! ST должно быть от 0 до 100");
     QTest::newRow("16 names no channel") << 16 << QStringLiteral("Использование датчика давления требует отсутствия каналов с быстрым открытым коллектором.");
     QTest::newRow("17 unknown") << 17 << QString();
 }

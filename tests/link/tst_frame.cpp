@@ -6,6 +6,9 @@
 
 using namespace Link;
 
+using Encoder = QByteArray (*)(const QString &);
+Q_DECLARE_METATYPE(Encoder)
+
 class TestFrame : public QObject
 {
     Q_OBJECT
@@ -137,29 +140,25 @@ void TestFrame::responseFraming()
 
 void TestFrame::encoders_data()
 {
-    QTest::addColumn<QString>("encoder");
+    QTest::addColumn<Encoder>("encoder");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("u16 258") << "u16" << "258" << QByteArray::fromHex("0102");
-    QTest::newRow("u16 70000 keeps low 16 bits") << "u16" << "70000" << QByteArray::fromHex("1170");
-    QTest::newRow("i16 -2") << "i16" << "-2" << QByteArray::fromHex("fffe");
-    QTest::newRow("i16 3000000000 does not fit") << "i16" << "3000000000" << QByteArray::fromHex("0000");
-    QTest::newRow("u8 300 keeps low 8 bits") << "u8" << "300" << QByteArray::fromHex("2c");
-    QTest::newRow("u8 -1 is no unsigned number") << "u8" << "-1" << QByteArray::fromHex("00");
-    QTest::newRow("u32 4294967295") << "u32" << "4294967295" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("u32 4294967296 does not fit") << "u32" << "4294967296" << QByteArray::fromHex("00000000");
+    QTest::newRow("u16 258") << &encodeU16 << "258" << QByteArray::fromHex("0102");
+    QTest::newRow("u16 70000 keeps low 16 bits") << &encodeU16 << "70000" << QByteArray::fromHex("1170");
+    QTest::newRow("i16 -2") << &encodeI16 << "-2" << QByteArray::fromHex("fffe");
+    QTest::newRow("i16 3000000000 does not fit") << &encodeI16 << "3000000000" << QByteArray::fromHex("0000");
+    QTest::newRow("u8 300 keeps low 8 bits") << &encodeU8 << "300" << QByteArray::fromHex("2c");
+    QTest::newRow("u8 -1 is no unsigned number") << &encodeU8 << "-1" << QByteArray::fromHex("00");
+    QTest::newRow("u32 4294967295") << &encodeU32 << "4294967295" << QByteArray::fromHex("ffffffff");
+    QTest::newRow("u32 4294967296 does not fit") << &encodeU32 << "4294967296" << QByteArray::fromHex("00000000");
 }
 
 void TestFrame::encoders()
 {
-    QFETCH(QString, encoder);
+    QFETCH(Encoder, encoder);
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    const QByteArray out = encoder == QLatin1String("u8")    ? encodeU8(text)
-                           : encoder == QLatin1String("u16") ? encodeU16(text)
-                           : encoder == QLatin1String("i16") ? encodeI16(text)
-                                                             : encodeU32(text);
-    QCOMPARE(out.toHex(), bytes.toHex());
+    QCOMPARE(encoder(text).toHex(), bytes.toHex());
 }
 
 void TestFrame::headerAndFieldsNeverReadBeyondFrame()

@@ -21,16 +21,11 @@ constexpr int kLeaveAnswerSize = 14; // firmware other than 1.4.0
 constexpr int kWaitMs = 10000;
 
 // The port side of the line, opened as the utility would open the adapter.
-class Port
+struct Port
 {
-public:
     explicit Port(const QString &path)
         : fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
     ~Port() { if (fd >= 0) ::close(fd); }
-    Port(const Port &) = delete;
-    Port &operator=(const Port &) = delete;
-
-    bool isOpen() const { return fd >= 0; }
 
     bool send()
     {
@@ -62,8 +57,7 @@ public:
         return ::poll(&p, 1, waitMs) > 0 ? p.revents : 0;
     }
 
-private:
-    int fd;
+    const int fd;
 };
 
 } // namespace
@@ -123,7 +117,7 @@ void TestSimServer::exchangeHook()
     SimServer sim;
     QVERIFY(sim.start());
     Port port(sim.portName());
-    QVERIFY(port.isOpen());
+    QVERIFY(port.fd >= 0);
 
     // A hook that clears itself does so on the serving thread, which must not wait for
     // its own call to end.
@@ -157,7 +151,7 @@ void TestSimServer::closeLineEndsALateAnswerAndFreesTheLine()
     auto first = std::make_unique<SimServer>();
     QVERIFY(first->start());
     Port oldPort(first->portName());
-    QVERIFY(oldPort.isOpen());
+    QVERIFY(oldPort.fd >= 0);
 
     // The adapter is pulled while the controller holds back its answer for a minute.
     first->injectFault({SimFault::Late, 1, 60000, Link::CmdLeaveSettingsMode});
@@ -174,7 +168,7 @@ void TestSimServer::closeLineEndsALateAnswerAndFreesTheLine()
     SimServer second;
     QVERIFY(second.start());
     Port newPort(second.portName());
-    QVERIFY(newPort.isOpen());
+    QVERIFY(newPort.fd >= 0);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(newPort.leave().size(), kLeaveAnswerSize);
     first.reset();
