@@ -44,74 +44,66 @@ class TestFirmwareRecord : public QObject
     Q_OBJECT
 
 private slots:
-    void knownValues();
-    void crc32_data();
-    void crc32();
-    void partCount_data();
-    void partCount();
-    void imageCrc_data();
-    void imageCrc();
+    void knownValues()
+    {
+        QCOMPARE(reference("123456789", false), quint32(0x0376E6E7)); // CRC-32/MPEG-2 check value
+        QCOMPARE(Firmware::crc32(QByteArray("abc")), quint32(0x61FACA29));
+    }
+
+    void crc32_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        for (int size : {0, 1, 2, 3, 4, 7, 9, 256})
+            QTest::addRow("%d bytes", size) << counting(size);
+    }
+
+    void crc32()
+    {
+        QFETCH(QByteArray, data);
+        const quint32 crc = reference(data);
+        QCOMPARE(Firmware::crc32(data), crc);
+        // Continued after the whole words of the first half, the result is the same.
+        const int split = int(data.size() / 2) & ~3;
+        QCOMPARE(Firmware::crc32Update(data.constData() + split, data.size() - split,
+                                       Firmware::crc32(data.constData(), split)),
+                 crc);
+    }
+
+    void partCount_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("1.4.4 image, 416 parts") << qint64(106496) << 416;
+        QTest::newRow("one byte over") << qint64(106497) << 0;
+        QTest::newRow("every index used") << qint64(0x10000) * 256 << 0x10000;
+        QTest::newRow("one part more than an index numbers") << qint64(0x10001) * 256 << 0;
+    }
+
+    void partCount()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, parts);
+        QCOMPARE(FirmwareRecord::partCount(size), parts);
+    }
+
+    void imageCrc_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<quint32>("crc");
+        // The first part counts whole even when it is also the last.
+        QTest::newRow("single part counts whole") << counting(256) << reference(counting(256));
+        QTest::newRow("three parts, stored CRC left out")
+            << counting(768) << reference(counting(764));
+        QTest::newRow("not whole parts announces 0") << counting(300) << quint32(0);
+    }
+
+    void imageCrc()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(quint32, crc);
+        QCOMPARE(FirmwareRecord::imageCrc(image), crc);
+    }
 };
-
-void TestFirmwareRecord::knownValues()
-{
-    QCOMPARE(reference("123456789", false), quint32(0x0376E6E7)); // CRC-32/MPEG-2 check value
-    QCOMPARE(Firmware::crc32(QByteArray("abc")), quint32(0x61FACA29));
-}
-
-void TestFirmwareRecord::crc32_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    for (int size : {0, 1, 2, 3, 4, 7, 9, 256})
-        QTest::addRow("%d bytes", size) << counting(size);
-}
-
-void TestFirmwareRecord::crc32()
-{
-    QFETCH(QByteArray, data);
-    const quint32 crc = reference(data);
-    QCOMPARE(Firmware::crc32(data), crc);
-    // Continued after the whole words of the first half, the result is the same.
-    const int split = int(data.size() / 2) & ~3;
-    QCOMPARE(Firmware::crc32Update(data.constData() + split, data.size() - split,
-                                   Firmware::crc32(data.constData(), split)),
-             crc);
-}
-
-void TestFirmwareRecord::partCount_data()
-{
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<int>("parts");
-    QTest::newRow("1.4.4 image, 416 parts") << qint64(106496) << 416;
-    QTest::newRow("one byte over") << qint64(106497) << 0;
-    QTest::newRow("every index used") << qint64(0x10000) * 256 << 0x10000;
-    QTest::newRow("one part more than an index numbers") << qint64(0x10001) * 256 << 0;
-}
-
-void TestFirmwareRecord::partCount()
-{
-    QFETCH(qint64, size);
-    QFETCH(int, parts);
-    QCOMPARE(FirmwareRecord::partCount(size), parts);
-}
-
-void TestFirmwareRecord::imageCrc_data()
-{
-    QTest::addColumn<QByteArray>("image");
-    QTest::addColumn<quint32>("crc");
-    // The first part counts whole even when it is also the last.
-    QTest::newRow("single part counts whole") << counting(256) << reference(counting(256));
-    QTest::newRow("three parts, stored CRC left out")
-        << counting(768) << reference(counting(764));
-    QTest::newRow("not whole parts announces 0") << counting(300) << quint32(0);
-}
-
-void TestFirmwareRecord::imageCrc()
-{
-    QFETCH(QByteArray, image);
-    QFETCH(quint32, crc);
-    QCOMPARE(FirmwareRecord::imageCrc(image), crc);
-}
 
 QTEST_MAIN(TestFirmwareRecord)
 #include "tst_firmwarerecord.moc"

@@ -28,16 +28,10 @@ namespace Fuzz {
 // failed Q_ASSERT still aborts after its message.
 inline void quietQtMessages()
 {
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-            if (type == QtDebugMsg || type == QtInfoMsg)
-                return;
-            if (previous)
-                previous(type, context, message);
-            else
-                std::fprintf(stderr, "%s\n", qPrintable(message));
-        });
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
 }
 
 } // namespace Fuzz

@@ -9,22 +9,6 @@ using namespace Link;
 using Encoder = QByteArray (*)(const QString &);
 Q_DECLARE_METATYPE(Encoder)
 
-class TestFrame : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void request_data();
-    void request();
-    void responseSize_data();
-    void responseSize();
-    void responseFraming_data();
-    void responseFraming();
-    void encoders_data();
-    void encoders();
-    void headerAndFieldsNeverReadBeyondFrame();
-};
-
 namespace {
 
 constexpr quint32 kFw142 = 0x01040002;
@@ -49,136 +33,137 @@ QByteArray response(quint8 cmd, int size, quint32 fw = kFw142, quint8 start = 0x
 
 } // namespace
 
-void TestFrame::request_data()
+class TestFrame : public QObject
 {
-    QTest::addColumn<int>("cmd");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<bool>("hasPayload");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("aa004625000000 09ff 84") << 9 << QByteArray() << false
-                                            << QByteArray::fromHex("aa00462500000009ff84");
-    QTest::newRow("aa004625000000 80ff 0d") << 128 << QByteArray() << false
-                                            << QByteArray::fromHex("aa00462500000080ff0d");
-    QTest::newRow("aa004625000000 0403 75") << 4 << QByteArray::fromHex("03") << true
-                                            << QByteArray::fromHex("aa004625000000040375");
-    QTest::newRow("empty payload gives no filler") << 9 << QByteArray() << true
-                                                   << QByteArray::fromHex("aa004625000000097b");
-}
+    Q_OBJECT
 
-void TestFrame::request()
-{
-    QFETCH(int, cmd);
-    QFETCH(QByteArray, payload);
-    QFETCH(bool, hasPayload);
-    QFETCH(QByteArray, frame);
-    QByteArray out("stale");
-    buildRequest(out, quint8(cmd), hasPayload ? &payload : nullptr);
-    QCOMPARE(out.toHex(), frame.toHex());
-}
+private slots:
+    void request_data()
+    {
+        QTest::addColumn<int>("cmd");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<bool>("hasPayload");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("aa004625000000 09ff 84") << 9 << QByteArray() << false
+                                                << QByteArray::fromHex("aa00462500000009ff84");
+        QTest::newRow("aa004625000000 80ff 0d") << 128 << QByteArray() << false
+                                                << QByteArray::fromHex("aa00462500000080ff0d");
+        QTest::newRow("aa004625000000 0403 75") << 4 << QByteArray::fromHex("03") << true
+                                                << QByteArray::fromHex("aa004625000000040375");
+        QTest::newRow("empty payload gives no filler") << 9 << QByteArray() << true
+                                                       << QByteArray::fromHex("aa004625000000097b");
+    }
 
-void TestFrame::responseSize_data()
-{
-    // Whole-frame sizes from the command table, for firmware 1.4.2 and 1.4.0.
-    QTest::addColumn<int>("cmd");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("size140");
-    QTest::newRow("cmd1 analog reading") << 1 << 14 << 14;
-    QTest::newRow("cmd2 digital readings") << 2 << kAny << kAny;
-    QTest::newRow("cmd4 read analog") << 4 << 42 << 42;
-    QTest::newRow("cmd8 read digital") << 8 << 29 << 29;
-    QTest::newRow("cmd9 read controller") << 9 << 211 << 179;
-    QTest::newRow("cmd16 write analog") << 16 << 42 << 42;
-    QTest::newRow("cmd32 write digital") << 32 << 29 << 29;
-    QTest::newRow("cmd33 write controller") << 33 << 211 << 179;
-    QTest::newRow("cmd64") << 64 << kAny << kAny;
-    QTest::newRow("cmd128 leave settings mode") << 128 << 14 << 10;
-    for (int cmd : {129, 130, 131, 132})
-        QTest::addRow("cmd%d firmware", cmd) << cmd << kAny << kAny;
-    QTest::newRow("cmd134 authorise") << 134 << 10 << 10;
-    QTest::newRow("cmd135 new password") << 135 << 10 << 10;
-    QTest::newRow("cmd136 modem test") << 136 << 49 << 49;
-    QTest::newRow("cmd137 session data") << 137 << 49 << 49;
-    QTest::newRow("cmd0 never") << 0 << 0 << 0;
-    QTest::newRow("cmd3 never") << 3 << 0 << 0;
-}
+    void request()
+    {
+        QFETCH(int, cmd);
+        QFETCH(QByteArray, payload);
+        QFETCH(bool, hasPayload);
+        QFETCH(QByteArray, frame);
+        QByteArray out("stale");
+        buildRequest(out, quint8(cmd), hasPayload ? &payload : nullptr);
+        QCOMPARE(out.toHex(), frame.toHex());
+    }
 
-void TestFrame::responseSize()
-{
-    QFETCH(int, cmd);
-    QFETCH(int, size);
-    QFETCH(int, size140);
-    for (quint32 fw : {kFw142, kFw140}) {
-        const int required = fw == kFw140 ? size140 : size;
-        for (int n : {9, 10, 14, 29, 42, 49, 179, 211, 300}) {
-            const bool accepted = required == kAny || n == required;
-            QVERIFY2(check_response(response(quint8(cmd), n, fw), fw) == (accepted ? 0 : 1),
-                     qPrintable(QStringLiteral("%1 bytes, firmware %2").arg(n).arg(fw, 0, 16)));
+    void responseSize_data()
+    {
+        // Whole-frame sizes from the command table, for firmware 1.4.2 and 1.4.0.
+        QTest::addColumn<int>("cmd");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("size140");
+        const auto rows = [](const char *name, std::initializer_list<int> cmds, int size, int size140) {
+            for (int cmd : cmds)
+                QTest::addRow("cmd%d %s", cmd, name) << cmd << size << size140;
+        };
+        rows("analog reading", {1}, 14, 14);
+        rows("analog settings", {4, 16}, 42, 42);
+        rows("digital settings", {8, 32}, 29, 29);
+        rows("controller settings", {9, 33}, 211, 179);
+        rows("leave settings mode", {128}, 14, 10);
+        rows("password", {134, 135}, 10, 10);
+        rows("modem", {136, 137}, 49, 49);
+        rows("any size", {2, 64, 129, 130, 131, 132}, kAny, kAny);
+        rows("never answered", {0, 3, 255}, 0, 0);
+    }
+
+    void responseSize()
+    {
+        QFETCH(int, cmd);
+        QFETCH(int, size);
+        QFETCH(int, size140);
+        for (quint32 fw : {kFw142, kFw140}) {
+            const int required = fw == kFw140 ? size140 : size;
+            for (int n : {9, 10, 14, 29, 42, 49, 179, 211, 300}) {
+                const bool accepted = required == kAny || n == required;
+                QVERIFY2(check_response(response(quint8(cmd), n, fw), fw) == (accepted ? 0 : 1),
+                         qPrintable(QStringLiteral("%1 bytes, firmware %2").arg(n).arg(fw, 0, 16)));
+            }
         }
     }
-}
 
-void TestFrame::responseFraming_data()
-{
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<int>("result");
-    const QByteArray good = response(134, 10);
-    QByteArray badSum = good;
-    badSum[9] = char(badSum.at(9) ^ 1);
-    QTest::newRow("good") << good << 0;
-    QTest::newRow("wrong start byte, right checksum") << response(134, 10, kFw142, 0xAB) << 1;
-    QTest::newRow("wrong checksum") << badSum << 1;
-    QTest::newRow("7 bytes, no command byte") << good.left(7) << 1;
-    QTest::newRow("empty") << QByteArray() << 1;
-}
+    void responseFraming_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("result");
+        const QByteArray good = response(134, 10);
+        QByteArray badSum = good;
+        badSum[9] = char(badSum.at(9) ^ 1);
+        QTest::newRow("good") << good << 0;
+        QTest::newRow("wrong start byte, right checksum") << response(134, 10, kFw142, 0xAB) << 1;
+        QTest::newRow("wrong checksum") << badSum << 1;
+        QTest::newRow("7 bytes, no command byte") << good.left(7) << 1;
+        QTest::newRow("empty") << QByteArray() << 1;
+    }
 
-void TestFrame::responseFraming()
-{
-    QFETCH(QByteArray, frame);
-    QFETCH(int, result);
-    QCOMPARE(check_response(frame, kFw142), result);
-}
+    void responseFraming()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(int, result);
+        QCOMPARE(check_response(frame, kFw142), result);
+    }
 
-void TestFrame::encoders_data()
-{
-    QTest::addColumn<Encoder>("encoder");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("u16 258") << &encodeU16 << "258" << QByteArray::fromHex("0102");
-    QTest::newRow("u16 70000 keeps low 16 bits") << &encodeU16 << "70000" << QByteArray::fromHex("1170");
-    QTest::newRow("i16 -2") << &encodeI16 << "-2" << QByteArray::fromHex("fffe");
-    QTest::newRow("i16 3000000000 does not fit") << &encodeI16 << "3000000000" << QByteArray::fromHex("0000");
-    QTest::newRow("u8 300 keeps low 8 bits") << &encodeU8 << "300" << QByteArray::fromHex("2c");
-    QTest::newRow("u8 -1 is no unsigned number") << &encodeU8 << "-1" << QByteArray::fromHex("00");
-    QTest::newRow("u32 4294967295") << &encodeU32 << "4294967295" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("u32 4294967296 does not fit") << &encodeU32 << "4294967296" << QByteArray::fromHex("00000000");
-}
+    void encoders_data()
+    {
+        QTest::addColumn<Encoder>("encoder");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("u16 258") << &encodeU16 << "258" << QByteArray::fromHex("0102");
+        QTest::newRow("u16 70000 keeps low 16 bits") << &encodeU16 << "70000" << QByteArray::fromHex("1170");
+        QTest::newRow("i16 -2") << &encodeI16 << "-2" << QByteArray::fromHex("fffe");
+        QTest::newRow("i16 3000000000 does not fit") << &encodeI16 << "3000000000" << QByteArray::fromHex("0000");
+        QTest::newRow("u8 300 keeps low 8 bits") << &encodeU8 << "300" << QByteArray::fromHex("2c");
+        QTest::newRow("u8 -1 is no unsigned number") << &encodeU8 << "-1" << QByteArray::fromHex("00");
+        QTest::newRow("u32 4294967295") << &encodeU32 << "4294967295" << QByteArray::fromHex("ffffffff");
+        QTest::newRow("u32 4294967296 does not fit") << &encodeU32 << "4294967296" << QByteArray::fromHex("00000000");
+    }
 
-void TestFrame::encoders()
-{
-    QFETCH(Encoder, encoder);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(encoder(text).toHex(), bytes.toHex());
-}
+    void encoders()
+    {
+        QFETCH(Encoder, encoder);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(encoder(text).toHex(), bytes.toHex());
+    }
 
-void TestFrame::headerAndFieldsNeverReadBeyondFrame()
-{
-    const QByteArray frame = QByteArray::fromHex("aa0802010400028601ab");
-    QCOMPARE(readNumber(frame, 8, 2), 0x01ABu);
-    QCOMPARE(readNumber(frame, 9, 2), 0u);
-    QCOMPARE(readNumber(frame, 100, 4), 0u);
-    QCOMPARE(readText(frame, 9, 16).size(), 1); // one byte left of a 16-byte field
-    QCOMPARE(readText(QByteArray("ab\0cd", 5), 0, 5), QStringLiteral("ab"));
-    QCOMPARE(readText(QByteArray("abcd"), 1, 2), QStringLiteral("bc"));
-    QCOMPARE(readText(QByteArray("abcd"), 4, 2), QString());
-    QCOMPARE(hardwareVersionText(frame), QStringLiteral("8.2"));
-    QCOMPARE(hardwareVersionText(frame.left(2)), QString());
-    QCOMPARE(firmwareWord(frame), 0x01040002u);
-    QCOMPARE(firmwareWord(frame.left(6)), 0u);
-    QCOMPARE(versionText(0x01040000), QStringLiteral("1.4.0"));
-    QCOMPARE(versionText(0x0104000A), QStringLiteral("1.4.10")); // the patch has 16 bits
-    QCOMPARE(versionText(0xFFFFFFFF), QStringLiteral("255.255.65535"));
-}
+    void headerAndFieldsNeverReadBeyondFrame()
+    {
+        const QByteArray frame = QByteArray::fromHex("aa0802010400028601ab");
+        QCOMPARE(readNumber(frame, 8, 2), 0x01ABu);
+        QCOMPARE(readNumber(frame, 9, 2), 0u);
+        QCOMPARE(readNumber(frame, 100, 4), 0u);
+        QCOMPARE(readText(frame, 9, 16).size(), 1); // one byte left of a 16-byte field
+        QCOMPARE(readText(QByteArray("ab\0cd", 5), 0, 5), QStringLiteral("ab"));
+        QCOMPARE(readText(QByteArray("abcd"), 1, 2), QStringLiteral("bc"));
+        QCOMPARE(readText(QByteArray("abcd"), 4, 2), QString());
+        QCOMPARE(hardwareVersionText(frame), QStringLiteral("8.2"));
+        QCOMPARE(hardwareVersionText(frame.left(2)), QString());
+        QCOMPARE(firmwareWord(frame), 0x01040002u);
+        QCOMPARE(firmwareWord(frame.left(6)), 0u);
+        QCOMPARE(versionText(0x01040000), QStringLiteral("1.4.0"));
+        QCOMPARE(versionText(0x0104000A), QStringLiteral("1.4.10")); // the patch has 16 bits
+        QCOMPARE(versionText(0xFFFFFFFF), QStringLiteral("255.255.65535"));
+    }
+};
 
 QTEST_MAIN(TestFrame)
 #include "tst_frame.moc"

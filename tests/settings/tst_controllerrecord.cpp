@@ -51,116 +51,98 @@ class TestControllerRecord : public QObject
     Q_OBJECT
 
 private slots:
-    void decodeLayouts_data();
-    void decodeLayouts();
-    void encodeWrite_data();
-    void encodeWrite();
-    void modemRecord_data();
-    void modemRecord();
-};
-
-void TestControllerRecord::decodeLayouts_data()
-{
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<int>("cmd");
-    QTest::addColumn<QStringList>("list");
-    QTest::newRow("cmd9 fw1.4.2 211 bytes, entry 6 is fw_text")
-        << settingsFrame(211, QByteArray::fromHex("01040002")) << 9
-        << expectedList(QStringLiteral("1.4.2-rc"));
-    QTest::newRow("cmd33 fw1.4.0 179 bytes, entry 6 from the header")
-        << settingsFrame(179, QByteArray::fromHex("01040000"), 33) << 33
-        << expectedList(QStringLiteral("1.4.0"));
-}
-
-void TestControllerRecord::decodeLayouts()
-{
-    QFETCH(QByteArray, frame);
-    QFETCH(int, cmd);
-    QFETCH(QStringList, list);
-    QCOMPARE(ControllerRecord::decodeSettings(frame, Link::firmwareWord(frame)), list);
-    QCOMPARE(Link::decodeResponse(frame, cmd), list);
-}
-
-void TestControllerRecord::encodeWrite_data()
-{
-    // The bytes expected at `offset` of the 89-byte payload, or the path field refused.
-    QTest::addColumn<QStringList>("list");
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("refusedPath");
-    QTest::newRow("known list, read-only fields left out") << writeList("192.168.1.10") << 0
-        << QByteArray::fromHex("ff"                          // filler
-               "00000e10" "00015180" "0000003c" "000003e8"   // periods 3600, 86400, 60, threshold 1000
-               "01" "01"                                     // send mode, PSM
-               "c0a8010a" "1f90"                             // 192.168.1.10:8080
-               "2f73656e736f722f676574"                      // "/sensor/get"
-               "000000000000000000000000000000000000000000"
-               "2f73656e736f722f73617665"                    // "/sensor/save"
-               "0000000000000000000000000000000000000000")
-        << QString();
-    QTest::newRow("10.0.0 three parts refused") << writeList("10.0.0") << 0 << QByteArray() << QString();
-    QTest::newRow("five parts refused") << writeList("1.2.3.4.5") << 0 << QByteArray() << QString();
-    QTest::newRow("10.0.0. empty last part sends 0")
-        << writeList("10.0.0.") << 19 << QByteArray::fromHex("0a000000") << QString();
-    QTest::newRow("10.0.0.300 sends low byte 44")
-        << writeList("10.0.0.300") << 19 << QByteArray::fromHex("0a00002c") << QString();
-    const QString ascii31 = QStringLiteral("/0123456789/0123456789/01234567");
-    QTest::newRow("31 ASCII fill 31 bytes and one zero") << writeList("1.2.3.4", ascii31, ascii31)
-        << 25 << (ascii31.toLatin1() + '\0').repeated(2) << QString();
-    const QString cyrillic16(16, QChar(0x0436));
-    QTest::newRow("16 Cyrillic letters fill exactly 32 bytes")
-        << writeList("1.2.3.4", cyrillic16, cyrillic16) << 25
-        << QByteArray::fromHex(QByteArray("d0b6").repeated(32)) << QString();
-    QTest::newRow("API_GET 17 Cyrillic letters refused")
-        << writeList("1.2.3.4", QString(17, QChar(0x0436))) << 0 << QByteArray() << "API_GET";
-    // Within the editor's 31 characters, but 43 bytes in UTF-8.
-    QTest::newRow("API_SAVE Cyrillic path refused")
-        << writeList("1.2.3.4", "/sensor/get", "/датчики/показания/сохр") << 0 << QByteArray()
-        << "API_SAVE";
-}
-
-void TestControllerRecord::encodeWrite()
-{
-    QFETCH(QStringList, list);
-    QFETCH(int, offset);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, refusedPath);
-    QByteArray payload("stale");
-    const auto problem = ControllerRecord::encodeWrite(list, payload);
-    QCOMPARE(ControllerRecord::oversizePathField(list), refusedPath);
-    if (bytes.isEmpty()) {
-        QCOMPARE(problem, refusedPath.isEmpty() ? ControllerRecord::WriteProblem::ServerIp
-                                                : ControllerRecord::WriteProblem::PathTooLong);
-        QVERIFY(ControllerRecord::oversizePathText(refusedPath).contains(refusedPath));
-        QVERIFY(payload.isEmpty());
-        return;
+    void decodeLayouts_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("cmd");
+        QTest::addColumn<QStringList>("list");
+        QTest::newRow("cmd9 fw1.4.2 211 bytes, entry 6 is fw_text")
+            << settingsFrame(211, QByteArray::fromHex("01040002")) << 9
+            << expectedList(QStringLiteral("1.4.2-rc"));
+        QTest::newRow("cmd33 fw1.4.0 179 bytes, entry 6 from the header")
+            << settingsFrame(179, QByteArray::fromHex("01040000"), 33) << 33
+            << expectedList(QStringLiteral("1.4.0"));
     }
-    QCOMPARE(problem, ControllerRecord::WriteProblem::None);
-    QCOMPARE(payload.size(), 89);
-    QCOMPARE(payload.mid(offset, bytes.size()).toHex(), bytes.toHex());
-}
 
-void TestControllerRecord::modemRecord_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QStringList>("list");
-    QTest::newRow("rssi FF AB is -85, cell FF FF FF FF unsigned")
-        << QByteArray::fromHex("0000") + QByteArray("250991234567890").leftJustified(32, '\0')
-            + QByteArray::fromHex("ffabffffffff")
-        << QStringList{"0", "250991234567890", "-85", "4294967295"};
-    QTest::newRow("session running 7, IMSI of zero bytes empty")
-        << QByteArray::fromHex("0007") + QByteArray(38, '\0') << QStringList{"7", "", "0", "0"};
-}
+    void decodeLayouts()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(int, cmd);
+        QFETCH(QStringList, list);
+        QCOMPARE(ControllerRecord::decodeSettings(frame, Link::firmwareWord(frame)), list);
+        QCOMPARE(Link::decodeResponse(frame, cmd), list);
+    }
 
-void TestControllerRecord::modemRecord()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(QStringList, list);
-    // Header, command 137, the payload and a checksum that is not looked at.
-    const QByteArray frame = QByteArray::fromHex("aa08020104000288") + payload + '\0';
-    QCOMPARE(ModemRecord::decodeSessionData(frame), list);
-    QCOMPARE(Link::decodeResponse(frame, 137), list);
-}
+    void encodeWrite_data()
+    {
+        // The bytes expected at `offset` of the 89-byte payload, or the path field refused.
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusedPath");
+        QTest::newRow("known list, read-only fields left out") << writeList("192.168.1.10") << 0
+            << QByteArray::fromHex("ff"                          // filler
+                   "00000e10" "00015180" "0000003c" "000003e8"   // periods 3600, 86400, 60, threshold 1000
+                   "01" "01"                                     // send mode, PSM
+                   "c0a8010a" "1f90"                             // 192.168.1.10:8080
+                   "2f73656e736f722f676574"                      // "/sensor/get"
+                   "000000000000000000000000000000000000000000"
+                   "2f73656e736f722f73617665"                    // "/sensor/save"
+                   "0000000000000000000000000000000000000000")
+            << QString();
+        QTest::newRow("10.0.0 three parts refused") << writeList("10.0.0") << 0 << QByteArray() << QString();
+        QTest::newRow("five parts refused") << writeList("1.2.3.4.5") << 0 << QByteArray() << QString();
+        QTest::newRow("10.0.0. empty last part sends 0")
+            << writeList("10.0.0.") << 19 << QByteArray::fromHex("0a000000") << QString();
+        QTest::newRow("10.0.0.300 sends low byte 44")
+            << writeList("10.0.0.300") << 19 << QByteArray::fromHex("0a00002c") << QString();
+        const QString ascii31 = QStringLiteral("/0123456789/0123456789/01234567");
+        QTest::newRow("31 ASCII fill 31 bytes and one zero") << writeList("1.2.3.4", ascii31, ascii31)
+            << 25 << (ascii31.toLatin1() + '\0').repeated(2) << QString();
+        const QString cyrillic16(16, QChar(0x0436));
+        QTest::newRow("16 Cyrillic letters fill exactly 32 bytes")
+            << writeList("1.2.3.4", cyrillic16, cyrillic16) << 25
+            << QByteArray::fromHex(QByteArray("d0b6").repeated(32)) << QString();
+        QTest::newRow("API_GET 17 Cyrillic letters refused")
+            << writeList("1.2.3.4", QString(17, QChar(0x0436))) << 0 << QByteArray() << "API_GET";
+        // Within the editor's 31 characters, but 43 bytes in UTF-8.
+        QTest::newRow("API_SAVE Cyrillic path refused")
+            << writeList("1.2.3.4", "/sensor/get", "/датчики/показания/сохр") << 0 << QByteArray()
+            << "API_SAVE";
+    }
+
+    void encodeWrite()
+    {
+        QFETCH(QStringList, list);
+        QFETCH(int, offset);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refusedPath);
+        QByteArray payload("stale");
+        const auto problem = ControllerRecord::encodeWrite(list, payload);
+        QCOMPARE(ControllerRecord::oversizePathField(list), refusedPath);
+        if (bytes.isEmpty()) {
+            QCOMPARE(problem, refusedPath.isEmpty() ? ControllerRecord::WriteProblem::ServerIp
+                                                    : ControllerRecord::WriteProblem::PathTooLong);
+            QVERIFY(ControllerRecord::oversizePathText(refusedPath).contains(refusedPath));
+            QVERIFY(payload.isEmpty());
+            return;
+        }
+        QCOMPARE(problem, ControllerRecord::WriteProblem::None);
+        QCOMPARE(payload.size(), 89);
+        QCOMPARE(payload.mid(offset, bytes.size()).toHex(), bytes.toHex());
+    }
+
+    void modemRecord()
+    {
+        // Command 136: result byte, session still running (7), IMSI, RSSI FF AB, cell ID with
+        // every bit set, and a checksum that is not looked at.
+        const QByteArray frame = QByteArray::fromHex("aa08020104000288" "0007")
+            + QByteArray("250991234567890").leftJustified(32, '\0') + QByteArray::fromHex("ffab" "ffffffff" "00");
+        const QStringList list{"7", "250991234567890", "-85", "4294967295"};
+        QCOMPARE(ModemRecord::decodeSessionData(frame), list);
+        QCOMPARE(Link::decodeResponse(frame, 137), list);
+    }
+};
 
 QTEST_MAIN(TestControllerRecord)
 #include "tst_controllerrecord.moc"
