@@ -4,7 +4,6 @@
 
 #include <QtTest>
 
-#include <QTemporaryDir>
 
 using namespace ChannelFile;
 
@@ -35,8 +34,7 @@ private slots:
             << analogLine(3, 7, {"5", "5", "", "10", "1", "-50", "-125", ""}, "21.5")
             << "A;3;7;5;;10;1;-50;-125;21.5;;;;0" << true;
         QTest::newRow("switched off channel keeps position 0")
-            << analogLine(2, 0, {"0", "0", "", "10", "1", "0", "0", ""}, "")
-            << "A;2;0;0;;10;1;0;0;;;;;0" << true;
+            << analogLine(2, 0, {"0", "0", "", "10", "1", "0", "0", ""}, "") << "A;2;0;0;;10;1;0;0;;;;;0" << true;
         QTest::newRow("digital kv123")
             << digitalLine(1, 1, {"0", "8", "1", "4194304987", "111111", "1", "0042"}, "12345",
                            "1.5,2,3,4", "kv123")
@@ -107,24 +105,6 @@ private slots:
         QCOMPARE(analogSettings(parsed.lines.first(), 14).mid(5, 2), (QStringList{"-50", "-100"}));
         QCOMPARE(digitalSettings(parse("h\nD;2;1;3;;;;;;;kv5;pw;2;9\n").lines.first(), 8),
                  (QStringList{"8", "3", "kv5", "pw", "2", "9"}));
-    }
-
-    void saveReplacesWholeFileOrNothing()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("123456.csv"));
-        QVERIFY(save(path, {QStringLiteral("A;1;1;4;;1;1;0;0;;;;;0")}));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray written = file.readAll();
-        file.close();
-        QCOMPARE(written, content({QStringLiteral("A;1;1;4;;1;1;0;0;;;;;0")}));
-        // A directory that does not exist: refused, and nothing else is touched.
-        QString error;
-        QVERIFY(!save(dir.filePath(QStringLiteral("missing/x.csv")), {}, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), written);
     }
 };
 

@@ -58,8 +58,7 @@ private slots:
                                    "0000" "0000" "0000" "0000" "0000" "00000000")
             << QStringList{"0", "0", "", "0", "0", "0", "0", "0", "0"};
         QTest::newRow("9 Cyrillic letters, 18 bytes, refused")
-            << QStringList{"0", "1", "2", "ЖЖЖЖЖЖЖЖЖ", "1", "1", "0", "0", "0", "0"} << QByteArray()
-            << QStringList();
+            << QStringList{"0", "1", "2", "ЖЖЖЖЖЖЖЖЖ", "1", "1", "0", "0", "0", "0"} << QByteArray() << QStringList();
         QTest::newRow("15 characters, one of them 3 bytes, refused")
             << QStringList{"0", "1", "2", "€2345678901234E", "1", "1", "0", "0", "0", "0"}
             << QByteArray() << QStringList();

@@ -48,8 +48,6 @@ private slots:
         QTest::newRow("short entry reads as empty")
             << QStringList{"2"} << QByteArray::fromHex("02000000000000" "00000000000000000000" "000000")
             << QStringList{"0", "0", "0", "", "0", "0"};
-        QTest::newRow("11 ASCII password refused")
-            << QStringList{"1", "8", "1", "1", "12345678901"} << QByteArray() << QStringList();
         QTest::newRow("6 Cyrillic letters (12 bytes) refused")
             << QStringList{"1", "8", "1", "1", QStringLiteral("пароль")} << QByteArray() << QStringList();
     }

@@ -5,7 +5,6 @@
 #include "bulk/channelfile.h"
 #include "channels/analogrecord.h"
 #include "channels/analogrules.h"
-#include "channels/digitalrules.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 #include <cstddef>
@@ -34,16 +33,6 @@ void importAnalog(const Line &line)
         if (!ok)
             FUZZ_REQUIRE(lk == 0);
     }
-}
-
-void importDigital(const Line &line)
-{
-    const int position = line.fields.value(ChannelFile::DeviceField).toInt();
-    const QStringList list =
-        ChannelFile::digitalSettings(line, DigitalRules::codeForDevicePosition(position));
-    FUZZ_REQUIRE(list.size() == 6);
-    const int check = DigitalRules::checkChannel(position, list[1].toInt(), list[2]);
-    FUZZ_REQUIRE(check >= DigitalRules::ChannelValid && check <= DigitalRules::ChannelBadAddress);
 }
 
 // Whatever the reader accepted, written back with ";" and read again, gives the same lines,
@@ -91,8 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_REQUIRE(!line.fields.last().endsWith(QLatin1Char('\n')));
         if (line.analog)
             importAnalog(line);
-        else
-            importDigital(line);
     }
     rewriteAndRead(parsed);
     return 0;

@@ -57,11 +57,9 @@ private slots:
         QTest::addColumn<int>("cmd");
         QTest::addColumn<QStringList>("list");
         QTest::newRow("cmd9 fw1.4.2 211 bytes, entry 6 is fw_text")
-            << settingsFrame(211, QByteArray::fromHex("01040002")) << 9
-            << expectedList(QStringLiteral("1.4.2-rc"));
+            << settingsFrame(211, QByteArray::fromHex("01040002")) << 9 << expectedList(QStringLiteral("1.4.2-rc"));
         QTest::newRow("cmd33 fw1.4.0 179 bytes, entry 6 from the header")
-            << settingsFrame(179, QByteArray::fromHex("01040000"), 33) << 33
-            << expectedList(QStringLiteral("1.4.0"));
+            << settingsFrame(179, QByteArray::fromHex("01040000"), 33) << 33 << expectedList(QStringLiteral("1.4.0"));
     }
 
     void decodeLayouts()
@@ -107,8 +105,7 @@ private slots:
             << writeList("1.2.3.4", QString(17, QChar(0x0436))) << 0 << QByteArray() << "API_GET";
         // Within the editor's 31 characters, but 43 bytes in UTF-8.
         QTest::newRow("API_SAVE Cyrillic path refused")
-            << writeList("1.2.3.4", "/sensor/get", "/датчики/показания/сохр") << 0 << QByteArray()
-            << "API_SAVE";
+            << writeList("1.2.3.4", "/sensor/get", "/датчики/показания/сохр") << 0 << QByteArray() << "API_SAVE";
     }
 
     void encodeWrite()
