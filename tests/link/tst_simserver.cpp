@@ -6,59 +6,28 @@
 #include "sim/simserver.h"
 
 #include <QElapsedTimer>
+#include <QSerialPort>
 #include <QtTest>
 
 #include <atomic>
-#include <fcntl.h>
 #include <memory>
-#include <poll.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kLeaveAnswerSize = 14; // firmware other than 1.4.0
 constexpr int kWaitMs = 10000;
 
-// The port side of the line, opened as the utility would open the adapter.
-struct Port
+// Sends the leave-settings-mode request on the port side of the line, opened as the utility
+// opens the adapter, and reads the answer.
+QByteArray leave(QSerialPort &port)
 {
-    explicit Port(const QString &path)
-        : fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
-    ~Port() { if (fd >= 0) ::close(fd); }
-
-    bool send()
-    {
-        const QByteArray request = Link::buildRequest(Link::CmdLeaveSettingsMode);
-        return ::write(fd, request.constData(), size_t(request.size())) == request.size();
-    }
-
-    // Sends the leave-settings-mode request and reads its answer, waiting at most kWaitMs.
-    QByteArray leave()
-    {
-        QByteArray out;
-        QElapsedTimer timer;
-        timer.start();
-        if (!send())
-            return out;
-        while (out.size() < kLeaveAnswerSize && timer.elapsed() < kWaitMs) {
-            char buffer[64];
-            const ssize_t n = events(50) ? ::read(fd, buffer, sizeof buffer) : 0;
-            if (n < 0)
-                break;
-            out.append(buffer, n);
-        }
-        return out;
-    }
-
-    short events(int waitMs)
-    {
-        pollfd p {fd, POLLIN, 0};
-        return ::poll(&p, 1, waitMs) > 0 ? p.revents : 0;
-    }
-
-    const int fd;
-};
+    port.write(Link::buildRequest(Link::CmdLeaveSettingsMode));
+    QByteArray answer;
+    while (answer.size() < kLeaveAnswerSize && port.waitForReadyRead(kWaitMs))
+        answer += port.readAll();
+    return answer;
+}
 
 } // namespace
 
@@ -110,7 +79,8 @@ private slots:
     {
         SimServer sim;
         QVERIFY(sim.start());
-        Port port(sim.portName());
+        QSerialPort port(sim.portName());
+        QVERIFY(port.open(QIODevice::ReadWrite));
 
         // A hook that clears itself does so on the serving thread, which must not wait for
         // its own call to end.
@@ -121,17 +91,17 @@ private slots:
             ++selfCleared;
             sim.setOnExchange(nullptr);
         });
-        const QByteArray answer = port.leave();
+        const QByteArray answer = leave(port);
         QTRY_COMPARE_WITH_TIMEOUT(selfCleared.load(), 1, kWaitMs);
         QCOMPARE(seen, Link::buildRequest(Link::CmdLeaveSettingsMode) + answer);
 
         sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++cleared; });
         sim.setOnExchange(nullptr);
-        QCOMPARE(port.leave().size(), kLeaveAnswerSize);
+        QCOMPARE(leave(port).size(), kLeaveAnswerSize);
         // Exchanges are served one after another: once this hook has seen its exchange, every
         // earlier one has had its chance to call a hook.
         sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++last; });
-        QCOMPARE(port.leave().size(), kLeaveAnswerSize);
+        QCOMPARE(leave(port).size(), kLeaveAnswerSize);
         QTRY_COMPARE_WITH_TIMEOUT(last.load(), 1, kWaitMs);
         sim.setOnExchange(nullptr);
         QCOMPARE(selfCleared.load(), 1);
@@ -142,25 +112,29 @@ private slots:
     {
         auto first = std::make_unique<SimServer>();
         QVERIFY(first->start());
-        Port oldPort(first->portName());
+        QSerialPort oldPort(first->portName());
+        QVERIFY(oldPort.open(QIODevice::ReadWrite));
 
         // The adapter is pulled while the controller holds back its answer for a minute.
         first->injectFault({SimFault::Late, 1, 60000, Link::CmdLeaveSettingsMode});
-        QVERIFY(oldPort.send());
+        oldPort.write(Link::buildRequest(Link::CmdLeaveSettingsMode));
+        QVERIFY(oldPort.waitForBytesWritten(kWaitMs));
+        QCOMPARE(oldPort.error(), QSerialPort::NoError);
         QTRY_COMPARE_WITH_TIMEOUT(first->requestCount(), 1, kWaitMs);
         QElapsedTimer timer;
         timer.start();
         first->closeLine();
         QVERIFY2(timer.elapsed() < kWaitMs, "pulling the adapter must not wait for the answer");
-        QVERIFY(oldPort.events(kWaitMs) & (POLLHUP | POLLERR));
+        QTRY_VERIFY_WITH_TIMEOUT(oldPort.error() != QSerialPort::NoError, kWaitMs);
 
         // Another adapter comes in, maybe under the descriptor number just freed; the first
         // simulator's thread must not take its bytes.
         SimServer second;
         QVERIFY(second.start());
-        Port newPort(second.portName());
+        QSerialPort newPort(second.portName());
+        QVERIFY(newPort.open(QIODevice::ReadWrite));
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(newPort.leave().size(), kLeaveAnswerSize);
+            QCOMPARE(leave(newPort).size(), kLeaveAnswerSize);
         first.reset();
         QCOMPARE(second.requestCount(), 3);
     }
