@@ -95,16 +95,14 @@ private slots:
         }
     }
 
-    void temperatureThresholdsBecomeBitPatterns()
+    void importLists()
     {
-        const Parsed parsed = parse("h\nA;3;7;5;;1;1;-50;-100;;;;;12\n");
-        QCOMPARE(parsed.lines.size(), 1);
-        QCOMPARE(analogSettings(parsed.lines.first(), 5),
-                 (QStringList{"5", "5", "", "1", "1", "4294967246", "4294967196", "12"}));
-        // Any other device keeps the texts as they are.
-        QCOMPARE(analogSettings(parsed.lines.first(), 14).mid(5, 2), (QStringList{"-50", "-100"}));
-        QCOMPARE(digitalSettings(parse("h\nD;2;1;3;;;;;;;kv5;pw;2;9\n").lines.first(), 8),
-                 (QStringList{"8", "3", "kv5", "pw", "2", "9"}));
+        // Thresholds of a temperature line become bit patterns (the road test sees −5.0
+        // arrive); any other device keeps the texts as they are.
+        const Parsed analog = parse("h\nA;3;9;13;;1;1;25;5;9;;;;12\n");
+        QCOMPARE(analogSettings(analog.lines.value(0), 14), (QStringList{"14", "13", "", "1", "1", "25", "5", "12"}));
+        const Parsed digital = parse("h\nD;2;1;3;;;;;;;kv5;pw;2;9\n");
+        QCOMPARE(digitalSettings(digital.lines.value(0), 8), (QStringList{"8", "3", "kv5", "pw", "2", "9"}));
     }
 };
 

@@ -37,7 +37,6 @@ private slots:
         // 0x8BC4EF1D: the loader CRC of the 508 counting bytes.
         QTest::newRow("check two parts, right CRC") << "check" << twoParts(0x8BC4EF1D) << "" << "";
         QTest::newRow("check CRC stored big-endian") << "check" << twoParts(0x1DEFC48B) << "" << "refused: stored CRC";
-        QTest::newRow("check empty") << "check" << QByteArray() << "" << "size 0 bytes";
         QTest::newRow("check 300 bytes") << "check" << twoParts(0).left(300) << "" << "size 300 bytes";
         QTest::newRow("placeholder of the 1.4.4 size") << "placeholder" << QByteArray() << "106496" << "";
         QTest::newRow("placeholder not whole parts") << "placeholder" << QByteArray() << "1000" << "size 1000";

@@ -36,10 +36,8 @@ int main(int argc, char **argv)
     }
     for (const QString &path : files) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
-            return 1;
-        }
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(path));
         const QByteArray bytes = file.readAll();
         // An exact-size heap copy, as libFuzzer hands its inputs over: QByteArray's
         // terminating zero would hide a read one byte past the end from AddressSanitizer.

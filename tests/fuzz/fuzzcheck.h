@@ -6,26 +6,19 @@
 #include <QtGlobal>
 
 #include <cstdio>
-#include <cstdlib>
 
+// qFatal aborts after its message, in release builds too.
 #define FUZZ_REQUIRE(condition)                                                               \
     do {                                                                                      \
         if (!(condition))                                                                     \
-            Fuzz::fail(#condition, __FILE__, __LINE__);                                       \
+            qFatal("%s:%d: invariant broken: %s", __FILE__, __LINE__, #condition);            \
     } while (false)
 
 namespace Fuzz {
 
-[[noreturn]] inline void fail(const char *condition, const char *file, int line)
-{
-    std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, condition);
-    std::fflush(stderr);
-    std::abort();
-}
-
 // Every rejected frame writes a debug line; at thousands of inputs a second they would
 // drown the fuzzer's own output. Warnings and worse still reach the terminal, and a
-// failed Q_ASSERT still aborts after its message.
+// failed Q_ASSERT or invariant still aborts after its message.
 inline void quietQtMessages()
 {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
