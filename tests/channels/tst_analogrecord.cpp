@@ -90,17 +90,14 @@ private slots:
 
     void deviceCodes()
     {
-        // Device list positions 0 to 9: off, cold, hot water, gas, heat Wh, heat kcal,
-        // electricity, temperature, contact, pressure.
-        const int codes[] = {0, 1, 2, 3, 7, 13, 8, 5, 9, 14};
-        for (int position = 0; position < 10; ++position) {
-            QCOMPARE(AnalogRecord::codeForPosition(position), codes[position]);
-            QCOMPARE(AnalogRecord::positionForCode(codes[position]), position);
-        }
-        QCOMPARE(AnalogRecord::codeForPosition(10), 0);
-        // Codes the list lacks, among them an absent channel, show as "off".
-        for (int other : {4, 6, 10, 11, 12, 15, 255})
-            QCOMPARE(AnalogRecord::positionForCode(other), 0);
+        // Device list positions: off, cold, hot water, gas, heat Wh, heat kcal, electricity,
+        // temperature, contact, pressure. Codes the list lacks, an absent channel among them,
+        // show as off.
+        const QList<int> codes{0, 1, 2, 3, 7, 13, 8, 5, 9, 14};
+        for (int position = -1; position <= codes.size(); ++position)
+            QCOMPARE(AnalogRecord::codeForPosition(position), codes.value(position, 0));
+        for (int code = 0; code <= 255; ++code)
+            QCOMPARE(AnalogRecord::positionForCode(code), qMax(0, int(codes.indexOf(code))));
     }
 };
 

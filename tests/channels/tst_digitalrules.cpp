@@ -12,17 +12,13 @@ class TestDigitalRules : public QObject
 private slots:
     void deviceCodes()
     {
-        // Type list position to device code: off, electricity, heat Wh, heat kcal, cold, hot water.
-        const int codes[] = {0, 8, 7, 13, 1, 2};
-        for (int position = 0; position < 6; ++position) {
-            QCOMPARE(DigitalRules::codeForDevicePosition(position), codes[position]);
-            QCOMPARE(DigitalRules::devicePositionForCode(codes[position]), position);
-        }
-        QCOMPARE(DigitalRules::codeForDevicePosition(6), 0);
-        QCOMPARE(DigitalRules::codeForDevicePosition(-1), 0);
-        // Codes of analog devices and anything unknown show as off.
-        for (int other : {3, 4, 5, 6, 9, 10, 11, 12, 14, 255})
-            QCOMPARE(DigitalRules::devicePositionForCode(other), 0);
+        // Device list positions: off, electricity, heat Wh, heat kcal, cold and hot water.
+        // Analog-only codes, unknown ones and an absent channel show as off.
+        const QList<int> codes{0, 8, 7, 13, 1, 2};
+        for (int position = -1; position <= codes.size(); ++position)
+            QCOMPARE(DigitalRules::codeForDevicePosition(position), codes.value(position, 0));
+        for (int code = 0; code <= 255; ++code)
+            QCOMPARE(DigitalRules::devicePositionForCode(code), qMax(0, int(codes.indexOf(code))));
     }
 
     void addressForms_data()

@@ -7,6 +7,8 @@
 #include "settings/controllerrecord.h"
 #include "tests/fuzz/fuzzcheck.h"
 
+#include <QMap>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -15,21 +17,8 @@ namespace {
 // Entries of the decoded list by command. The tabs take the lists by position, so a frame
 // of any length gives the full list; every other code, also one beyond a byte that would
 // wrap onto a known command, gives none.
-struct ListSize {
-    int cmd;
-    int fields;
-};
-constexpr ListSize kListSizes[] = {{1, 1},  {2, 5},  {4, 9},  {8, 6},    {9, 18},   {16, 9},
-                                   {32, 6}, {33, 18}, {64, 1}, {134, 3}, {136, 4}, {137, 4}};
-
-int listSize(int cmd)
-{
-    for (const ListSize &entry : kListSizes) {
-        if (entry.cmd == cmd)
-            return entry.fields;
-    }
-    return 0;
-}
+const QMap<int, int> kListSizes{{1, 1},  {2, 5},   {4, 9},  {8, 6},    {9, 18},   {16, 9},
+                                {32, 6}, {33, 18}, {64, 1}, {134, 3}, {136, 4}, {137, 4}};
 
 void checkFrame(const QByteArray &resp)
 {
@@ -46,7 +35,7 @@ void checkFrame(const QByteArray &resp)
         FUZZ_REQUIRE(ControllerRecord::decodeSettings(resp, fw).size() == ControllerRecord::EntryCount);
     }
     for (int cmd = -1; cmd <= 256 + Link::CmdModemSessionData; ++cmd)
-        FUZZ_REQUIRE(Link::decodeResponse(resp, cmd).size() == listSize(cmd));
+        FUZZ_REQUIRE(Link::decodeResponse(resp, cmd).size() == kListSizes.value(cmd));
 }
 
 // The firmware image is a file supplied with the build: treat these bytes as one.
