@@ -20,18 +20,6 @@ QByteArray twoParts(quint32 crc)
     return out.append(reinterpret_cast<const char *>(&crc), 4);
 }
 
-// The tool's exit code, -1 when it did not end by itself, and its error output.
-int runTool(const QStringList &arguments, QString *errors = nullptr)
-{
-    QProcess tool;
-    tool.start(QStringLiteral(LUMARO_FIRMWARE_TOOL), arguments);
-    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
-        return -1;
-    if (errors)
-        *errors = QString::fromLocal8Bit(tool.readAllStandardError());
-    return tool.exitCode();
-}
-
 } // namespace
 
 class TestFirmwareImageTool : public QObject
@@ -39,78 +27,56 @@ class TestFirmwareImageTool : public QObject
     Q_OBJECT
 
 private slots:
-    void check_data();
-    void check();
-    void placeholder_data();
-    void placeholder();
-};
+    void run_data()
+    {
+        // "check" copies the given image; "placeholder" makes one of the given size.
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("refusal"); // empty: the output is made
+        // 0x8BC4EF1D: the loader CRC of the 508 counting bytes.
+        QTest::newRow("check two parts, right CRC") << "check" << twoParts(0x8BC4EF1D) << "" << "";
+        QTest::newRow("check CRC stored big-endian") << "check" << twoParts(0x1DEFC48B) << "" << "refused: stored CRC";
+        QTest::newRow("check 300 bytes") << "check" << twoParts(0).left(300) << "" << "size 300 bytes";
+        QTest::newRow("placeholder of the 1.4.4 size") << "placeholder" << QByteArray() << "106496" << "";
+        QTest::newRow("placeholder not whole parts") << "placeholder" << QByteArray() << "1000" << "size 1000";
+    }
 
-void TestFirmwareImageTool::check_data()
-{
-    QTest::addColumn<QByteArray>("image");
-    QTest::addColumn<QString>("reason"); // empty: accepted
-    // 0x8BC4EF1D: the loader CRC of the 508 counting bytes.
-    QTest::newRow("two parts, right CRC") << twoParts(0x8BC4EF1D) << QString();
-    QTest::newRow("CRC stored big-endian") << twoParts(0x1DEFC48B) << "differs";
-    QTest::newRow("empty") << QByteArray() << "size 0 bytes";
-    QTest::newRow("300 bytes") << twoParts(0).left(300) << "size 300 bytes";
-}
+    void run()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, image);
+        QFETCH(QString, size);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("in.bin"));
+        const QString target = dir.filePath(QStringLiteral("out.bin"));
+        QFile in(source);
+        QVERIFY(in.open(QIODevice::WriteOnly) && in.write(image) == image.size());
+        in.close();
 
-void TestFirmwareImageTool::check()
-{
-    QFETCH(QByteArray, image);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("in.bin"));
-    const QString target = dir.filePath(QStringLiteral("out.bin"));
-    QFile in(source);
-    QVERIFY(in.open(QIODevice::WriteOnly) && in.write(image) == image.size());
-    in.close();
-
-    QString errors;
-    const int exitCode = runTool({QStringLiteral("check"), source, target}, &errors);
-    if (reason.isEmpty()) {
-        QCOMPARE(exitCode, 0);
+        QProcess tool;
+        tool.start(QStringLiteral(LUMARO_FIRMWARE_TOOL),
+                   {mode, mode == QLatin1String("check") ? source : size, target});
+        QVERIFY(tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit);
+        const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
         QFile out(target);
+        if (!refusal.isEmpty()) {
+            QVERIFY(tool.exitCode() > 0);
+            QVERIFY2(errors.contains(refusal), qPrintable(errors));
+            QVERIFY(!out.exists());
+            return;
+        }
+        QCOMPARE(tool.exitCode(), 0);
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), image);
-    } else {
-        QVERIFY(exitCode > 0);
-        QVERIFY2(errors.contains(QStringLiteral("refused")) && errors.contains(reason),
-                 qPrintable(errors));
-        QVERIFY(!QFile::exists(target));
+        const QByteArray made = out.readAll();
+        if (mode == QLatin1String("check"))
+            QCOMPARE(made, image);
+        QCOMPARE(QString::number(made.size()), size.isEmpty() ? QString::number(image.size()) : size);
+        QCOMPARE(qFromLittleEndian<quint32>(made.constData() + made.size() - 4),
+                 SimFirmware::loaderCrc(made.left(made.size() - 4)));
     }
-}
-
-void TestFirmwareImageTool::placeholder_data()
-{
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<bool>("made");
-    QTest::newRow("1.4.4 size") << QStringLiteral("106496") << true;
-    QTest::newRow("not whole parts") << QStringLiteral("1000") << false;
-    QTest::newRow("not a number") << QStringLiteral("big") << false;
-}
-
-void TestFirmwareImageTool::placeholder()
-{
-    QFETCH(QString, size);
-    QFETCH(bool, made);
-    QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("image.bin"));
-    const int exitCode = runTool({QStringLiteral("placeholder"), size, target});
-    QFile out(target);
-    if (!made) {
-        QVERIFY(exitCode > 0);
-        QVERIFY(!out.exists());
-        return;
-    }
-    QCOMPARE(exitCode, 0);
-    QVERIFY(out.open(QIODevice::ReadOnly));
-    const QByteArray image = out.readAll();
-    QCOMPARE(QString::number(image.size()), size);
-    QCOMPARE(qFromLittleEndian<quint32>(image.constData() + image.size() - 4),
-             SimFirmware::loaderCrc(image.left(image.size() - 4)));
-}
+};
 
 QTEST_MAIN(TestFirmwareImageTool)
 #include "tst_firmwareimagetool.moc"

@@ -6,38 +6,25 @@
 #include <QtGlobal>
 
 #include <cstdio>
-#include <cstdlib>
 
+// qFatal aborts after its message, in release builds too.
 #define FUZZ_REQUIRE(condition)                                                               \
     do {                                                                                      \
         if (!(condition))                                                                     \
-            Fuzz::fail(#condition, __FILE__, __LINE__);                                       \
+            qFatal("%s:%d: invariant broken: %s", __FILE__, __LINE__, #condition);            \
     } while (false)
 
 namespace Fuzz {
 
-[[noreturn]] inline void fail(const char *condition, const char *file, int line)
-{
-    std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, condition);
-    std::fflush(stderr);
-    std::abort();
-}
-
 // Every rejected frame writes a debug line; at thousands of inputs a second they would
 // drown the fuzzer's own output. Warnings and worse still reach the terminal, and a
-// failed Q_ASSERT still aborts after its message.
+// failed Q_ASSERT or invariant still aborts after its message.
 inline void quietQtMessages()
 {
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-            if (type == QtDebugMsg || type == QtInfoMsg)
-                return;
-            if (previous)
-                previous(type, context, message);
-            else
-                std::fprintf(stderr, "%s\n", qPrintable(message));
-        });
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
 }
 
 } // namespace Fuzz

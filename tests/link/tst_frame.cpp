@@ -1,4 +1,5 @@
-// Request framing, checksum, response acceptance and the integer encoders.
+// Request framing, checksum, response acceptance and field reading; the integer encoders
+// are checked through the records built with them.
 
 #include "link/frame.h"
 
@@ -6,221 +7,123 @@
 
 using namespace Link;
 
-class TestFrame : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void request_data();
-    void request();
-    void checksumCoversStartByte();
-    void responseSize_data();
-    void responseSize();
-    void responseFraming_data();
-    void responseFraming();
-    void encoders_data();
-    void encoders();
-    void versionText_data();
-    void versionText();
-    void fieldsNeverReadBeyondFrame();
-};
-
 namespace {
 
-// A response frame with a correct checksum; checksum computed here, independently.
-QByteArray response(quint8 cmd, int size, quint32 fw = 0x01040002, quint8 start = 0xAA)
+constexpr quint32 kFw142 = 0x01040002;
+constexpr quint32 kFw140 = 0x01040000;
+constexpr int kAny = -1;
+
+// A response frame from hardware 8.2 with its checksum worked out here: 0xBB XOR every
+// byte before it, the start byte included.
+QByteArray response(quint8 cmd, int size, quint32 fw = kFw142, quint8 start = 0xAA)
 {
     QByteArray f;
-    f.append(char(start));
-    f.append(char(8));
-    f.append(char(2));
-    f.append(char(fw >> 24));
-    f.append(char(fw >> 16));
-    f.append(char(fw >> 8));
-    f.append(char(fw));
-    f.append(char(cmd));
+    for (quint8 b : {start, quint8(8), quint8(2), quint8(fw >> 24), quint8(fw >> 16),
+                     quint8(fw >> 8), quint8(fw), cmd})
+        f.append(char(b));
     while (f.size() < size - 1)
         f.append(char(f.size() * 7));
     quint8 sum = 0xBB;
     for (char c : f)
         sum ^= quint8(c);
-    f.append(char(sum));
-    return f;
+    return f.append(char(sum));
 }
 
 } // namespace
 
-void TestFrame::request_data()
+class TestFrame : public QObject
 {
-    QTest::addColumn<int>("cmd");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<bool>("hasPayload");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("aa004625000000 09ff 84") << 9 << QByteArray() << false
-                                            << QByteArray::fromHex("aa00462500000009ff84");
-    QTest::newRow("aa004625000000 80ff 0d") << 128 << QByteArray() << false
-                                            << QByteArray::fromHex("aa00462500000080ff0d");
-    QTest::newRow("cmd4 channel 3") << 4 << QByteArray::fromHex("03") << true
-                                    << QByteArray::fromHex("aa0046250000000403") + QByteArray(1, char(0xBB ^ 0xAA ^ 0x46 ^ 0x25 ^ 0x04 ^ 0x03));
-    QTest::newRow("empty payload gives no filler") << 9 << QByteArray() << true
-                                                   << QByteArray::fromHex("aa004625000000097b");
-}
+    Q_OBJECT
 
-void TestFrame::request()
-{
-    QFETCH(int, cmd);
-    QFETCH(QByteArray, payload);
-    QFETCH(bool, hasPayload);
-    QFETCH(QByteArray, frame);
-    QByteArray out("stale");
-    buildRequest(out, quint8(cmd), hasPayload ? &payload : nullptr);
-    QCOMPARE(out.toHex(), frame.toHex());
-}
-
-void TestFrame::checksumCoversStartByte()
-{
-    // AA 0A A0 XOR to zero, so only the seed remains.
-    const QByteArray bytes = QByteArray::fromHex("aa0aa0");
-    QCOMPARE(frameChecksum(bytes, 3), quint8(0xBB));
-    QCOMPARE(frameChecksum(bytes, 1), quint8(0xBB ^ 0xAA));
-}
-
-void TestFrame::responseSize_data()
-{
-    QTest::addColumn<int>("cmd");
-    QTest::addColumn<quint32>("fw");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("accepted");
-    const quint32 fw142 = 0x01040002;
-    const quint32 fw140 = 0x01040000;
-    QTest::newRow("cmd9 fw1.4.2 211 bytes") << 9 << fw142 << 211 << true;
-    QTest::newRow("cmd9 fw1.4.2 179 bytes") << 9 << fw142 << 179 << false;
-    QTest::newRow("cmd9 fw1.4.0 179 bytes") << 9 << fw140 << 179 << true;
-    QTest::newRow("cmd9 fw1.4.0 211 bytes") << 9 << fw140 << 211 << false;
-    QTest::newRow("cmd33 fw1.4.0 179 bytes") << 33 << fw140 << 179 << true;
-    QTest::newRow("cmd128 fw1.4.2 14 bytes") << 128 << fw142 << 14 << true;
-    QTest::newRow("cmd128 fw1.4.0 10 bytes") << 128 << fw140 << 10 << true;
-    QTest::newRow("cmd128 fw1.4.0 14 bytes") << 128 << fw140 << 14 << false;
-    QTest::newRow("cmd1 14 bytes") << 1 << fw142 << 14 << true;
-    QTest::newRow("cmd4 42 bytes") << 4 << fw142 << 42 << true;
-    QTest::newRow("cmd4 43 bytes") << 4 << fw142 << 43 << false;
-    QTest::newRow("cmd8 29 bytes") << 8 << fw142 << 29 << true;
-    QTest::newRow("cmd16 42 bytes") << 16 << fw142 << 42 << true;
-    QTest::newRow("cmd32 29 bytes") << 32 << fw142 << 29 << true;
-    QTest::newRow("cmd134 10 bytes") << 134 << fw142 << 10 << true;
-    QTest::newRow("cmd135 10 bytes") << 135 << fw142 << 10 << true;
-    QTest::newRow("cmd136 49 bytes") << 136 << fw142 << 49 << true;
-    QTest::newRow("cmd137 48 bytes") << 137 << fw142 << 48 << false;
-    QTest::newRow("cmd2 30 bytes, any size") << 2 << fw142 << 30 << true;
-    QTest::newRow("cmd2 42 bytes") << 2 << fw142 << 42 << true;
-    QTest::newRow("cmd64 any size") << 64 << fw142 << 20 << true;
-    QTest::newRow("cmd129 any size") << 129 << fw142 << 11 << true;
-    QTest::newRow("cmd132 any size") << 132 << fw142 << 9 << true;
-    QTest::newRow("cmd0 never") << 0 << fw142 << 10 << false;
-    QTest::newRow("cmd3 never") << 3 << fw142 << 10 << false;
-}
-
-void TestFrame::responseSize()
-{
-    QFETCH(int, cmd);
-    QFETCH(quint32, fw);
-    QFETCH(int, size);
-    QFETCH(bool, accepted);
-    QCOMPARE(check_response(response(quint8(cmd), size, fw), fw), accepted ? 0 : 1);
-}
-
-void TestFrame::responseFraming_data()
-{
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<int>("result");
-    const QByteArray good = response(134, 10);
-    QByteArray badSum = good;
-    badSum[9] = char(badSum.at(9) ^ 1);
-    QTest::newRow("good") << good << 0;
-    QTest::newRow("wrong start byte, right checksum") << response(134, 10, 0x01040002, 0xAB) << 1;
-    QTest::newRow("wrong checksum") << badSum << 1;
-    QTest::newRow("7 bytes, no command byte") << good.left(7) << 1;
-    QTest::newRow("empty") << QByteArray() << 1;
-}
-
-void TestFrame::responseFraming()
-{
-    QFETCH(QByteArray, frame);
-    QFETCH(int, result);
-    QCOMPARE(check_response(frame, 0x01040002), result);
-}
-
-void TestFrame::encoders_data()
-{
-    QTest::addColumn<QString>("encoder");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("u16 258") << "u16" << "258" << QByteArray::fromHex("0102");
-    QTest::newRow("u16 70000 keeps low 16 bits") << "u16" << "70000" << QByteArray::fromHex("1170");
-    QTest::newRow("i16 -2") << "i16" << "-2" << QByteArray::fromHex("fffe");
-    QTest::newRow("i16 -50") << "i16" << "-50" << QByteArray::fromHex("ffce");
-    QTest::newRow("u8 300 keeps low 8 bits") << "u8" << "300" << QByteArray::fromHex("2c");
-    QTest::newRow("u8 -1 is no unsigned number") << "u8" << "-1" << QByteArray::fromHex("00");
-    QTest::newRow("u8 text") << "u8" << "abc" << QByteArray::fromHex("00");
-    QTest::newRow("u32 4294967295") << "u32" << "4294967295" << QByteArray::fromHex("ffffffff");
-    QTest::newRow("u32 4294967296 does not fit") << "u32" << "4294967296" << QByteArray::fromHex("00000000");
-    QTest::newRow("u32 empty") << "u32" << "" << QByteArray::fromHex("00000000");
-    QTest::newRow("i16 3000000000 does not fit") << "i16" << "3000000000" << QByteArray::fromHex("0000");
-}
-
-void TestFrame::encoders()
-{
-    QFETCH(QString, encoder);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QByteArray out;
-    if (encoder == QLatin1String("u8"))
-        out = encodeU8(text);
-    else if (encoder == QLatin1String("u16"))
-        out = encodeU16(text);
-    else if (encoder == QLatin1String("i16"))
-        out = encodeI16(text);
-    else
-        out = encodeU32(text);
-    QCOMPARE(out.toHex(), bytes.toHex());
-}
-
-void TestFrame::versionText_data()
-{
-    QTest::addColumn<quint32>("word");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("0x01040000") << 0x01040000u << "1.4.0";
-    QTest::newRow("0x0104000A") << 0x0104000Au << "1.4.10";
-    QTest::newRow("0x01040002") << 0x01040002u << "1.4.2";
-    QTest::newRow("0xFFFFFFFF") << 0xFFFFFFFFu << "255.255.65535";
-}
-
-void TestFrame::versionText()
-{
-    QFETCH(quint32, word);
-    QFETCH(QString, text);
-    QCOMPARE(Link::versionText(word), text);
-}
-
-void TestFrame::fieldsNeverReadBeyondFrame()
-{
-    const QByteArray frame = QByteArray::fromHex("aa0802010400028601ab");
-    QCOMPARE(readNumber(frame, 8, 2), 0x01ABu);
-    QCOMPARE(readNumber(frame, 9, 2), 0u);
-    QCOMPARE(readNumber(frame, 100, 4), 0u);
-    QCOMPARE(readText(frame, 9, 16).size(), 1); // one byte left of a 16-byte field
-    QCOMPARE(readText(QByteArray("ab\0cd", 5), 0, 5), QStringLiteral("ab"));
-    QCOMPARE(readText(QByteArray("abcd"), 1, 2), QStringLiteral("bc"));
-    QCOMPARE(readText(QByteArray("abcd"), 4, 2), QString());
-    QCOMPARE(hardwareVersionText(frame), QStringLiteral("8.2"));
-    QCOMPARE(hardwareVersionText(frame.left(2)), QString());
-    QCOMPARE(firmwareWord(frame.left(6)), 0u);
-    // Every command's decoder copes with frames cut short anywhere.
-    for (int cmd : {1, 2, 4, 8, 9, 16, 32, 33, 64, 134, 136, 137}) {
-        for (int n = 0; n <= 12; ++n)
-            decodeResponse(frame.left(n), cmd);
+private slots:
+    void request_data()
+    {
+        QTest::addColumn<int>("cmd");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<bool>("hasPayload");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("aa004625000000 09ff 84") << 9 << QByteArray() << false
+                                                << QByteArray::fromHex("aa00462500000009ff84");
+        QTest::newRow("aa004625000000 80ff 0d") << 128 << QByteArray() << false
+                                                << QByteArray::fromHex("aa00462500000080ff0d");
+        QTest::newRow("aa004625000000 0403 75") << 4 << QByteArray::fromHex("03") << true
+                                                << QByteArray::fromHex("aa004625000000040375");
+        QTest::newRow("empty payload gives no filler") << 9 << QByteArray() << true
+                                                       << QByteArray::fromHex("aa004625000000097b");
     }
-}
+
+    void request()
+    {
+        QFETCH(int, cmd);
+        QFETCH(QByteArray, payload);
+        QFETCH(bool, hasPayload);
+        QFETCH(QByteArray, frame);
+        QByteArray out("stale");
+        buildRequest(out, quint8(cmd), hasPayload ? &payload : nullptr);
+        QCOMPARE(out.toHex(), frame.toHex());
+    }
+
+    void responseSize_data()
+    {
+        // Whole-frame sizes from the command table, for firmware 1.4.2 and 1.4.0.
+        QTest::addColumn<int>("cmd");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("size140");
+        const auto rows = [](const char *name, std::initializer_list<int> cmds, int size, int size140) {
+            for (int cmd : cmds)
+                QTest::addRow("cmd%d %s", cmd, name) << cmd << size << size140;
+        };
+        rows("analog reading", {1}, 14, 14);
+        rows("analog settings", {4, 16}, 42, 42);
+        rows("digital settings", {8, 32}, 29, 29);
+        rows("controller settings", {9, 33}, 211, 179);
+        rows("leave settings mode", {128}, 14, 10);
+        rows("password", {134, 135}, 10, 10);
+        rows("modem", {136, 137}, 49, 49);
+        rows("any size", {2, 64, 129, 130, 131, 132}, kAny, kAny);
+        rows("never answered", {0, 3, 255}, 0, 0);
+    }
+
+    void responseSize()
+    {
+        QFETCH(int, cmd);
+        QFETCH(int, size);
+        QFETCH(int, size140);
+        for (quint32 fw : {kFw142, kFw140}) {
+            const int required = fw == kFw140 ? size140 : size;
+            for (int n : {9, 10, 14, 29, 42, 49, 179, 211, 300}) {
+                const bool accepted = required == kAny || n == required;
+                QByteArray frame = response(quint8(cmd), n, fw);
+                QVERIFY2(check_response(frame, fw) == (accepted ? 0 : 1),
+                         qPrintable(QStringLiteral("%1 bytes, firmware %2").arg(n).arg(fw, 0, 16)));
+                // Whatever the size, the start byte and the checksum are checked.
+                QCOMPARE(check_response(response(quint8(cmd), n, fw, 0xAB), fw), 1);
+                frame[n - 1] = char(frame[n - 1] ^ 1);
+                QCOMPARE(check_response(frame, fw), 1);
+            }
+        }
+    }
+
+    void shortFramesAndFieldsNeverReadBeyondThem()
+    {
+        const QByteArray frame = QByteArray::fromHex("aa0802010400028601ab");
+        QCOMPARE(readNumber(frame, 8, 2), 0x01ABu);
+        QCOMPARE(readNumber(frame, 9, 2), 0u);
+        QCOMPARE(readNumber(frame, 100, 4), 0u);
+        QCOMPARE(readText(frame, 9, 16).size(), 1); // one byte left of a 16-byte field
+        QCOMPARE(readText(QByteArray("ab\0cd", 5), 0, 5), QStringLiteral("ab"));
+        QCOMPARE(readText(QByteArray("abcd"), 4, 2), QString());
+        QCOMPARE(hardwareVersionText(frame), QStringLiteral("8.2"));
+        QCOMPARE(hardwareVersionText(frame.left(2)), QString());
+        QCOMPARE(firmwareWord(frame), 0x01040002u);
+        QCOMPARE(firmwareWord(frame.left(6)), 0u);
+        QCOMPARE(check_response(frame.left(7), kFw142), 1); // no command byte
+        QCOMPARE(check_response(QByteArray(), kFw142), 1);
+        QCOMPARE(versionText(0x01040000), QStringLiteral("1.4.0"));
+        QCOMPARE(versionText(0x0104000A), QStringLiteral("1.4.10")); // the patch has 16 bits
+        QCOMPARE(versionText(0xFFFFFFFF), QStringLiteral("255.255.65535"));
+    }
+};
 
 QTEST_MAIN(TestFrame)
 #include "tst_frame.moc"
