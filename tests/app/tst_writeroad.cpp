@@ -4,6 +4,8 @@
 #include "roadsupport.h"
 
 #include "channels/analogtab.h"
+#include "channels/rs485tab.h"
+#include "settings/settingstab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +28,33 @@ QLineEdit *analogEdit(Road &road, int row, int column)
     return qobject_cast<QLineEdit *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
 }
 
+// Every record at one end of its fields' ranges: the top fills texts to their last byte and
+// gives codes that the tables' lists do not name; the bottom is all zero and empty.
+void holdExtremes(ControllerModel &m, bool top)
+{
+    const quint32 word = top ? 0xFFFFFFFF : 0;
+    SimControllerSettings &c = m.controllerSettings;
+    c.logPeriod = c.sendPeriod = c.contactPollPeriod = c.consumptionThreshold = word;
+    c.consumptionSendMode = c.psm = c.serverIp[0] = c.serverIp[1] = c.serverIp[2] = c.serverIp[3] = quint8(word);
+    c.serverPort = quint16(word);
+    c.apiGet = top ? QByteArray(32, 'g') : QByteArray();
+    c.apiSave = top ? QStringLiteral("абвгдежзийклмноп").toUtf8() : QByteArray(); // 32 bytes
+    const quint8 analogTypes[] = {254, 5, 14, 9, 1, 2, 3, 8}; // temperature, pressure, contact
+    for (int i = 0; i < SimAnalogChannels::kChannels; ++i) {
+        const quint8 type = top ? analogTypes[i] : 0;
+        const bool tenths = type == 5 || type == 14; // readings the controller measures itself
+        m.analog.channels[i] = {type, quint8(word), top ? QByteArray(16, 's') : QByteArray(),
+                                quint16(word), quint16(top ? 0xFFFE : 0), quint16(type == 5 ? 0x7FFF : word),
+                                quint16(type == 5 ? 0x8000 : word), quint16(word), tenths ? 0 : word};
+    }
+    const quint8 digitalTypes[] = {254, 8, 2}, protocols[] = {255, 9, 11};
+    const quint32 addresses[] = {0xFFFFFFFF, 4294967291u, 4194304003u}; // plain, kv12582911, kv0
+    for (int i = 0; i < SimDigitalChannels::kChannelCount; ++i)
+        m.digital.channels[i] = {quint8(top ? digitalTypes[i % 3] : 0), quint8(top ? protocols[i % 3] : 0),
+                                 top ? addresses[i % 3] : 0, top ? QByteArray(10, 'p') : QByteArray(),
+                                 quint8(word), quint16(word)};
+}
+
 } // namespace
 
 class TestWriteRoad : public QObject
@@ -41,6 +70,8 @@ private slots:
     void contactSensorQuestion();
     void refusedAnalogRowSendsNothing_data();
     void refusedAnalogRowSendsNothing();
+    void readThenWriteChangesNothing_data();
+    void readThenWriteChangesNothing();
 };
 
 void TestWriteRoad::psmQuestion_data()
@@ -186,6 +217,61 @@ void TestWriteRoad::refusedAnalogRowSendsNothing()
     QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
     QCOMPARE(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].serial; }),
              QByteArray("12345"));
+}
+
+void TestWriteRoad::readThenWriteChangesNothing_data()
+{
+    QTest::addColumn<QString>("fw");
+    QTest::addColumn<QString>("hw");
+    QTest::addColumn<bool>("top");
+    QTest::newRow("1.4.2 on 8.1, every field at its top") << "1.4.2" << "8.1" << true;
+    QTest::newRow("1.4.0 on 8.2, every field at its top") << "1.4.0" << "8.2" << true;
+    QTest::newRow("1.4.2 on 8.2, every field zero") << "1.4.2" << "8.2" << false;
+    QTest::newRow("1.4.0 on 8.1, every field zero") << "1.4.0" << "8.1" << false;
+}
+
+void TestWriteRoad::readThenWriteChangesNothing()
+{
+    QFETCH(QString, fw);
+    QFETCH(QString, hw);
+    QFETCH(bool, top);
+    Road road(hw, fw);
+    QVERIFY(road.started);
+    const QByteArray held = road.sim->withModel([top](ControllerModel &m) {
+        holdExtremes(m, top);
+        return m.heldRecords();
+    });
+    QVERIFY(road.authorise());
+    for (int tab = 0; tab < 3; ++tab) {
+        road.showTab(tab);
+        QVERIFY(road.click("readSettingsButton"));
+    }
+    QVERIFY(!road.dialog->findChild<SettingsTab *>()->hasChanges());
+    QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged());
+    QVERIFY(!road.dialog->findChild<RS485Tab *>()->hasChanges());
+
+    // A tab is written once it is edited: each is written with an edit, then restored and
+    // written again, which must leave every record as the controller held it.
+    auto *digital = road.find<QTableWidget>("rs485Table");
+    QList<QList<QLineEdit *>> edits{{road.find<QLineEdit>("apiGetEdit")},
+                                    {analogEdit(road, 0, AnalogTab::ObjectColumn)}, {}};
+    for (int r = 0; r < digital->rowCount(); ++r)
+        edits[2] << qobject_cast<QLineEdit *>(digital->cellWidget(r, RS485Tab::ObjectColumn));
+    road.prompts.answers = QList<bool>(8, true); // keep PSM on, accept the contact sensor's LK
+    for (int tab = 0; tab < 3; ++tab) {
+        road.showTab(tab);
+        QStringList was;
+        for (QLineEdit *edit : edits[tab]) {
+            was << edit->text();
+            edit->setText(QStringLiteral("7"));
+        }
+        QVERIFY(road.click("writeSettingsButton"));
+        for (int i = 0; i < was.size(); ++i)
+            edits[tab][i]->setText(was[i]);
+        QVERIFY(road.click("writeSettingsButton"));
+    }
+    QCOMPARE(road.sim->withModel([](ControllerModel &m) { return m.heldRecords(); }).toHex(' '),
+             held.toHex(' '));
 }
 
 QTEST_MAIN(TestWriteRoad)
