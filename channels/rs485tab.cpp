@@ -309,7 +309,11 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
     e.address->setEnabled(true);
     setPasswordText(e, data.value(DigitalRecord::SetPassword));
     e.password->setEnabled(true);
-    e.kt->setValue(data.value(DigitalRecord::SetKt).toInt());
+    // A КТ text that is no number falls back to 1, the value of a fresh channel: 0, which
+    // the controller may hold, would zero the meter's readings.
+    bool ktIsNumber = false;
+    const int kt = data.value(DigitalRecord::SetKt).toInt(&ktIsNumber);
+    e.kt->setValue(ktIsNumber ? kt : 1);
     e.kt->setEnabled(true);
     e.object->setText(data.value(DigitalRecord::SetObject));
     e.object->setEnabled(true);

@@ -432,29 +432,18 @@ void SettingsTab::connectEditors()
     for (QLineEdit *edit : {serverIpEdit, apiGetEdit, apiSaveEdit})
         connect(edit, &QLineEdit::textChanged, this, &SettingsTab::settingsChanged);
 
-    for (QObject *editor : {static_cast<QObject *>(logDaysSpin), static_cast<QObject *>(logHoursSpin),
-                            static_cast<QObject *>(logMinutesSpin), static_cast<QObject *>(logMinutesEdit)})
-        holdUntilEdited(editor, HeldLog);
-    for (QObject *editor : {static_cast<QObject *>(sendDaysSpin), static_cast<QObject *>(sendHoursSpin),
-                            static_cast<QObject *>(sendMinutesSpin), static_cast<QObject *>(sendMinutesEdit)})
-        holdUntilEdited(editor, HeldSend);
-    holdUntilEdited(contactPollSpin, HeldPoll);
-    holdUntilEdited(consumptionSpin, HeldConsumption);
-    holdUntilEdited(consumptionModeCombo, HeldMode);
-    holdUntilEdited(psmCheck, HeldPsm);
-}
-
-void SettingsTab::holdUntilEdited(QObject *editor, HeldField field)
-{
-    const auto release = [this, field] { held[field].reset(); };
-    if (auto *spin = qobject_cast<QSpinBox *>(editor))
-        connect(spin, &QSpinBox::valueChanged, this, release);
-    else if (auto *edit = qobject_cast<QLineEdit *>(editor))
-        connect(edit, &QLineEdit::textChanged, this, release);
-    else if (auto *combo = qobject_cast<QComboBox *>(editor))
-        connect(combo, &QComboBox::currentIndexChanged, this, release);
-    else if (auto *check = qobject_cast<QCheckBox *>(editor))
-        connect(check, &QCheckBox::stateChanged, this, release);
+    // A held value is released by any change of its editors, typed or set by the program.
+    const auto release = [this](HeldField field) { return [this, field] { held[field].reset(); }; };
+    for (QSpinBox *spin : {logDaysSpin, logHoursSpin, logMinutesSpin})
+        connect(spin, &QSpinBox::valueChanged, this, release(HeldLog));
+    for (QSpinBox *spin : {sendDaysSpin, sendHoursSpin, sendMinutesSpin})
+        connect(spin, &QSpinBox::valueChanged, this, release(HeldSend));
+    connect(logMinutesEdit, &QLineEdit::textChanged, this, release(HeldLog));
+    connect(sendMinutesEdit, &QLineEdit::textChanged, this, release(HeldSend));
+    connect(contactPollSpin, &QSpinBox::valueChanged, this, release(HeldPoll));
+    connect(consumptionSpin, &QSpinBox::valueChanged, this, release(HeldConsumption));
+    connect(consumptionModeCombo, &QComboBox::currentIndexChanged, this, release(HeldMode));
+    connect(psmCheck, &QCheckBox::stateChanged, this, release(HeldPsm));
 }
 
 QString SettingsTab::writeValue(HeldField field, qint64 editorValue) const

@@ -106,7 +106,6 @@ private:
     QString formatLifetime(int months) const;
     // The held value while its editor is untouched since the read, else the editor's.
     QString writeValue(HeldField field, qint64 editorValue) const;
-    void holdUntilEdited(QObject *editor, HeldField field);
 
     QPushButton *refreshButton = nullptr;
     QLineEdit *passwordEdit = nullptr;
