@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QDoubleSpinBox>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -18,10 +19,13 @@
 
 namespace {
 
-constexpr int kScaleMin = 1;
-constexpr int kScaleMax = 9999;
-constexpr double kThresholdMin = -50.0;
-constexpr double kThresholdMax = 999.0;
+// Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
+// -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed.
+constexpr int kScaleMin = 0;
+constexpr int kScaleMax = 65535;
+constexpr double kThresholdMin = -3276.8;
+constexpr double kThresholdMax = 65535.0;
+constexpr int kObjectMax = 65535;
 constexpr int kThresholdDecimals = 1;
 const char kDigitsPattern[] = "[0-9]{10}";
 
@@ -154,14 +158,13 @@ void AnalogTab::createRow(int row)
     w.st = new QDoubleSpinBox;
     w.st->setDecimals(kThresholdDecimals);
     w.st->setRange(kThresholdMin, kThresholdMax);
-    // One validator for the reading and the object number of a row.
-    auto *digits = new QRegularExpressionValidator(
-        QRegularExpression(QLatin1String(kDigitsPattern)), this);
     w.value = new QLineEdit;
-    w.value->setValidator(digits);
+    w.value->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QLatin1String(kDigitsPattern)), w.value));
+    // The object number is a 16-bit field: five digits, refused beyond 65535.
     w.object = new QLineEdit;
     w.object->setMaxLength(kObjectMaxChars);
-    w.object->setValidator(digits);
+    w.object->setValidator(new QIntValidator(0, kObjectMax, w.object));
 
     analogTable->setCellWidget(row, TypeColumn, w.type);
     analogTable->setCellWidget(row, InputColumn, w.input);
@@ -173,7 +176,11 @@ void AnalogTab::createRow(int row)
     analogTable->setCellWidget(row, ValueColumn, w.value);
     analogTable->setCellWidget(row, ObjectColumn, w.object);
 
-    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] { updateAllowedInputs(row); });
+    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] {
+        heldType[row].reset();
+        updateAllowedInputs(row);
+    });
+    connect(w.input, &QComboBox::currentIndexChanged, this, [this, row] { heldInput[row].reset(); });
     connect(w.type, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.input, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.serial, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
@@ -193,7 +200,8 @@ void AnalogTab::updateAllowedInputs(int row)
     auto *model = qobject_cast<QStandardItemModel *>(cells[row].input->model());
     if (!model)
         return;
-    const int position = cells[row].type->currentIndex();
+    // A device the list does not name allows what an unused channel does.
+    const int position = qMax(cells[row].type->currentIndex(), 0);
     // The combo box reports a flag change of its current item as a text change; the text
     // stays, so that is no edit.
     const QSignalBlocker blocker(cells[row].input);
@@ -225,10 +233,17 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     analogTable->setRowHidden(row, false);
     setRowEnabled(row, true);
     const RowWidgets &w = cells[row];
-    w.type->setCurrentIndex(positionForCode(code));
-    // An input code the list does not hold would leave the combo box without a selection.
+    // A code the lists do not name shows no item and goes back as it came, until any
+    // choice (the engineer's or the program's) changes the combo box.
+    const int position = positionForCode(code);
+    const bool typeListed = position != 0 || code == kDeviceOff;
+    w.type->setCurrentIndex(typeListed ? position : -1);
     const int input = intValue(data.value(SettingsInput));
-    w.input->setCurrentIndex(input >= 0 && input < kInputTypes ? input : kInputUndefined);
+    const bool inputListed = input >= 0 && input < kInputTypes;
+    w.input->setCurrentIndex(inputListed ? input : -1);
+    // Set after the combo boxes, whose change releases what an earlier list held.
+    heldType[row] = typeListed ? std::nullopt : std::optional<int>(code);
+    heldInput[row] = inputListed ? std::nullopt : std::optional<int>(input);
     w.serial->setText(data.value(SettingsSerial));
     w.multiplier->setValue(intValue(data.value(SettingsScale)));
     w.divider->setValue(intValue(data.value(SettingsDivider)));
@@ -313,7 +328,9 @@ bool AnalogTab::isReadFromController() const
 
 int AnalogTab::deviceCode(int row) const
 {
-    return isRow(row) ? AnalogRecord::codeForPosition(cells[row].type->currentIndex()) : 0;
+    if (!isRow(row))
+        return 0;
+    return heldType[row] ? *heldType[row] : AnalogRecord::codeForPosition(cells[row].type->currentIndex());
 }
 
 AnalogRules::RowValues AnalogTab::rowValues(int row) const
@@ -345,7 +362,7 @@ QStringList AnalogTab::collectRow(int row) const
     }
     const int code = deviceCode(row);
     return {QString::number(code),
-            QString::number(w.input->currentIndex()),
+            QString::number(heldInput[row] ? *heldInput[row] : w.input->currentIndex()),
             w.serial->text(),
             QString::number(w.multiplier->value()),
             QString::number(w.divider->value()),
@@ -368,7 +385,14 @@ int AnalogTab::checkComChannel(int row) const
 {
     if (!isRow(row))
         return AnalogRules::RowValid;
-    return AnalogRules::checkRow(rowValues(row), hasFastOpenCollector());
+    const int code = AnalogRules::checkRow(rowValues(row), hasFastOpenCollector());
+    // A row just as the controller holds it goes back unchanged, whatever its own values;
+    // only the rule that spans rows still applies, as another row may have been edited.
+    if (code == AnalogRules::RowValid || !readed || rowChanged(row))
+        return code;
+    return deviceCode(row) == AnalogRecord::kPressure && hasFastOpenCollector()
+        ? AnalogRules::PressureWithFastOpenCollector
+        : AnalogRules::RowValid;
 }
 
 bool AnalogTab::isComChannelEnabled(int row) const
@@ -415,52 +439,44 @@ QString AnalogTab::serialTooLongMessage(int channel)
         .arg(channel);
 }
 
+bool AnalogTab::rowChanged(int row) const
+{
+    const QStringList current = collectRow(row);
+    const QStringList &copy = stored[row];
+    const int storedCode = intValue(copy[StoredType]);
+    bool changed = false;
+    const auto differs = [&changed, row](const char *key, const QString &was, const QString &now) {
+        if (was == now)
+            return;
+        qDebug() << key << row << was << now;
+        changed = true;
+    };
+    // The table collects temperature thresholds signed; the controller sends them unsigned.
+    const bool signedThresholds = storedCode == AnalogRecord::kTemperature;
+    const auto threshold = [signedThresholds](const QString &raw) {
+        return signedThresholds ? AnalogRules::signedThresholdText(raw) : raw;
+    };
+    differs("type", copy[StoredType], current[0]);
+    differs("phy_type", copy[StoredInput], current[1]);
+    differs("serial", copy[StoredSerial], current[2]);
+    differs("scale", copy[StoredScale], current[3]);
+    differs("div", copy[StoredDivider], current[4]);
+    differs("t_ovr", threshold(copy[StoredLk]), current[5]);
+    differs("t_stop", threshold(copy[StoredSt]), current[6]);
+    // Sensor readings move on their own; only a meter's reading is a setting.
+    if (storedCode != AnalogRecord::kTemperature && storedCode != AnalogRecord::kContact
+        && storedCode != AnalogRecord::kPressure)
+        differs("value", copy[StoredValue], cells[row].value->text());
+    differs("object", copy[StoredObject], current[7]);
+    return changed;
+}
+
 bool AnalogTab::isComSettingsChanged() const
 {
     bool changed = !readed;
-    if (channelCount == 0) {
-        qDebug() << changed;
-        return changed;
-    }
-    const auto differs = [&changed](const char *key, int row, const QString &was,
-                                    const QString &now) {
-        if (was == now)
-            return false;
-        qDebug() << key << row << was << now;
-        changed = true;
-        return true;
-    };
-    for (int row = 0; row < int(channelCount) && row < kRows; ++row) {
-        const QStringList current = collectRow(row);
-        const QString reading = cells[row].value->text();
-        const QStringList &copy = stored[row];
-        const int storedCode = intValue(copy[StoredType]);
-        if (storedCode == AnalogRecord::kAbsentChannel) {
-            if (changed)
-                break;
-            continue;
-        }
-        // The table collects temperature thresholds signed; the controller sends them unsigned.
-        const bool signedThresholds = storedCode == AnalogRecord::kTemperature;
-        const QString storedLk = signedThresholds ? AnalogRules::signedThresholdText(copy[StoredLk])
-                                                  : copy[StoredLk];
-        const QString storedSt = signedThresholds ? AnalogRules::signedThresholdText(copy[StoredSt])
-                                                  : copy[StoredSt];
-        differs("type", row, copy[StoredType], current[0]);
-        differs("phy_type", row, copy[StoredInput], current[1]);
-        differs("serial", row, copy[StoredSerial], current[2]);
-        differs("scale", row, copy[StoredScale], current[3]);
-        differs("div", row, copy[StoredDivider], current[4]);
-        differs("t_ovr", row, storedLk, current[5]);
-        differs("t_stop", row, storedSt, current[6]);
-        // Sensor readings move on their own; only a meter's reading is a setting.
-        if (storedCode != AnalogRecord::kTemperature && storedCode != AnalogRecord::kContact
-            && storedCode != AnalogRecord::kPressure)
-            differs("value", row, copy[StoredValue], reading);
-        if (differs("object", row, copy[StoredObject], current[7]))
-            break;
-        if (changed)
-            break;
+    for (int row = 0; !changed && row < int(channelCount) && row < kRows; ++row) {
+        if (intValue(stored[row][StoredType]) != AnalogRecord::kAbsentChannel)
+            changed = rowChanged(row);
     }
     qDebug() << changed;
     return changed;

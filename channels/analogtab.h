@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -36,8 +37,9 @@ public:
         ColumnCount
     };
     static constexpr int kRows = 8;
-    static constexpr int kSerialMaxChars = 15;
-    static constexpr int kObjectMaxChars = 4;
+    // The controller's serial field is 16 bytes; a longer UTF-8 form is refused at writing.
+    static constexpr int kSerialMaxChars = 16;
+    static constexpr int kObjectMaxChars = 5;
 
     explicit AnalogTab(QWidget *parent = nullptr);
 
@@ -105,6 +107,8 @@ private:
     void updateAllowedInputs(int row);
     int deviceCode(int row) const;
     AnalogRules::RowValues rowValues(int row) const;
+    // Compares a row with its stored copy, writing each difference to the debug log.
+    bool rowChanged(int row) const;
     // Collects a row for writing or comparing; reduces its scale in the widgets first.
     QStringList collectRow(int row) const;
     static bool isRow(int row) { return row >= 0 && row < kRows; }
@@ -114,6 +118,9 @@ private:
     std::array<RowWidgets, kRows> cells;
     std::array<QStringList, kRows> stored;
     std::array<bool, kRows> storedFromController{};
+    // A device or input code the lists do not hold, kept as read until its combo box changes.
+    std::array<std::optional<int>, kRows> heldType;
+    std::array<std::optional<int>, kRows> heldInput;
     bool readed = false;
     uint8_t channelCount = kRows;
 };

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -25,7 +26,8 @@ namespace {
 constexpr int kDefaultAnalogChannels = 8;
 // Address as typed: the kv form with seven digits, or up to ten decimal digits.
 const char kAddressPattern[] = "kv{1,1}[0-9]{7}|[0-9]{10}";
-const char kObjectPattern[] = "[0-9]{4}";
+// The object number is a 16-bit field.
+constexpr int kObjectMax = 65535;
 const char kSelectStyle[] = "margin-left:10%; margin-right:0%;";
 const char kHintStyle[] = "QLabel {color:blue}";
 const char kNoValue[] = "-";
@@ -163,8 +165,7 @@ void RS485Tab::buildRow(int row)
     e.readings = new QLineEdit;
     e.readings->setEnabled(false);
     e.object = new QLineEdit;
-    e.object->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QLatin1String(kObjectPattern)), e.object));
+    e.object->setValidator(new QIntValidator(0, kObjectMax, e.object));
 
     table->setCellWidget(row, SelectColumn, e.select);
     table->setCellWidget(row, TypeColumn, e.type);
@@ -192,8 +193,11 @@ void RS485Tab::connectRow(int row)
     connect(selectAllCheck, &QCheckBox::stateChanged, select,
             [select](int state) { select->setChecked(state != Qt::Unchecked); });
 #endif
-    connect(e.type, &QComboBox::currentIndexChanged, this,
-            [this, row](int position) { deviceTypeChanged(row, position); });
+    connect(e.type, &QComboBox::currentIndexChanged, this, [this, row](int position) {
+        heldType[row].reset();
+        deviceTypeChanged(row, position);
+    });
+    connect(e.protocol, &QComboBox::currentIndexChanged, this, [this, row] { heldProtocol[row].reset(); });
     // Group editing follows only what the engineer picks or types: rows filled from the
     // controller, a file or a reset must show their own values, not spread them.
     connect(e.type, &QComboBox::activated, this,
@@ -320,18 +324,29 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
         updateChannelMark(index);
         return;
     }
-    e.type->setCurrentIndex(devicePositionForCode(data.value(DigitalRecord::SetDeviceType).toInt()));
+    // A code the lists do not name shows no item and goes back as it came, until any
+    // choice (the engineer's, the group's or the program's) changes the combo box.
+    const int code = data.value(DigitalRecord::SetDeviceType).toInt();
+    const int position = devicePositionForCode(code);
+    const bool typeListed = position != 0 || code == 0;
+    e.type->setCurrentIndex(typeListed ? position : -1);
     e.type->setEnabled(true);
-    // A protocol the list does not hold would leave the combo box without a selection.
     const int protocol = data.value(DigitalRecord::SetProtocol).toInt();
     const bool listed = protocol >= 0 && protocol < DigitalRules::kProtocolCount;
-    e.protocol->setCurrentIndex(listed ? protocol : 0);
+    e.protocol->setCurrentIndex(listed ? protocol : -1);
     e.protocol->setEnabled(true);
+    // Set after the combo boxes, whose change releases what an earlier list held.
+    heldType[index] = typeListed ? std::nullopt : std::optional<int>(code);
+    heldProtocol[index] = listed ? std::nullopt : std::optional<int>(protocol);
     e.address->setText(numberToAddress(data.value(DigitalRecord::SetAddress)));
     e.address->setEnabled(true);
     setPasswordText(e, data.value(DigitalRecord::SetPassword));
     e.password->setEnabled(true);
-    e.kt->setValue(data.value(DigitalRecord::SetKt).toInt());
+    // A КТ text that is no number falls back to 1, the value of a fresh channel: 0, which
+    // the controller may hold, would zero the meter's readings.
+    bool ktIsNumber = false;
+    const int kt = data.value(DigitalRecord::SetKt).toInt(&ktIsNumber);
+    e.kt->setValue(ktIsNumber ? kt : 1);
     e.kt->setEnabled(true);
     e.object->setText(data.value(DigitalRecord::SetObject));
     e.object->setEnabled(true);
@@ -528,8 +543,8 @@ QStringList RS485Tab::channelSettings(int row) const
     const RowEditors &e = rows[row];
     return {
         QString::number(row),
-        QString::number(codeForDevicePosition(e.type->currentIndex())),
-        QString::number(e.protocol->currentIndex()),
+        QString::number(heldType[row] ? *heldType[row] : codeForDevicePosition(e.type->currentIndex())),
+        QString::number(heldProtocol[row] ? *heldProtocol[row] : e.protocol->currentIndex()),
         addressToNumber(e.address->text()),
         e.password->text(),
         QString::number(e.kt->value()),

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -38,7 +39,8 @@ public:
 
     static constexpr int kRowCount = DigitalRules::kChannelCount;
     static constexpr int kPasswordMaxChars = 9;
-    static constexpr int kKtMin = 1;
+    // Every value of the controller's one-byte field, 0 included.
+    static constexpr int kKtMin = 0;
     static constexpr int kKtMax = 255;
 
     explicit RS485Tab(QWidget *parent = nullptr);
@@ -126,4 +128,7 @@ private:
     // Set while the table fills rows itself, so that the fill is not taken for an edit.
     bool filling = false;
     std::array<RowEditors, kRowCount> rows;
+    // A device or protocol code the lists do not hold, kept as read until its combo box changes.
+    std::array<std::optional<int>, kRowCount> heldType;
+    std::array<std::optional<int>, kRowCount> heldProtocol;
 };

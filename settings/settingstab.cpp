@@ -20,6 +20,8 @@
 #include <QSerialPortInfo>
 #include <QSpinBox>
 
+#include <limits>
+
 namespace {
 
 // The maker's server and price page as shown to the engineer: the one place to change them.
@@ -40,13 +42,16 @@ constexpr int kMaxSendDays = 10;
 constexpr int kMaxLogDays = 1;
 constexpr int kMaxHours = 23;
 constexpr int kMaxMinutes = 59;
-constexpr int kMaxConsumption = 10000;
+// The controller keeps both as 32-bit numbers; a spin box reaches half of that, and a
+// larger value read stays held (below) until the engineer changes it.
+constexpr int kMaxConsumption = std::numeric_limits<int>::max();
 constexpr int kConsumptionStep = 100;
-constexpr int kMaxContactPollSeconds = 9999;
+constexpr int kMaxContactPollSeconds = std::numeric_limits<int>::max();
 constexpr int kMaxServerPort = 65535;
 constexpr int kServerIpMaxLength = 15;
-// One character less than the 32-byte field, so that an ASCII path keeps its zero byte.
-constexpr int kApiPathMaxLength = 31;
+// The controller's path fields are 32 bytes and need no terminating zero; a longer UTF-8
+// form is refused before writing.
+constexpr int kApiPathMaxLength = 32;
 constexpr double kMillivoltsPerVolt = 1000.0;
 constexpr int kVoltagePrecision = 6;
 
@@ -97,6 +102,14 @@ int entryValue(const QStringList &data, int index)
     return ok ? value : 0;
 }
 
+// A field of the controller settings list that the record keeps unsigned; 0 when it is none.
+quint32 entryWord(const QStringList &data, int index)
+{
+    bool ok = false;
+    const uint value = data.value(index).toUInt(&ok, 10);
+    return ok ? value : 0;
+}
+
 // A modem field the modem leaves empty or zero when it never reached the network.
 bool modemFieldEmpty(const QString &entry)
 {
@@ -111,7 +124,7 @@ bool SettingsTab::Snapshot::operator==(const Snapshot &other) const
         && serverIp == other.serverIp && apiGet == other.apiGet && apiSave == other.apiSave
         && psm == other.psm && contactPoll == other.contactPoll
         && consumption == other.consumption && serverPort == other.serverPort
-        && consumptionMode == other.consumptionMode;
+        && consumptionMode == other.consumptionMode && written == other.written;
 }
 
 SettingsTab::SettingsTab(QWidget *parent)
@@ -418,6 +431,24 @@ void SettingsTab::connectEditors()
             &SettingsTab::settingsChanged);
     for (QLineEdit *edit : {serverIpEdit, apiGetEdit, apiSaveEdit})
         connect(edit, &QLineEdit::textChanged, this, &SettingsTab::settingsChanged);
+
+    // A held value is released by any change of its editors, typed or set by the program.
+    const auto release = [this](HeldField field) { return [this, field] { held[field].reset(); }; };
+    for (QSpinBox *spin : {logDaysSpin, logHoursSpin, logMinutesSpin})
+        connect(spin, &QSpinBox::valueChanged, this, release(HeldLog));
+    for (QSpinBox *spin : {sendDaysSpin, sendHoursSpin, sendMinutesSpin})
+        connect(spin, &QSpinBox::valueChanged, this, release(HeldSend));
+    connect(logMinutesEdit, &QLineEdit::textChanged, this, release(HeldLog));
+    connect(sendMinutesEdit, &QLineEdit::textChanged, this, release(HeldSend));
+    connect(contactPollSpin, &QSpinBox::valueChanged, this, release(HeldPoll));
+    connect(consumptionSpin, &QSpinBox::valueChanged, this, release(HeldConsumption));
+    connect(consumptionModeCombo, &QComboBox::currentIndexChanged, this, release(HeldMode));
+    connect(psmCheck, &QCheckBox::stateChanged, this, release(HeldPsm));
+}
+
+QString SettingsTab::writeValue(HeldField field, qint64 editorValue) const
+{
+    return QString::number(held[field] ? qint64(*held[field]) : editorValue);
 }
 
 void SettingsTab::refreshSerial()
@@ -440,6 +471,9 @@ void SettingsTab::selectPort(const QString &name)
 void SettingsTab::setSettingsReaded(bool readed)
 {
     settingsReadedFlag = readed;
+    // Held values belong to the read they came with.
+    if (!readed)
+        held.fill(std::nullopt);
     emit settingsReaded(readed);
 }
 
@@ -456,6 +490,7 @@ SettingsTab::Snapshot SettingsTab::currentSnapshot() const
     s.consumption = consumptionSpin->value();
     s.serverPort = serverPortSpin->value();
     s.consumptionMode = consumptionModeCombo->currentIndex();
+    s.written = getCpuSettings();
     return s;
 }
 
@@ -468,14 +503,16 @@ QStringList SettingsTab::getCpuSettings() const
 {
     // A minutes text that is no number writes 0, which switches the period off.
     const auto seconds = [](const QLineEdit *minutes) {
-        return QString::number(qint64(minutes->text().toInt()) * Forecast::kSecondsPerMinute);
+        return qint64(minutes->text().toInt()) * Forecast::kSecondsPerMinute;
     };
     QStringList list;
     list.reserve(ControllerRecord::WriteEntryCount);
-    list << seconds(logMinutesEdit) << seconds(sendMinutesEdit)
-         << QString::number(contactPollSpin->value()) << QString::number(consumptionSpin->value())
-         << QString::number(consumptionModeCombo->currentIndex())
-         << QString::number(psmCheck->isChecked() ? 1 : 0) << serverIpEdit->text()
+    list << writeValue(HeldLog, seconds(logMinutesEdit))
+         << writeValue(HeldSend, seconds(sendMinutesEdit))
+         << writeValue(HeldPoll, contactPollSpin->value())
+         << writeValue(HeldConsumption, consumptionSpin->value())
+         << writeValue(HeldMode, consumptionModeCombo->currentIndex())
+         << writeValue(HeldPsm, psmCheck->isChecked() ? 1 : 0) << serverIpEdit->text()
          << QString::number(serverPortSpin->value()) << apiGetEdit->text() << apiSaveEdit->text();
     return list;
 }
@@ -503,15 +540,15 @@ int SettingsTab::getContactPollPeriod() const
 void SettingsTab::setCpuSet(const QStringList &data)
 {
     using namespace ControllerRecord;
-    const auto showPeriod = [](int seconds, int minSeconds, int maxSeconds, QSpinBox *day,
+    const auto showPeriod = [](qint64 seconds, int minSeconds, int maxSeconds, QSpinBox *day,
                                QSpinBox *hour, QSpinBox *min) {
         const Forecast::PeriodParts parts = Forecast::periodParts(seconds, minSeconds, maxSeconds);
         day->setValue(parts.days);
         hour->setValue(parts.hours);
         min->setValue(parts.minutes);
     };
-    const int logSeconds = entryValue(data, LogPeriod);
-    const int sendSeconds = entryValue(data, SendPeriod);
+    const quint32 logSeconds = entryWord(data, LogPeriod);
+    const quint32 sendSeconds = entryWord(data, SendPeriod);
     showPeriod(logSeconds, Forecast::kLogPeriodMinSeconds, Forecast::kLogPeriodMaxSeconds,
                logDaysSpin, logHoursSpin, logMinutesSpin);
     showPeriod(sendSeconds, Forecast::kSendPeriodMinSeconds, Forecast::kSendPeriodMaxSeconds,
@@ -521,8 +558,9 @@ void SettingsTab::setCpuSet(const QStringList &data)
     logMinutesEdit->setText(QString::number(logSeconds / Forecast::kSecondsPerMinute));
     sendMinutesEdit->setText(QString::number(sendSeconds / Forecast::kSecondsPerMinute));
 
-    contactPollSpin->setValue(entryValue(data, ContactPollPeriod));
-    consumptionSpin->setValue(entryValue(data, ConsumptionThreshold));
+    // Spin boxes clamp what they cannot hold; the exact value is held below.
+    contactPollSpin->setValue(int(qMin(entryWord(data, ContactPollPeriod), quint32(kMaxContactPollSeconds))));
+    consumptionSpin->setValue(int(qMin(entryWord(data, ConsumptionThreshold), quint32(kMaxConsumption))));
     serialEdit->setText(data.value(SerialNumber));
     versionEdit->setText(tr("Аппаратура ") + data.value(HardwareVersion) + tr(", прошивка ")
                          + data.value(FirmwareText));
@@ -532,8 +570,10 @@ void SettingsTab::setCpuSet(const QStringList &data)
                        + tr("напряжение на батарее ")
                        + QString::number(volts, 'g', kVoltagePrecision) + tr(" В"));
     lidEdit->setText(entryValue(data, LidOpen) != 0 ? tr("Открыта") : tr("Закрыта"));
-    consumptionModeCombo->setCurrentIndex(entryValue(data, ConsumptionSendMode));
-    psmCheck->setChecked(entryValue(data, Psm) != 0);
+    // A mode byte the list does not name shows no item.
+    const quint32 mode = entryWord(data, ConsumptionSendMode);
+    consumptionModeCombo->setCurrentIndex(mode < quint32(consumptionModeCombo->count()) ? int(mode) : -1);
+    psmCheck->setChecked(entryWord(data, Psm) != 0);
     serverIpEdit->setText(data.value(ServerIp));
     serverPortSpin->setValue(entryValue(data, ServerPort));
     apiGetEdit->setText(data.value(ApiGet));
@@ -541,6 +581,14 @@ void SettingsTab::setCpuSet(const QStringList &data)
     // The period boxes recomputed the forecast from whole hours on the way; the minutes
     // fields now hold the controller's exact periods.
     updatePowerCalc(0);
+
+    // Last, as filling the editors above releases whatever an earlier read held.
+    held[HeldLog] = logSeconds;
+    held[HeldSend] = sendSeconds;
+    held[HeldPoll] = entryWord(data, ContactPollPeriod);
+    held[HeldConsumption] = entryWord(data, ConsumptionThreshold);
+    held[HeldMode] = entryWord(data, ConsumptionSendMode);
+    held[HeldPsm] = entryWord(data, Psm);
 
     settingsReadedFlag = true;
     readSnapshot = currentSnapshot();

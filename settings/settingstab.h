@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -82,8 +85,13 @@ private:
         int consumption = 0;
         int serverPort = 0;
         int consumptionMode = 0;
+        QStringList written; // the write list, which carries the held values too
         bool operator==(const Snapshot &other) const;
     };
+
+    // Fields whose read value the editors cannot always show whole: a period that is not
+    // whole minutes, a number beyond a spin box, a mode or flag byte other than 0 and 1.
+    enum HeldField { HeldLog, HeldSend, HeldPoll, HeldConsumption, HeldMode, HeldPsm, HeldCount };
 
     void buildLinkGroup(QWidget *group);
     void buildForecastGroup(QWidget *group);
@@ -98,6 +106,8 @@ private:
     void confirmFirmwareUpload();
     Snapshot currentSnapshot() const;
     QString formatLifetime(int months) const;
+    // The held value while its editor is untouched since the read, else the editor's.
+    QString writeValue(HeldField field, qint64 editorValue) const;
 
     QPushButton *refreshButton = nullptr;
     QLineEdit *passwordEdit = nullptr;
@@ -147,4 +157,6 @@ private:
 
     bool settingsReadedFlag = false;
     Snapshot readSnapshot;
+    // What the controller reported, kept until the field's editor changes in any way.
+    std::array<std::optional<quint32>, HeldCount> held;
 };

@@ -74,6 +74,16 @@ bool ControllerModel::setHardware(const QString &version)
     return true;
 }
 
+QByteArray ControllerModel::heldRecords() const
+{
+    QByteArray out = controllerSettings.record(context());
+    for (int index = 0; index < SimAnalogChannels::kChannels; ++index)
+        out += analog.record(index, context());
+    for (int index = 0; index < SimDigitalChannels::kChannelCount; ++index)
+        out += digital.settingsPayload(index);
+    return out;
+}
+
 SimContext ControllerModel::context() const
 {
     return {fwWord, hwMajor, hwMinor};

@@ -29,6 +29,9 @@ public:
     // Accepts texts such as "1.4.2" and "8.2"; false when the text is not a version.
     bool setFirmware(const QString &version);
     bool setHardware(const QString &version);
+    // Every settings record the controller holds, as its read commands would answer: the
+    // controller record, then the analog and the digital channels in index order.
+    QByteArray heldRecords() const;
 
     QString password;
     quint32 fwWord = kDefaultFirmware;

@@ -33,6 +33,8 @@ public:
     SimAnswer answer(quint8 cmd, const QByteArray &payload, const SimContext &context);
     // Four inputs on hardware 8.2 and 8.3, eight on every other board.
     static int presentChannels(const SimContext &context);
+    // The response payload of command 4 for channel `index` as it stands.
+    QByteArray record(int index, const SimContext &context) const;
 
     std::array<SimAnalogChannel, kChannels> channels;
     quint32 readingStep = 1;  // added to a channel's reading after every reading request
@@ -40,6 +42,5 @@ public:
     int storedWrites = 0;     // records accepted by command 16
 
 private:
-    QByteArray record(int index, const SimContext &context) const;
     void store(int index, const QByteArray &payload);
 };

@@ -14,6 +14,8 @@ public:
     static constexpr int kWritePayloadSize = 89;
 
     SimAnswer answer(quint8 cmd, const QByteArray &payload, const SimContext &context);
+    // The response payload of command 9 as this record stands.
+    QByteArray record(const SimContext &context) const;
 
     // The record as the controller holds it. Texts are raw bytes, cut to their field on
     // the wire, so that a test can fill a field without a terminating zero.
@@ -40,6 +42,5 @@ public:
     QByteArray lastWritePayload;  // payload of the last command 33, as received
 
 private:
-    QByteArray record(const SimContext &context) const;
     bool store(const QByteArray &payload);
 };

@@ -38,6 +38,8 @@ public:
     // Channels from `count` on are missing: they read as device type 255 and ignore writes.
     void setPresentChannels(int count) { presentChannels = count; }
     int present() const { return presentChannels; }
+    // The response payload of command 8 for channel `index` as it stands.
+    QByteArray settingsPayload(int index) const;
 
     std::array<Channel, kChannelCount> channels;
     std::array<Meter, kChannelCount> meters;
@@ -45,7 +47,6 @@ public:
     int writes = 0; // command 32 requests that changed a channel
 
 private:
-    QByteArray settingsPayload(int index) const;
     QByteArray readingsPayload(int index) const;
 
     int presentChannels = kChannelCount;

@@ -4,6 +4,7 @@
 #include "roadsupport.h"
 
 #include "channels/analogtab.h"
+#include "channels/rs485tab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,181 +12,200 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <functional>
+
 namespace {
 
-constexpr int kWriteController = 33;
-constexpr int kWriteAnalog = 16;
+using RoadEdit = std::function<void(Road &)>;
 
-QComboBox *analogCombo(Road &road, int row, int column)
+template <typename W>
+W *analogCell(Road &road, int row, int column)
 {
-    return qobject_cast<QComboBox *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
+    return qobject_cast<W *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
 }
 
-QLineEdit *analogEdit(Road &road, int row, int column)
+// Every record at one end of its fields' ranges: the top fills texts to their last byte and
+// gives codes that the tables' lists do not name; the bottom is all zero and empty.
+void holdExtremes(ControllerModel &m, bool top)
 {
-    return qobject_cast<QLineEdit *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
+    const quint32 word = top ? 0xFFFFFFFF : 0;
+    SimControllerSettings &c = m.controllerSettings;
+    c.logPeriod = c.sendPeriod = c.contactPollPeriod = c.consumptionThreshold = word;
+    c.consumptionSendMode = c.psm = c.serverIp[0] = c.serverIp[1] = c.serverIp[2] = c.serverIp[3] = quint8(word);
+    c.serverPort = quint16(word);
+    c.apiGet = top ? QByteArray(32, 'g') : QByteArray();
+    c.apiSave = top ? QStringLiteral("абвгдежзийклмноп").toUtf8() : QByteArray(); // 32 bytes
+    const quint8 analogTypes[] = {254, 5, 14, 9, 1, 2, 3, 8}; // temperature, pressure, contact
+    for (int i = 0; i < SimAnalogChannels::kChannels; ++i) {
+        const quint8 type = top ? analogTypes[i] : 0;
+        // Temperature and pressure readings are measured and go back as 0 from their tenths form.
+        m.analog.channels[i] = {type, quint8(word), top ? QByteArray(16, 's') : QByteArray(),
+                                quint16(word), quint16(top ? 0xFFFE : 0), quint16(type == 5 ? 0x7FFF : word),
+                                quint16(type == 5 ? 0x8000 : word), quint16(word), type == 5 || type == 14 ? 0 : word};
+    }
+    const quint8 digitalTypes[] = {254, 8, 2}, protocols[] = {255, 9, 11};
+    const quint32 addresses[] = {0xFFFFFFFF, 4294967291u, 4194304003u}; // plain, kv12582911, kv0
+    for (int i = 0; i < SimDigitalChannels::kChannelCount; ++i)
+        m.digital.channels[i] = {quint8(top ? digitalTypes[i % 3] : 0), quint8(top ? protocols[i % 3] : 0),
+                                 top ? addresses[i % 3] : 0, top ? QByteArray(10, 'p') : QByteArray(),
+                                 quint8(word), quint16(word)};
+}
+
+// Authorises and reads the tabs in order (0 controller, 1 analog, 2 digital); the last stays shown.
+bool readTabs(Road &road, const QList<int> &tabs)
+{
+    if (!road.started || !road.authorise())
+        return false;
+    for (int tab : tabs) {
+        road.showTab(tab);
+        if (!road.click("readSettingsButton"))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(RoadEdit)
 
 class TestWriteRoad : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void psmQuestion_data();
-    void psmQuestion();
-    void zeroPollPeriodWithContactSensor();
-    void oversizePathIsRefused();
-    void contactSensorQuestion_data();
-    void contactSensorQuestion();
-    void refusedAnalogRowSendsNothing_data();
-    void refusedAnalogRowSendsNothing();
+    void checksBeforeWriting_data();
+    void checksBeforeWriting();
+    void readThenWriteChangesNothing_data();
+    void readThenWriteChangesNothing();
 };
 
-void TestWriteRoad::psmQuestion_data()
+void TestWriteRoad::checksBeforeWriting_data()
 {
     QTest::addColumn<QString>("hw");
+    QTest::addColumn<int>("tab"); // written after the other of the first two tabs is read
+    QTest::addColumn<RoadEdit>("edit");
     QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<int>("psmWritten");
-    QTest::newRow("8.2 answered No writes PSM off") << "8.2" << QList<bool>{false} << 1 << 0;
-    QTest::newRow("8.2 answered Yes keeps PSM on") << "8.2" << QList<bool>{true} << 1 << 1;
-    QTest::newRow("8.3 asks nothing") << "8.3" << QList<bool>{} << 0 << 1;
+    QTest::addColumn<QStringList>("prompt"); // kind, title, pieces of the text
+    QTest::addColumn<int>("writes");         // requests of the tab's write command
+    QTest::addColumn<int>("stored");         // the controller's PSM byte, or channel 1's object
+
+    const RoadEdit psmOn = [](Road &r) { r.find<QCheckBox>("psmCheck")->setChecked(true); };
+    const QStringList psm{"question", "PSM-режим", "Для данной аппаратной платформы PSM-режим потребляет"};
+    QTest::newRow("8.2 PSM answered No writes it off") << "8.2" << 0 << psmOn << QList<bool>{false} << psm << 1 << 0;
+    QTest::newRow("8.2 PSM answered Yes keeps it on") << "8.2" << 0 << psmOn << QList<bool>{true} << psm << 1 << 1;
+    QTest::newRow("8.3 PSM asks nothing") << "8.3" << 0 << psmOn << QList<bool>{} << QStringList{} << 1 << 1;
+    QTest::newRow("zero poll period with a contact sensor") << "8.1" << 0
+        << RoadEdit([](Road &r) { r.find<QSpinBox>("contactPollSpin")->setValue(0); }) << QList<bool>{}
+        << QStringList{"critical", "Некорректное значение", "Для контактного датчика в настройках контроллера "
+                       "необходимо установить ненулевой период опроса контактных датчиков."} << 0 << 0;
+    QTest::newRow("API_SAVE of 44 bytes") << "8.1" << 0
+        << RoadEdit([](Road &r) { r.find<QLineEdit>("apiSaveEdit")->setText("/показания/сохранить/все"); })
+        << QList<bool>{} << QStringList{"critical", "Ошибка", "API_SAVE"} << 0 << 0;
+
+    const RoadEdit object77 = [](Road &r) { analogCell<QLineEdit>(r, 0, AnalogTab::ObjectColumn)->setText("77"); };
+    const QStringList contact{"question", "LK меньше чем период опроса контактных датчиков", "на входе 3 ",
+                              "(сейчас он 60 сек)"};
+    QTest::newRow("contact LK below the poll period, No") << "8.1" << 1 << object77 << QList<bool>{false} << contact << 0 << 1;
+    QTest::newRow("contact LK below the poll period, Yes writes all") << "8.1" << 1 << object77 << QList<bool>{true}
+        << contact << 8 << 77;
+    // Channel 2 made a water meter keeps a probe's negative ST; channel 1 or 4 a serial of 28 bytes.
+    const auto refused = [](int invalidRow, int longSerialRow) {
+        return RoadEdit([=](Road &r) {
+            if (invalidRow >= 0)
+                analogCell<QComboBox>(r, invalidRow, AnalogTab::TypeColumn)->setCurrentIndex(1);
+            if (longSerialRow >= 0)
+                analogCell<QLineEdit>(r, longSerialRow, AnalogTab::SerialColumn)->setText("счетчик-водяной");
+        });
+    };
+    QTest::newRow("invalid channel 2") << "8.1" << 1 << refused(1, -1) << QList<bool>{}
+        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! "} << 0 << 1;
+    QTest::newRow("serial of channel 1 too long") << "8.1" << 1 << refused(-1, 0) << QList<bool>{}
+        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 1 канала! Серийный номер не помещается в "
+                                             "16 байт (русская буква занимает 2 байта)"} << 0 << 1;
+    // Rows are judged in order: channel 2's fault is named before channel 4's serial.
+    QTest::newRow("invalid channel 2 before a long serial on 4") << "8.1" << 1 << refused(1, 3) << QList<bool>{}
+        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! ST не может быть меньше 0"} << 0 << 1;
 }
 
-void TestWriteRoad::psmQuestion()
+void TestWriteRoad::checksBeforeWriting()
 {
     QFETCH(QString, hw);
+    QFETCH(int, tab);
+    QFETCH(RoadEdit, edit);
     QFETCH(QList<bool>, answers);
-    QFETCH(int, questions);
-    QFETCH(int, psmWritten);
-
+    QFETCH(QStringList, prompt);
+    QFETCH(int, writes);
+    QFETCH(int, stored);
     Road road(hw);
-    QVERIFY(road.started);
-    road.sim->withModel([](ControllerModel &m) { m.controllerSettings.psm = 1; });
-    QVERIFY(road.authorise());
-    QVERIFY(road.click("readSettingsButton"));
-    QVERIFY(road.find<QCheckBox>("psmCheck")->isChecked());
-    road.find<QSpinBox>("contactPollSpin")->setValue(30); // an edit, so that writing is allowed
-
+    QVERIFY(readTabs(road, {1 - tab, tab}));
+    edit(road);
     road.prompts.answers = answers;
     QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), questions);
-    if (questions) {
-        QCOMPARE(road.prompts.shown.first().title, QStringLiteral("PSM-режим"));
-        QVERIFY(road.prompts.shown.first().text.startsWith(
-            QStringLiteral("Для данной аппаратной платформы PSM-режим потребляет")));
+    QCOMPARE(road.prompts.shown.size(), prompt.isEmpty() ? 0 : 1);
+    if (!prompt.isEmpty()) {
+        QCOMPARE(road.prompts.shown.first().kind, prompt[0]);
+        QCOMPARE(road.prompts.shown.first().title, prompt[1]);
+        for (const QString &piece : prompt.mid(2))
+            QVERIFY2(road.prompts.shown.first().text.contains(piece), qPrintable(road.prompts.shown.first().text));
     }
-    QCOMPARE(road.sim->requestCount(kWriteController), 1);
-    QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.controllerSettings.psm; })),
-             psmWritten);
-    QCOMPARE(road.find<QCheckBox>("psmCheck")->isChecked(), psmWritten == 1);
+    QCOMPARE(road.sim->requestCount(tab == 0 ? 33 : 16), writes);
+    QCOMPARE(road.sim->withModel([tab](ControllerModel &m) {
+        return tab == 0 ? int(m.controllerSettings.psm) : int(m.analog.channels[0].object);
+    }), stored);
+    QVERIFY(tab != 0 || road.find<QCheckBox>("psmCheck")->isChecked() == (stored == 1)); // as answered
 }
 
-void TestWriteRoad::zeroPollPeriodWithContactSensor()
+void TestWriteRoad::readThenWriteChangesNothing_data()
 {
-    Road road;
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    road.showTab(1);
-    QVERIFY(road.click("readSettingsButton")); // channel 3 is a contact sensor
-    road.showTab(0);
-    QVERIFY(road.click("readSettingsButton"));
-    road.find<QSpinBox>("contactPollSpin")->setValue(0);
-
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().kind, QStringLiteral("critical"));
-    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Некорректное значение"));
-    QCOMPARE(road.prompts.shown.first().text,
-             QStringLiteral("Для контактного датчика в настройках контроллера необходимо "
-                            "установить ненулевой период опроса контактных датчиков."));
-    QCOMPARE(road.sim->requestCount(kWriteController), 0);
+    QTest::addColumn<QString>("fw");
+    QTest::addColumn<QString>("hw");
+    QTest::addColumn<bool>("top");
+    QTest::newRow("1.4.2 on 8.1, every field at its top") << "1.4.2" << "8.1" << true;
+    QTest::newRow("1.4.0 on 8.2, every field at its top") << "1.4.0" << "8.2" << true;
+    QTest::newRow("1.4.2 on 8.2, every field zero") << "1.4.2" << "8.2" << false;
+    QTest::newRow("1.4.0 on 8.1, every field zero") << "1.4.0" << "8.1" << false;
 }
 
-void TestWriteRoad::oversizePathIsRefused()
+void TestWriteRoad::readThenWriteChangesNothing()
 {
-    Road road;
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    QVERIFY(road.click("readSettingsButton"));
-    road.find<QLineEdit>("apiSaveEdit")->setText(QStringLiteral("/показания/сохранить/все")); // 44 bytes
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
-    QVERIFY2(road.prompts.shown.first().text.contains(QStringLiteral("API_SAVE")),
-             qPrintable(road.prompts.shown.first().text));
-    QCOMPARE(road.sim->requestCount(kWriteController), 0);
-}
+    QFETCH(QString, fw);
+    QFETCH(QString, hw);
+    QFETCH(bool, top);
+    Road road(hw, fw);
+    const auto held = [&road] { return road.sim->withModel([](ControllerModel &m) { return m.heldRecords(); }); };
+    road.sim->withModel([top](ControllerModel &m) { holdExtremes(m, top); });
+    const QByteArray before = held();
+    QVERIFY(readTabs(road, {0, 1, 2}));
+    QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged()
+            && !road.dialog->findChild<RS485Tab *>()->hasChanges());
 
-void TestWriteRoad::contactSensorQuestion_data()
-{
-    QTest::addColumn<bool>("answer");
-    QTest::newRow("No writes nothing") << false;
-    QTest::newRow("Yes writes every present channel") << true;
-}
-
-void TestWriteRoad::contactSensorQuestion()
-{
-    QFETCH(bool, answer);
-    Road road;
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    QVERIFY(road.click("readSettingsButton")); // poll period 60 s
-    road.showTab(1);
-    QVERIFY(road.click("readSettingsButton")); // channel 3: contact sensor, LK 10, ST 0
-    analogEdit(road, 0, AnalogTab::ObjectColumn)->setText(QStringLiteral("77"));
-
-    road.prompts.answers = {answer};
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().title,
-             QStringLiteral("LK меньше чем период опроса контактных датчиков"));
-    QVERIFY(road.prompts.shown.first().text.contains(QStringLiteral("на входе 3 ")));
-    QVERIFY(road.prompts.shown.first().text.contains(QStringLiteral("(сейчас он 60 сек)")));
-    QCOMPARE(road.sim->requestCount(kWriteAnalog), answer ? 8 : 0);
-    if (answer)
-        QCOMPARE(int(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].object; })), 77);
-}
-
-void TestWriteRoad::refusedAnalogRowSendsNothing_data()
-{
-    QTest::addColumn<int>("invalidRow");    // made a water meter with a probe's negative ST
-    QTest::addColumn<int>("longSerialRow"); // given a serial of 28 bytes
-    QTest::addColumn<QString>("message");
-    const QString longSerial = QStringLiteral(
-        "Неверная конфигурация для 1 канала! Серийный номер не помещается в 16 байт "
-        "(русская буква занимает 2 байта)");
-    QTest::newRow("invalid channel 2") << 1 << -1 << "Неверная конфигурация для 2 канала! ";
-    QTest::newRow("serial of channel 1 too long") << -1 << 0 << longSerial;
-    // Rows are judged in order: channel 2's fault is named before channel 4's serial.
-    QTest::newRow("invalid channel 2 before a long serial on 4") << 1 << 3
-        << "Неверная конфигурация для 2 канала! ST не может быть меньше 0";
-}
-
-void TestWriteRoad::refusedAnalogRowSendsNothing()
-{
-    QFETCH(int, invalidRow);
-    QFETCH(int, longSerialRow);
-    QFETCH(QString, message);
-    Road road;
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    road.showTab(1);
-    QVERIFY(road.click("readSettingsButton"));
-    if (invalidRow >= 0)
-        analogCombo(road, invalidRow, AnalogTab::TypeColumn)->setCurrentIndex(1);
-    if (longSerialRow >= 0)
-        analogEdit(road, longSerialRow, AnalogTab::SerialColumn)->setText(QStringLiteral("счетчик-водяной"));
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.prompts.shown.size(), 1);
-    QCOMPARE(road.prompts.shown.first().title, QStringLiteral("Ошибка"));
-    QVERIFY2(road.prompts.shown.first().text.startsWith(message),
-             qPrintable(road.prompts.shown.first().text));
-    QCOMPARE(road.sim->requestCount(kWriteAnalog), 0);
-    QCOMPARE(road.sim->withModel([](ControllerModel &m) { return m.analog.channels[0].serial; }),
-             QByteArray("12345"));
+    // A tab is written once it is edited: each is written with an edit, then restored and
+    // written again, which must leave every record as the controller held it.
+    auto *digital = road.find<QTableWidget>("rs485Table");
+    QList<QList<QLineEdit *>> edits{{road.find<QLineEdit>("apiGetEdit")},
+                                    {analogCell<QLineEdit>(road, 0, AnalogTab::ObjectColumn)}, {}};
+    for (int r = 0; r < digital->rowCount(); ++r)
+        edits[2] << qobject_cast<QLineEdit *>(digital->cellWidget(r, RS485Tab::ObjectColumn));
+    road.prompts.answers = QList<bool>(8, true); // keep PSM on, accept the contact sensor's LK
+    for (int tab = 0; tab < 3; ++tab) {
+        road.showTab(tab);
+        QStringList was;
+        for (QLineEdit *edit : edits[tab]) {
+            was << edit->text();
+            edit->setText(QStringLiteral("7"));
+        }
+        QVERIFY(road.click("writeSettingsButton"));
+        for (int i = 0; i < was.size(); ++i)
+            edits[tab][i]->setText(was[i]);
+        QVERIFY(road.click("writeSettingsButton"));
+    }
+    QCOMPARE(road.sim->requestCount(33) + road.sim->requestCount(16) + road.sim->requestCount(32),
+             2 + 2 * (hw == QLatin1String("8.2") ? 4 : 8) + 2 * SimDigitalChannels::kChannelCount);
+    QCOMPARE(held().toHex(' '), before.toHex(' '));
+    // Any choice lands on a row whose codes no list names, though the box showed no item.
+    for (int column : {RS485Tab::TypeColumn, RS485Tab::ProtocolColumn})
+        qobject_cast<QComboBox *>(digital->cellWidget(0, column))->setCurrentIndex(0);
+    QCOMPARE(road.dialog->findChild<RS485Tab *>()->channelSettings(0).mid(1, 2), (QStringList{"0", "0"}));
 }
 
 QTEST_MAIN(TestWriteRoad)

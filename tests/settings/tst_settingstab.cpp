@@ -75,9 +75,9 @@ void TestSettingsTab::showsPeriods_data()
     QTest::newRow("log 5400 s: 90 min, 1 hour, written back as 5400")
         << "5400" << "86400" << QStringList{"90", "0", "1", "1440", "1", "0"} << "5400";
     QTest::newRow("log 30 s and send 120 s: below the limits")
-        << "30" << "120" << QStringList{"0", "0", "0", "2", "0", "0"} << "0";
+        << "30" << "120" << QStringList{"0", "0", "0", "2", "0", "0"} << "30";
     QTest::newRow("log 200000 s: 3333 min, 1 day")
-        << "200000" << "0" << QStringList{"3333", "1", "0", "0", "0", "0"} << "199980";
+        << "200000" << "0" << QStringList{"3333", "1", "0", "0", "0", "0"} << "200000";
     QTest::newRow("send 20 days capped at 10 days")
         << "0" << "1728000" << QStringList{"0", "0", "0", "28800", "10", "0"} << "0";
 }
