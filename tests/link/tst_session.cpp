@@ -1,7 +1,7 @@
-// Authorise, new password and leave settings mode against the simulated controller.
+// Authorise, new password and leave settings mode over a scripted line.
 
 #include "link/sessionrecord.h"
-#include "tests/support/workerharness.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
@@ -15,8 +15,8 @@ private slots:
     void authorise_data();
     void authorise();
     void firmware140ChangesLaterSizes();
-    void newPasswordSignalOrder();
-    void leaveSettingsModeSignalOrder();
+    void sessionEnds_data();
+    void sessionEnds();
 };
 
 void TestSession::passwordPayload_data()
@@ -36,7 +36,9 @@ void TestSession::passwordPayload()
 {
     QFETCH(QString, password);
     QFETCH(QByteArray, payload);
-    QCOMPARE(SessionRecord::passwordPayload(password).toHex(), payload.toHex());
+    ScriptedLine line;
+    QVERIFY(line.run(134, {{password}}));
+    QCOMPARE(line.payloads(134).value(0).toHex(), payload.toHex());
 }
 
 void TestSession::authorise_data()
@@ -67,76 +69,72 @@ void TestSession::authorise()
     QFETCH(QString, status);
     QFETCH(bool, accepted);
 
-    ControllerModel model;
-    QVERIFY(model.setFirmware(firmware));
-    QVERIFY(model.setHardware(hardware));
-    WorkerHarness h(model);
-    QVERIFY(h.started());
-    QVERIFY(h.run(134, Rows{QStringList{password}}));
+    ScriptedLine line;
+    QVERIFY(line.model.setFirmware(firmware));
+    QVERIFY(line.model.setHardware(hardware));
+    QVERIFY(line.run(134, {{password}}, 100));
+    QCOMPARE(line.sent.value(0).timeoutMs, 500);
 
-    const WorkerRecorder &r = *h.recorder;
+    const EventLog &r = line.log;
     QCOMPARE(r.statusTexts(), (QStringList{QStringLiteral("Авторизация..."), status}));
     QCOMPARE(r.progress(), QList<int>{100});
-    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
     if (accepted) {
-        QCOMPARE(r.names(),
-                 (QStringList{"error", "update_timer", "error", "update_cmd_status",
-                              "enableButtonsContorls", "updateHw", "updateProgressBar",
-                              "enableTablesContorls"}));
+        QCOMPARE(r.names(), (QStringList{"error", "update_timer", "error", "update_cmd_status",
+                                         "enableButtonsContorls", "updateHw", "updateProgressBar"}));
         QCOMPARE(r.argsOf("update_cmd_status").first(), (QVariantList{134, true}));
         QCOMPARE(r.argsOf("enableButtonsContorls").first(), (QVariantList{true, QString()}));
         QCOMPARE(r.argsOf("updateHw").first().first().toString(), hardware);
     } else {
-        QVERIFY(r.argsOf("update_cmd_status").isEmpty());
-        QVERIFY(r.argsOf("updateHw").isEmpty());
         // A refused password is still a successful exchange: the countdown restarts.
-        QCOMPARE(r.argsOf("update_timer").size(), 1);
+        QCOMPARE(r.names(), (QStringList{"error", "update_timer", "error", "updateProgressBar"}));
     }
 }
 
 void TestSession::firmware140ChangesLaterSizes()
 {
-    ControllerModel model;
-    QVERIFY(model.setFirmware(QStringLiteral("1.4.0")));
-    WorkerHarness h(model);
-    QVERIFY(h.started());
+    ScriptedLine line;
+    QVERIFY(line.model.setFirmware(QStringLiteral("1.4.0")));
     // Even a refused password tells the worker the firmware word.
-    QVERIFY(h.run(134, Rows{QStringList{QStringLiteral("0000000")}}));
-    QVERIFY(h.runWithoutRows(128));
-    // The simulator answers 128 with 10 bytes for 1.4.0; only the firmware word makes it fit.
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").last(), (QVariantList{128, true}));
+    QVERIFY(line.run(134, {{QStringLiteral("0000000")}}));
+    line.clear();
+    // The controller answers 128 with 10 bytes for 1.4.0; only the firmware word makes it fit.
+    QVERIFY(line.run(128));
+    QCOMPARE(line.log.argsOf("update_cmd_status"), QList<QVariantList>{(QVariantList{128, true})});
 }
 
-void TestSession::newPasswordSignalOrder()
+void TestSession::sessionEnds_data()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    h.recorder->events.clear();
-    QVERIFY(h.run(135, Rows{QStringList{QStringLiteral("1234567")}}));
-    QCOMPARE(h.recorder->names(),
-             (QStringList{"error", "update_timer", "updateProgressBar", "update_cmd_status",
-                          "stop_timer", "error", "enableTablesContorls"}));
-    QCOMPARE(h.recorder->statusTexts().last(),
-             QStringLiteral("Пароль успешно обновлен. Требуется авторизация."));
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").first(), (QVariantList{135, true}));
-    QCOMPARE(h.sim.withModel([](ControllerModel &m) { return m.password; }),
-             QStringLiteral("1234567"));
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::newRow("new password: the closing text follows stop_timer")
+        << 135
+        << QStringList{"error", "update_timer", "updateProgressBar", "update_cmd_status",
+                       "stop_timer", "error"}
+        << QStringList{"Ввод нового пароля...", "Пароль успешно обновлен. Требуется авторизация."}
+        << 500;
+    QTest::newRow("leave settings mode: the line is cleared")
+        << 128
+        << QStringList{"error", "update_timer", "updateProgressBar", "stop_timer", "error",
+                       "update_cmd_status"}
+        << QStringList{"Выход контроллера из режима настроек", QString()} << 100;
 }
 
-void TestSession::leaveSettingsModeSignalOrder()
+void TestSession::sessionEnds()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    h.recorder->events.clear();
-    QVERIFY(h.runWithoutRows(128));
-    QCOMPARE(h.recorder->names(),
-             (QStringList{"error", "update_timer", "updateProgressBar", "stop_timer", "error",
-                          "update_cmd_status", "enableTablesContorls"}));
-    QCOMPARE(h.recorder->statusTexts(),
-             (QStringList{QStringLiteral("Выход контроллера из режима настроек"), QString()}));
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").first(), (QVariantList{128, true}));
+    QFETCH(int, cmd);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, texts);
+    QFETCH(int, timeoutMs);
+    ScriptedLine line;
+    QVERIFY(line.run(cmd, {{QStringLiteral("1234567")}}, 100));
+    QCOMPARE(line.log.names(), names);
+    QCOMPARE(line.log.statusTexts(), texts);
+    QCOMPARE(line.log.argsOf("update_cmd_status"), QList<QVariantList>{(QVariantList{cmd, true})});
+    QCOMPARE(line.sent.value(0).timeoutMs, timeoutMs);
+    if (cmd == 135)
+        QCOMPARE(line.model.password, QStringLiteral("1234567"));
 }
 
 QTEST_MAIN(TestSession)
