@@ -107,7 +107,7 @@ CommandLine::Transfer ScriptedLine::transfer(const QByteArray &frame, int, int q
         // An answer later than the read window arrives after the worker stopped reading.
         const SimAnswer a = model.answer(frame);
         if (!a.silent && a.delayMs < waitTimeout)
-            answer = a.payload;
+            answer = reply.frame + a.payload;
         break;
     }
     default:

@@ -39,9 +39,10 @@ private:
 class ScriptedLine : public CommandLine
 {
 public:
+    // Model: the model answers, after the reply's bytes as noise on the line.
     enum Kind { Model, Frame, Silence, Lost, Quit };
     struct Reply {
-        Reply(Kind k) : kind(k) {}
+        Reply(Kind k, const QByteArray &bytes = {}) : kind(k), frame(bytes) {}
         Reply(const QByteArray &bytes) : kind(Frame), frame(bytes) {}
         Kind kind;
         QByteArray frame;
