@@ -33,6 +33,7 @@ class TestExchange : public QObject
 private slots:
     void attempts_data();
     void attempts();
+    void codesWithoutCommand();
 };
 
 void TestExchange::attempts_data()
@@ -79,6 +80,16 @@ void TestExchange::attempts()
     QCOMPARE(r.argsOf("update_timer").size(), succeeds ? 1 : 0);
     QCOMPARE(r.argsOf("stop_timer").size(), succeeds ? 1 : 0);
     QCOMPARE(r.progress(), QList<int>{succeeds ? 100 : 0});
+}
+
+void TestExchange::codesWithoutCommand()
+{
+    // 0 and the codes sent only inside the firmware update are no commands of the window.
+    ScriptedLine line;
+    for (const int code : {0, 64, 130, 131, 132, 133})
+        QVERIFY(!line.run(code));
+    QVERIFY(line.sent.isEmpty());
+    QVERIFY(line.log.events.isEmpty());
 }
 
 QTEST_MAIN(TestExchange)

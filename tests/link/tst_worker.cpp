@@ -24,11 +24,6 @@ const QString kAccepted = QStringLiteral("Пароль успешно введе
 // A worker, its reports and the simulated controller on a pseudo-terminal.
 struct Road {
     Road() { QVERIFY(sim.start()); }
-    ~Road()
-    {
-        log.reset();
-        worker.reset();
-    }
     bool run(int cmd, const Rows *rows = nullptr, int timeoutMs = 300, QString port = {})
     {
         const int target = log->finished + 1;
@@ -138,16 +133,12 @@ void TestWorker::portStaysOpenUntilItsNameChanges()
 void TestWorker::failedOpeningThenSuccess()
 {
     Road road;
-    for (const QString &port : {QStringLiteral(""), QStringLiteral("/nonexistent/ttyLUMARO")}) {
-        road.log->events.clear();
-        QVERIFY(road.run(kAuthorise, &kPassword, 300, port));
-        QCOMPARE(road.log->names(), (QStringList{"error", "updateProgressBar", "enableTablesContorls"}));
-        const QString text = road.log->statusTexts().first();
-        QVERIFY2(text.startsWith(QStringLiteral("Невозможно открыть порт %1, код ошибки ").arg(port)),
-                 qPrintable(text));
-        QVERIFY(text.section(QLatin1Char(' '), -1).toInt() > 0);
-        QCOMPARE(road.log->progress(), QList<int>{0});
-    }
+    QVERIFY(road.run(kAuthorise, &kPassword, 300, QStringLiteral("")));
+    QCOMPARE(road.log->names(), (QStringList{"error", "updateProgressBar", "enableTablesContorls"}));
+    const QString text = road.log->statusTexts().first();
+    QVERIFY2(text.startsWith(QStringLiteral("Невозможно открыть порт , код ошибки ")), qPrintable(text));
+    QVERIFY(text.section(QLatin1Char(' '), -1).toInt() > 0);
+    QCOMPARE(road.log->progress(), QList<int>{0});
     QVERIFY(road.run(kAuthorise, &kPassword));
     QCOMPARE(road.log->statusTexts().last(), kAccepted);
 }
