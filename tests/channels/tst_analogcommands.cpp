@@ -44,6 +44,7 @@ private slots:
     void writeChannelsOneTwoFour();
     void stopsAtSilentChannel_data();
     void stopsAtSilentChannel();
+    void writeRefusesOverlongSerial();
     void readingsAdvance();
 };
 
@@ -150,6 +151,22 @@ void TestAnalogCommands::stopsAtSilentChannel()
     // No closing empty text: the failure stays on the status line.
     QCOMPARE(r.statusTexts().last(), CommandLine::noConnectionText());
     QCOMPARE(r.argsOf("set_num_of_analogInputs"), forecast);
+}
+
+void TestAnalogCommands::writeRefusesOverlongSerial()
+{
+    ScriptedLine line(board(QStringLiteral("8.1")));
+    QStringList faulty = meter("1");
+    faulty[3] = QStringLiteral("ЖЖЖЖЖЖЖЖЖ");
+    QVERIFY(line.run(kWriteSettings, Rows{meter("0"), faulty}));
+    // Nothing is sent, not even the channel before the faulty one; it ends like a write
+    // that stops before its first channel.
+    QVERIFY(line.sent.isEmpty());
+    QCOMPARE(line.log.names(),
+             (QStringList{"error", "updateProgressBar", "set_num_of_analogInputs"}));
+    QVERIFY(line.log.statusTexts().first().contains(QStringLiteral("для 2 канала")));
+    QCOMPARE(line.log.progress(), QList<int>{0});
+    QCOMPARE(line.log.argsOf("set_num_of_analogInputs"), QList<QVariantList>{{0}});
 }
 
 void TestAnalogCommands::readingsAdvance()
