@@ -15,7 +15,8 @@ void readSettings(CommandLine &line)
         const QByteArray payload(1, char(i));
         QByteArray response;
         if (line.request(Link::CmdReadDigitalSettings, &payload,
-                         workerText("Считываем настройки %1 канала").arg(line.digitalDisplayNumber(i)),
+                         workerText("Считываем настройки %1 канала")
+                             .arg(line.digitalDisplayNumber(i)),
                          response))
             break;
         line.pause(CommandLine::kChannelPauseMs);
@@ -42,9 +43,10 @@ void writeSettings(CommandLine &line)
     for (int k = 0; k < n; ++k) {
         QByteArray payload;
         if (!DigitalRecord::encodeSettings(line.row(k), payload)) {
-            emit line.error(workerText("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
-                                .arg(line.digitalDisplayNumber(line.rowChannel(k)))
-                                .arg(DigitalRecord::kPasswordWidth));
+            emit line.error(
+                workerText("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
+                    .arg(line.digitalDisplayNumber(line.rowChannel(k)))
+                    .arg(DigitalRecord::kPasswordWidth));
             emit line.updateProgressBar(0);
             // Like a write that stops at its first channel: nothing was stored.
             emit line.set_num_of_rs485Inputs(0);

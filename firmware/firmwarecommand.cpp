@@ -37,7 +37,8 @@ void upload(CommandLine &line)
     if (!firmwareFile.open(QIODevice::ReadOnly)) {
         qDebug() << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
         // The engineer must see why nothing happened, not only the debug log.
-        emit line.error(workerText("Не удалось обновить прошивку: не могу открыть файл прошивки."));
+        emit line.error(
+            workerText("Не удалось обновить прошивку: не могу открыть файл прошивки."));
         emit line.updateProgressBar(0);
         return;
     }
@@ -50,10 +51,10 @@ void upload(CommandLine &line)
 
     // The controller would take such an image apart at the wrong places; nothing is sent.
     if (parts == 0) {
-        emit line.error(workerText("Не удалось обновить прошивку. Образ прошивки повреждён: его размер "
-                      "(%1 байт) должен быть больше нуля и кратен %2.")
-                       .arg(image.size())
-                       .arg(partSize));
+        emit line.error(workerText("Не удалось обновить прошивку. Образ прошивки повреждён: его "
+                                   "размер (%1 байт) должен быть больше нуля и кратен %2.")
+                            .arg(image.size())
+                            .arg(partSize));
         emit line.updateProgressBar(0);
         return;
     }
@@ -61,9 +62,10 @@ void upload(CommandLine &line)
     line.waitTimeout *= kStartTimeoutFactor;
     const QByteArray start = FirmwareRecord::startPayload(quint32(image.size()), imageCrc);
     QByteArray response;
-    if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."), response)) {
-        emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство находится "
-                      "в режиме настройки."));
+    if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
+                     response)) {
+        emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство "
+                                   "находится в режиме настройки."));
         emit line.updateProgressBar(0);
         return;
     }
@@ -77,33 +79,38 @@ void upload(CommandLine &line)
         const quint32 partCrc = Firmware::crc32(data);
         const QByteArray payload = FirmwareRecord::partPayload(quint16(index), partCrc, data);
         Link::buildRequest(frame, Link::CmdFirmwarePart, &payload);
-        qDebug().noquote() << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
-        if (line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs, kPartAttempts)) {
+        qDebug().noquote()
+            << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
+        if (line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs,
+                          kPartAttempts)) {
             partsFailed = true;
             break;
         }
-        emit line.error(workerText("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
+        emit line.error(
+            workerText("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
         emit line.updateProgressBar(CommandLine::kProgressDone * (index + 1) / parts);
     }
 
     // The finish goes out even after a failed part: it closes the update on the
     // controller's side either way.
     Link::buildRequest(frame, Link::CmdFirmwareFinish, nullptr);
-    const bool finished =
-        line.exchange(Link::CmdFirmwareFinish, frame, response, CommandLine::kQuietGapMs, CommandLine::kAttempts) == 0;
+    const bool finished = line.exchange(Link::CmdFirmwareFinish, frame, response,
+                                        CommandLine::kQuietGapMs, CommandLine::kAttempts)
+        == 0;
 
     if (partsFailed) {
         emit line.error(workerText("Не удалось обновить прошивку. Ошибки на линии."));
     } else if (!finished) {
         // The controller answers the finish only when the whole image matches its CRC.
         emit line.error(workerText("Не удалось обновить прошивку. Контрольные суммы различаются. "
-                      "Повторите попытку."));
+                                   "Повторите попытку."));
     } else {
         emit line.updateProgressBar(CommandLine::kProgressDone);
         // The controller restarts into the new firmware: the settings mode is over.
         emit line.stop_timer();
-        emit line.error(workerText("Прошивка успешно обновлена. Контроллер в течение 1 минуты перезагрузится "
-                      "(тройное мигание тремя светодиодами) и перейдет в обычный режим работы."));
+        emit line.error(workerText("Прошивка успешно обновлена. Контроллер в течение 1 минуты "
+                                   "перезагрузится (тройное мигание тремя светодиодами) и перейдет "
+                                   "в обычный режим работы."));
     }
 }
 

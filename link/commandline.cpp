@@ -13,8 +13,9 @@ CommandLine::~CommandLine() = default;
 
 QString CommandLine::noConnectionText()
 {
-    return workerText("Нет связи с контроллером: неверно выбран COM-порт, контроллер не в режиме "
-                      "настройки, обрыв кабеля, перепутана полярность, неисправен адаптер COM-порта!");
+    return workerText("Нет связи с контроллером: неверно выбран COM-порт, контроллер не в "
+                      "режиме настройки, обрыв кабеля, перепутана полярность, неисправен "
+                      "адаптер COM-порта!");
 }
 
 int CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
