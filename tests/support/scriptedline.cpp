@@ -4,6 +4,20 @@
 
 #include <QBuffer>
 
+QStringList EventLog::trace() const
+{
+    QStringList out;
+    for (const WorkerEvent &e : events) {
+        QStringList parts{e.name};
+        for (const QVariant &arg : e.args)
+            parts.append(arg.userType() == QMetaType::QStringList
+                             ? arg.toStringList().join(QLatin1Char('|'))
+                             : arg.toString());
+        out.append(parts.join(QLatin1Char(' ')));
+    }
+    return out;
+}
+
 QStringList EventLog::names() const
 {
     QStringList out;

@@ -21,6 +21,8 @@ public:
     template <class Source>
     explicit EventLog(Source *source);
 
+    // Every report as its name and its arguments, lists joined by '|': "updateProgressBar 100".
+    QStringList trace() const;
     QStringList names() const;
     QStringList statusTexts() const; // arguments of error()
     QList<int> progress() const;
@@ -47,11 +49,7 @@ public:
         Kind kind;
         QByteArray frame;
     };
-    struct Sent {
-        QByteArray frame;
-        int timeoutMs;
-        int quietGap;
-    };
+    struct Sent { QByteArray frame; int timeoutMs; int quietGap; };
 
     explicit ScriptedLine(const ControllerModel &model = ControllerModel());
     // Runs the command of `code` through the worker's table; false when there is none.
@@ -73,8 +71,7 @@ protected:
                       QByteArray &answer) override;
 
 private:
-    bool lost = false;
-    bool quitting = false;
+    bool lost = false, quitting = false;
 };
 
 template <class Source>
