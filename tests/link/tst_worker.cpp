@@ -1,5 +1,6 @@
 // The worker over a real pseudo-terminal with the simulated controller behind it: the read
 // rules of the serial line, the port's life across commands, hand-over and the worker's end.
+// The window's port-loss road covers a port that vanishes and comes back under its name.
 
 #include "link/frame.h"
 #include "link/masterthread.h"
@@ -10,9 +11,6 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
-
-#include <unistd.h>
 
 namespace {
 
@@ -39,15 +37,6 @@ struct Road {
     std::unique_ptr<EventLog> log = std::make_unique<EventLog>(worker.get());
 };
 
-// Points `link` at `target` in one step, as a device node that comes back under its name.
-bool pointLink(const QString &link, const QString &target)
-{
-    const QByteArray temp = QFile::encodeName(link + QStringLiteral(".new"));
-    ::unlink(temp.constData());
-    return ::symlink(QFile::encodeName(target).constData(), temp.constData()) == 0
-        && ::rename(temp.constData(), QFile::encodeName(link).constData()) == 0;
-}
-
 } // namespace
 
 class TestWorker : public QObject
@@ -60,7 +49,6 @@ private slots:
     void portStaysOpenUntilItsNameChanges();
     void failedOpeningThenSuccess();
     void commandHandedOverWhileBusyIsNotLost();
-    void vanishedPortIsReopenedByTheNextCommand();
     void portLostDuringUploadIsReportedOnce();
     void endsPromptly_data();
     void endsPromptly();
@@ -153,28 +141,6 @@ void TestWorker::commandHandedOverWhileBusyIsNotLost()
     road.worker->transaction(road.sim.portName(), 100, kLeave);
     QVERIFY(QTest::qWaitFor([&] { return road.log->finished == 2; }, 30000));
     QCOMPARE(road.log->argsOf("update_cmd_status").last(), (QVariantList{kLeave, true}));
-}
-
-void TestWorker::vanishedPortIsReopenedByTheNextCommand()
-{
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("ttyLUMARO"));
-    Road road;
-    QVERIFY(pointLink(link, road.sim.portName()));
-    QVERIFY(road.run(kAuthorise, &kPassword, 300, link));
-    QCOMPARE(road.log->statusTexts().last(), kAccepted);
-
-    // The adapter disappears while the port is open, then comes back under the same name.
-    road.sim.closeLine();
-    road.log->events.clear();
-    QVERIFY(road.run(kLeave, nullptr, 300, link));
-    QCOMPARE(road.log->statusTexts().count(MasterThread::noConnectionText()), 1);
-    SimServer second;
-    QVERIFY(second.start());
-    QVERIFY(pointLink(link, second.portName()));
-    QVERIFY(road.run(kAuthorise, &kPassword, 300, link));
-    QCOMPARE(road.log->statusTexts().last(), kAccepted);
-    QCOMPARE(second.requestCount(kAuthorise), 1);
 }
 
 void TestWorker::portLostDuringUploadIsReportedOnce()
