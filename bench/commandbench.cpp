@@ -1,7 +1,15 @@
 #include "bench/commandbench.h"
 
+#include "channels/analogcommands.h"
+#include "channels/analogrecord.h"
+#include "channels/digitalcommands.h"
+#include "channels/digitalrules.h"
+#include "firmware/firmwarecommand.h"
+#include "link/frame.h"
 #include "link/masterthread.h"
+#include "link/sessioncommands.h"
 #include "link/sessionrecord.h"
+#include "settings/controllercommands.h"
 #include "lumaro/version.h"
 #include "sim/simserver.h"
 
@@ -21,13 +29,12 @@
 
 namespace {
 
-// Every response ends with 50 ms of silence; channel loops pause 5 ms after an answer.
-constexpr int kQuietGapMs = 50;
-constexpr int kChannelPauseMs = 5;
-constexpr int kProgressDone = 100;
-constexpr int kAnalogChannelsAlways = 8;   // command 4 asks for all eight, whatever the board
-constexpr int kDigitalChannels = 32;
-constexpr int kFirmwarePartBytes = 256;
+constexpr int kQuietGapMs = CommandLine::kQuietGapMs;
+constexpr int kChannelPauseMs = CommandLine::kChannelPauseMs;
+constexpr int kProgressDone = CommandLine::kProgressDone;
+constexpr int kAnalogChannelsAlways = AnalogRecord::kChannelCount; // command 4 asks for all
+constexpr int kDigitalChannels = DigitalRules::kChannelCount;
+constexpr int kFirmwarePartBytes = CommandLine::kFirmwarePartSize;
 constexpr int kFirmwareFrames = 2;         // start and finish around the parts
 constexpr int kMeterChannel = 0;           // the digital channel whose meter is read
 // A command that does not end within this time is reported, not waited for any longer.
@@ -47,14 +54,18 @@ struct CommandPlan {
 };
 
 constexpr CommandPlan kPlans[] = {
-    {134, "authorise", kQuietGapMs, 0, 5},
-    {9, "read controller settings", kQuietGapMs, 0, 3},
-    {4, "read analog settings (8)", kQuietGapMs, kChannelPauseMs, 1},
-    {8, "read digital settings (32)", kQuietGapMs, kChannelPauseMs, 1},
-    {32, "write digital settings (32)", kQuietGapMs, kChannelPauseMs, 5},
-    {1, "read analog readings (%1)", kQuietGapMs, 0, 1},
-    {2, "read digital readings (1 meter)", 0, kChannelPauseMs, 60},
-    {129, "firmware upload (full image)", kQuietGapMs, 0, 15},
+    {Link::CmdAuthorise, "authorise", kQuietGapMs, 0, SessionCommands::kTimeoutFactor},
+    {Link::CmdReadControllerSettings, "read controller settings", kQuietGapMs, 0,
+     ControllerCommands::kReadTimeoutFactor},
+    {Link::CmdReadAnalogSettings, "read analog settings (8)", kQuietGapMs, kChannelPauseMs, 1},
+    {Link::CmdReadDigitalSettings, "read digital settings (32)", kQuietGapMs, kChannelPauseMs, 1},
+    {Link::CmdWriteDigitalSettings, "write digital settings (32)", kQuietGapMs, kChannelPauseMs,
+     DigitalCommands::kWriteTimeoutFactor},
+    {Link::CmdAnalogReading, "read analog readings (%1)", kQuietGapMs, 0, 1},
+    {Link::CmdDigitalReadings, "read digital readings (1 meter)",
+     DigitalCommands::kReadingsQuietGapMs, kChannelPauseMs, DigitalCommands::kReadingsTimeoutFactor},
+    {Link::CmdFirmwareStart, "firmware upload (full image)", kQuietGapMs, 0,
+     FirmwareCommand::kStartTimeoutFactor},
 };
 
 const CommandPlan *planOf(int cmd)
@@ -342,7 +353,7 @@ private:
     {
         // Only the meter readings make the simulated controller think before it answers:
         // it polls the meter on its own line first.
-        if (cmd == 2)
+        if (cmd == Link::CmdDigitalReadings)
             return sim.withModel([](ControllerModel &m) { return m.digital.meterDelayMs; });
         return 0;
     }
@@ -361,7 +372,7 @@ private:
         timeline.take();
         const int writesBefore = storedWrites();
         // A fresh loader, so that only this run's upload can count as accepted.
-        if (cmd == 129)
+        if (cmd == Link::CmdFirmwareStart)
             sim.withModel([](ControllerModel &m) { m.firmware = SimFirmware(); });
         figure.wallMs = probe->run(sim.portName(), options.timeoutMs, cmd, rows, kCommandLimitMs);
 
@@ -384,11 +395,11 @@ private:
             figure.problem = QStringLiteral("%1 exchanges instead of %2")
                                  .arg(figure.floor.exchanges)
                                  .arg(expectedExchanges);
-        else if (cmd == 134 && !probe->sessionOpened)
+        else if (cmd == Link::CmdAuthorise && !probe->sessionOpened)
             figure.problem = QStringLiteral("password refused");
-        else if (cmd == 129 && !firmwareUpdated())
+        else if (cmd == Link::CmdFirmwareStart && !firmwareUpdated())
             figure.problem = QStringLiteral("image not accepted");
-        else if (cmd == 32 && storedWrites() - writesBefore != rowsCount(rows))
+        else if (cmd == Link::CmdWriteDigitalSettings && storedWrites() - writesBefore != rowsCount(rows))
             figure.problem = QStringLiteral("channels not stored");
         return figure;
     }
@@ -459,49 +470,49 @@ bool run(const CommandBenchOptions &options, QList<CommandFigure> &figures, QStr
     // The session comes first, as in the program; the others need the board's channel count.
     const QString password = bench.sim.withModel([](ControllerModel &m) { return m.password; });
     const Rows passwordRows{QStringList{password}};
-    if (timed(134))
-        figures.append(bench.measure(134, &passwordRows, 1));
-    else if (!bench.prepare(134, &passwordRows))
+    if (timed(Link::CmdAuthorise))
+        figures.append(bench.measure(Link::CmdAuthorise, &passwordRows, 1));
+    else if (!bench.prepare(Link::CmdAuthorise, &passwordRows))
         return fail(QStringLiteral("authorise failed"));
 
-    if (timed(9))
-        figures.append(bench.measure(9, nullptr, 1));
+    if (timed(Link::CmdReadControllerSettings))
+        figures.append(bench.measure(Link::CmdReadControllerSettings, nullptr, 1));
 
-    if (timed(4))
-        figures.append(bench.measure(4, nullptr, kAnalogChannelsAlways));
-    else if (timed(1) && !bench.prepare(4, nullptr))
+    if (timed(Link::CmdReadAnalogSettings))
+        figures.append(bench.measure(Link::CmdReadAnalogSettings, nullptr, kAnalogChannelsAlways));
+    else if (timed(Link::CmdAnalogReading) && !bench.prepare(Link::CmdReadAnalogSettings, nullptr))
         return fail(QStringLiteral("reading the analog settings failed"));
     const QList<int> presentAnalog = bench.probe->presentAnalog;
 
-    if (timed(8))
-        figures.append(bench.measure(8, nullptr, kDigitalChannels));
+    if (timed(Link::CmdReadDigitalSettings))
+        figures.append(bench.measure(Link::CmdReadDigitalSettings, nullptr, kDigitalChannels));
 
-    if (timed(32)) {
+    if (timed(Link::CmdWriteDigitalSettings)) {
         const Rows rows = digitalWriteRows();
-        figures.append(bench.measure(32, &rows, kDigitalChannels));
+        figures.append(bench.measure(Link::CmdWriteDigitalSettings, &rows, kDigitalChannels));
     }
 
-    if (timed(1)) {
+    if (timed(Link::CmdAnalogReading)) {
         Rows rows;
         for (int index : presentAnalog)
             rows.append(QStringList{QString::number(index)});
-        figures.append(bench.measure(1, &rows, int(rows.size())));
+        figures.append(bench.measure(Link::CmdAnalogReading, &rows, int(rows.size())));
     }
 
-    if (timed(2)) {
+    if (timed(Link::CmdDigitalReadings)) {
         bench.sim.withModel([](ControllerModel &m) {
             if (m.digital.channels[kMeterChannel].type == 0)
                 m.digital.channels[kMeterChannel].type = kElectricityMeter;
         });
         const Rows rows{QStringList{QString::number(kMeterChannel)}};
-        figures.append(bench.measure(2, &rows, 1));
+        figures.append(bench.measure(Link::CmdDigitalReadings, &rows, 1));
     }
 
-    if (timed(129)) {
+    if (timed(Link::CmdFirmwareStart)) {
         const int parts = firmwareParts();
         if (parts == 0)
             return fail(QStringLiteral("the built-in firmware image is missing"));
-        figures.append(bench.measure(129, nullptr, parts + kFirmwareFrames));
+        figures.append(bench.measure(Link::CmdFirmwareStart, nullptr, parts + kFirmwareFrames));
     }
     return true;
 }

@@ -1,20 +1,13 @@
-// Worker command for the firmware update (start 129, parts 130, finish 132).
+#include "firmware/firmwarecommand.h"
 
 #include "firmware/crc32.h"
 #include "firmware/firmwarerecord.h"
+#include "link/commandline.h"
 #include "link/frame.h"
-#include "link/masterthread.h"
 
 #include <QDebug>
 
 namespace {
-
-// The controller prepares for a new image before it answers the start.
-constexpr int kStartTimeoutFactor = 15;
-// The controller stores each part before it answers: the line's time-out does not apply.
-constexpr int kPartTimeoutMs = 30000;
-constexpr int kPartAttempts = 3;
-constexpr int kProgressDone = 100;
 
 QString hex8(quint32 value)
 {
@@ -25,54 +18,59 @@ QString hex8(quint32 value)
 class FileCloser
 {
 public:
-    explicit FileCloser(QFile &f) : file(f) {}
+    explicit FileCloser(QIODevice &f) : file(f) {}
     ~FileCloser() { file.close(); }
     FileCloser(const FileCloser &) = delete;
     FileCloser &operator=(const FileCloser &) = delete;
 
 private:
-    QFile &file;
+    QIODevice &file;
 };
 
 } // namespace
 
-void MasterThread::uploadFirmware()
+namespace FirmwareCommand {
+
+void upload(CommandLine &line)
 {
-    if (!firmwareFile->open(QIODevice::ReadOnly)) {
+    QIODevice &firmwareFile = *line.firmwareFile;
+    if (!firmwareFile.open(QIODevice::ReadOnly)) {
         qDebug() << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
         // The engineer must see why nothing happened, not only the debug log.
-        emit error(tr("Не удалось обновить прошивку: не могу открыть файл прошивки."));
-        emit updateProgressBar(0);
+        emit line.error(
+            workerText("Не удалось обновить прошивку: не могу открыть файл прошивки."));
+        emit line.updateProgressBar(0);
         return;
     }
-    FileCloser closer(*firmwareFile);
-    const QByteArray image = firmwareFile->readAll();
-    const int partSize = firmwarePartSize;
+    FileCloser closer(firmwareFile);
+    const QByteArray image = firmwareFile.readAll();
+    const int partSize = line.firmwarePartSize;
     const int parts = FirmwareRecord::partCount(image.size(), partSize);
     const quint32 imageCrc = FirmwareRecord::imageCrc(image, partSize);
     qDebug().noquote() << QStringLiteral("fws: %1, fwh: %2").arg(image.size()).arg(hex8(imageCrc));
 
     // The controller would take such an image apart at the wrong places; nothing is sent.
     if (parts == 0) {
-        emit error(tr("Не удалось обновить прошивку. Образ прошивки повреждён: его размер "
-                      "(%1 байт) должен быть больше нуля и кратен %2.")
-                       .arg(image.size())
-                       .arg(partSize));
-        emit updateProgressBar(0);
+        emit line.error(workerText("Не удалось обновить прошивку. Образ прошивки повреждён: его "
+                                   "размер (%1 байт) должен быть больше нуля и кратен %2.")
+                            .arg(image.size())
+                            .arg(partSize));
+        emit line.updateProgressBar(0);
         return;
     }
 
-    waitTimeout *= kStartTimeoutFactor;
+    line.waitTimeout *= kStartTimeoutFactor;
     const QByteArray start = FirmwareRecord::startPayload(quint32(image.size()), imageCrc);
     QByteArray response;
-    if (request(Link::CmdFirmwareStart, &start, tr("Начинаем обновлять прошивку..."), response)) {
-        emit error(tr("Не удалось подключиться к устройству. Проверьте что устройство находится "
-                      "в режиме настройки."));
-        emit updateProgressBar(0);
+    if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
+                     response)) {
+        emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство "
+                                   "находится в режиме настройки."));
+        emit line.updateProgressBar(0);
         return;
     }
-    emit updateProgressBar(0);
-    waitTimeout = kPartTimeoutMs;
+    emit line.updateProgressBar(0);
+    line.waitTimeout = kPartTimeoutMs;
 
     bool partsFailed = false;
     QByteArray frame;
@@ -81,32 +79,39 @@ void MasterThread::uploadFirmware()
         const quint32 partCrc = Firmware::crc32(data);
         const QByteArray payload = FirmwareRecord::partPayload(quint16(index), partCrc, data);
         Link::buildRequest(frame, Link::CmdFirmwarePart, &payload);
-        qDebug().noquote() << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
-        if (exchange(Link::CmdFirmwarePart, frame, response, kQuietGapMs, kPartAttempts)) {
+        qDebug().noquote()
+            << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
+        if (line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs,
+                          kPartAttempts)) {
             partsFailed = true;
             break;
         }
-        emit error(tr("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
-        emit updateProgressBar(kProgressDone * (index + 1) / parts);
+        emit line.error(
+            workerText("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
+        emit line.updateProgressBar(CommandLine::kProgressDone * (index + 1) / parts);
     }
 
     // The finish goes out even after a failed part: it closes the update on the
     // controller's side either way.
     Link::buildRequest(frame, Link::CmdFirmwareFinish, nullptr);
-    const bool finished =
-        exchange(Link::CmdFirmwareFinish, frame, response, kQuietGapMs, kAttempts) == 0;
+    const bool finished = line.exchange(Link::CmdFirmwareFinish, frame, response,
+                                        CommandLine::kQuietGapMs, CommandLine::kAttempts)
+        == 0;
 
     if (partsFailed) {
-        emit error(tr("Не удалось обновить прошивку. Ошибки на линии."));
+        emit line.error(workerText("Не удалось обновить прошивку. Ошибки на линии."));
     } else if (!finished) {
         // The controller answers the finish only when the whole image matches its CRC.
-        emit error(tr("Не удалось обновить прошивку. Контрольные суммы различаются. "
-                      "Повторите попытку."));
+        emit line.error(workerText("Не удалось обновить прошивку. Контрольные суммы различаются. "
+                                   "Повторите попытку."));
     } else {
-        emit updateProgressBar(kProgressDone);
+        emit line.updateProgressBar(CommandLine::kProgressDone);
         // The controller restarts into the new firmware: the settings mode is over.
-        emit stop_timer();
-        emit error(tr("Прошивка успешно обновлена. Контроллер в течение 1 минуты перезагрузится "
-                      "(тройное мигание тремя светодиодами) и перейдет в обычный режим работы."));
+        emit line.stop_timer();
+        emit line.error(workerText("Прошивка успешно обновлена. Контроллер в течение 1 минуты "
+                                   "перезагрузится (тройное мигание тремя светодиодами) и перейдет "
+                                   "в обычный режим работы."));
     }
 }
+
+} // namespace FirmwareCommand

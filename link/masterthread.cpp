@@ -1,9 +1,10 @@
 #include "link/masterthread.h"
 
-#include "link/frame.h"
+#include "link/commandtable.h"
 #include "lumaro/version.h"
 
 #include <QDebug>
+#include <QFile>
 
 namespace {
 
@@ -11,10 +12,57 @@ constexpr qint32 kBaudRate = QSerialPort::Baud115200;
 
 } // namespace
 
+class MasterThread::SerialLine : public CommandLine
+{
+public:
+    explicit SerialLine(MasterThread &w) : worker(w) {}
+    bool pause(int ms) override { return worker.pause(ms); }
+
+protected:
+    Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
+                      QByteArray &answer) override
+    {
+        return worker.transfer(frame, attempt, quietGap, answer);
+    }
+
+private:
+    MasterThread &worker;
+};
+
 MasterThread::MasterThread(QObject *parent)
     : QThread(parent)
-    , firmwareFile(std::make_unique<QFile>(QString::fromLatin1(Lumaro::kBuiltInFirmwareResource)))
+    , line(std::make_unique<SerialLine>(*this))
 {
+    line->firmwareFile =
+        std::make_unique<QFile>(QString::fromLatin1(Lumaro::kBuiltInFirmwareResource));
+    // Direct, so that the reports leave the worker thread in the order the command made them.
+    const SerialLine *l = line.get();
+    connect(l, &CommandLine::error, this, &MasterThread::error, Qt::DirectConnection);
+    connect(l, &CommandLine::enableTablesContorls, this, &MasterThread::enableTablesContorls,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::enableButtonsContorls, this, &MasterThread::enableButtonsContorls,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::updateProgressBar, this, &MasterThread::updateProgressBar,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::updateHw, this, &MasterThread::updateHw, Qt::DirectConnection);
+    connect(l, &CommandLine::setComSettings, this, &MasterThread::setComSettings,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::setComData, this, &MasterThread::setComData, Qt::DirectConnection);
+    connect(l, &CommandLine::setRsSettings, this, &MasterThread::setRsSettings,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::setRsData, this, &MasterThread::setRsData, Qt::DirectConnection);
+    connect(l, &CommandLine::setCpuSet, this, &MasterThread::setCpuSet, Qt::DirectConnection);
+    connect(l, &CommandLine::update_timer, this, &MasterThread::update_timer, Qt::DirectConnection);
+    connect(l, &CommandLine::stop_timer, this, &MasterThread::stop_timer, Qt::DirectConnection);
+    connect(l, &CommandLine::set_num_of_analogInputs, this, &MasterThread::set_num_of_analogInputs,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::set_num_of_rs485Inputs, this, &MasterThread::set_num_of_rs485Inputs,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::setBC68Data, this, &MasterThread::setBC68Data, Qt::DirectConnection);
+    connect(l, &CommandLine::enableButtonStartBC68, this, &MasterThread::enableButtonStartBC68,
+            Qt::DirectConnection);
+    connect(l, &CommandLine::update_cmd_status, this, &MasterThread::update_cmd_status,
+            Qt::DirectConnection);
     serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
     serial.setDataBits(QSerialPort::Data8);
     serial.setParity(QSerialPort::NoParity);
@@ -34,8 +82,7 @@ MasterThread::~MasterThread()
 
 QString MasterThread::noConnectionText()
 {
-    return tr("Нет связи с контроллером: неверно выбран COM-порт, контроллер не в режиме настройки, "
-              "обрыв кабеля, перепутана полярность, неисправен адаптер COM-порта!");
+    return CommandLine::noConnectionText();
 }
 
 void MasterThread::transaction(const QString &portName, int waitTimeout, int cmd)
@@ -72,12 +119,12 @@ void MasterThread::setFirmwareFileName(const QString &fileName)
 
 quint8 MasterThread::getAnalogChannelCount() const
 {
-    return analogChannelCount.load();
+    return line->analogChannelCount.load();
 }
 
 void MasterThread::setAnalogChannelCount(quint8 count)
 {
-    analogChannelCount.store(count);
+    line->analogChannelCount.store(count);
 }
 
 bool MasterThread::quitRequested() const
@@ -99,12 +146,14 @@ bool MasterThread::takeCommand()
             currentPortName = portName;
             portChanged = true;
         }
-        waitTimeout = requestedTimeout;
+        line->waitTimeout = requestedTimeout;
         cmd = requestedCmd;
-        if (requestedRows)
-            rows = std::move(requestedRows);
+        if (requestedRows) {
+            line->rows = std::move(*requestedRows);
+            requestedRows.reset();
+        }
         if (!requestedFirmwareName.isEmpty()) {
-            firmwareFile = std::make_unique<QFile>(requestedFirmwareName);
+            line->firmwareFile = std::make_unique<QFile>(requestedFirmwareName);
             requestedFirmwareName.clear();
         }
     }
@@ -149,23 +198,9 @@ void MasterThread::run()
 
 void MasterThread::runCommand()
 {
-    switch (cmd) {
-    case Link::CmdAnalogReading: readAnalogReadings(); break;
-    case Link::CmdDigitalReadings: readDigitalReadings(); break;
-    case Link::CmdReadAnalogSettings: readAnalogSettings(); break;
-    case Link::CmdReadDigitalSettings: readDigitalSettings(); break;
-    case Link::CmdReadControllerSettings: readControllerSettings(); break;
-    case Link::CmdWriteAnalogSettings: writeAnalogSettings(); break;
-    case Link::CmdWriteDigitalSettings: writeDigitalSettings(); break;
-    case Link::CmdWriteControllerSettings: writeControllerSettings(); break;
-    case Link::CmdLeaveSettingsMode: leaveSettingsMode(); break;
-    case Link::CmdFirmwareStart: uploadFirmware(); break;
-    case Link::CmdAuthorise: authorise(); break;
-    case Link::CmdNewPassword: newPassword(); break;
-    case Link::CmdModemTest: modemTest(); break;
-    case Link::CmdModemSessionData: modemSessionData(); break;
-    default: break; // nothing to do, the dialog is simply enabled again
-    }
+    // A code with no command (0 among them) sends nothing: the dialog is simply enabled again.
+    if (const Commands::Function command = Commands::find(cmd))
+        command(*line);
 }
 
 bool MasterThread::portLost()
@@ -181,81 +216,62 @@ bool MasterThread::portLost()
     return true;
 }
 
-int MasterThread::exchange(quint8 command, const QByteArray &requestFrame, QByteArray &response,
-                           int quietGap, int attempts)
+CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attempt, int quietGap,
+                                             QByteArray &answer)
 {
-    for (int k = 1; k <= attempts; ++k) {
-        // A port lost earlier in this command was reported then; the steps that follow
-        // (the firmware finish, say) end quietly.
-        if (quitRequested() || !serial.isOpen())
-            return 1;
-        serial.clearError();
-        serial.clear(QSerialPort::AllDirections);
-        response.clear();
-        serial.write(requestFrame);
-        qDebug() << "REQUEST " << k << ":" << requestFrame.toHex();
-        const WriteResult written = waitWritten();
-        if (written == WriteQuit)
-            return 1;
-        if (written == WriteFailed) {
-            if (portLost()) {
-                emit error(noConnectionText());
-                return 1;
-            }
-            qDebug() << "error sending";
-            continue;
+    // A port lost earlier in this command was reported then.
+    if (quitRequested() || !serial.isOpen())
+        return CommandLine::Transfer::Stopped;
+    serial.clearError();
+    serial.clear(QSerialPort::AllDirections);
+    serial.write(frame);
+    qDebug() << "REQUEST " << attempt << ":" << frame.toHex();
+    const WriteResult written = waitWritten();
+    if (written == WriteQuit)
+        return CommandLine::Transfer::Stopped;
+    if (written == WriteFailed)
+        return portLost() ? CommandLine::Transfer::Lost : CommandLine::Transfer::NotSent;
+    const int waitTimeout = line->waitTimeout;
+    if (waitTimeout <= 0)
+        return CommandLine::Transfer::Read;
+    int elapsed = 0;
+    int lastDataAt = 0;
+    for (;;) {
+        serial.waitForReadyRead(kPollStepMs);
+        if (portLost())
+            return CommandLine::Transfer::Lost;
+        if (serial.bytesAvailable() == 0) {
+            if (quietGap >= 1 && !answer.isEmpty() && elapsed - lastDataAt >= quietGap)
+                break;
+        } else {
+            answer.append(serial.readAll());
+            lastDataAt = elapsed;
         }
-        if (waitTimeout > 0) {
-            int elapsed = 0;
-            int lastDataAt = 0;
-            for (;;) {
-                serial.waitForReadyRead(kPollStepMs);
-                if (portLost()) {
-                    emit error(noConnectionText());
-                    return 1;
-                }
-                if (serial.bytesAvailable() == 0) {
-                    if (quietGap >= 1 && !response.isEmpty() && elapsed - lastDataAt >= quietGap)
-                        break;
-                } else {
-                    response.append(serial.readAll());
-                    lastDataAt = elapsed;
-                }
-                elapsed += kPollStepMs;
-                if (elapsed >= waitTimeout)
-                    break;
-                // Checked on a noisy line too, where the meter readings may wait close to a minute.
-                if (elapsed % kQuitCheckMs == 0 && quitRequested())
-                    return 1;
-            }
-        }
-        if (response.isEmpty()) {
-            qDebug() << "response nothing";
-            continue;
-        }
-        qDebug() << "RESPONSE" << k << ":" << response.toHex();
-        if (command == Link::CmdDigitalReadings && response.size() > Link::kDigitalReadingsFrameSize) {
-            const int toRemove = int(response.size()) - Link::kDigitalReadingsFrameSize;
-            qDebug() << "resp.size: " << response.size()
-                     << "PROTOCOL_RS_DATA_LENGHT: " << Link::kDigitalReadingsFrameSize
-                     << "len_to_remove: " << toRemove;
-            response.remove(0, toRemove);
-            qDebug() << "RESP_RS_DATA: " << response.toHex();
-        }
-        if (Link::check_response(response, fwWord) == 0 && quint8(response.at(7)) == command) {
-            emit update_timer();
-            return 0;
-        }
-        qDebug() << "wrong check_response";
+        elapsed += kPollStepMs;
+        if (elapsed >= waitTimeout)
+            break;
+        // Checked on a noisy line too, where the meter readings may wait close to a minute.
+        if (elapsed % kQuitCheckMs == 0 && quitRequested())
+            return CommandLine::Transfer::Stopped;
     }
-    emit error(noConnectionText());
-    return 1;
+    return CommandLine::Transfer::Read;
+}
+
+bool MasterThread::pause(int ms)
+{
+    // Slept in slices so that closing the window does not wait out a modem tick.
+    for (int slept = 0; slept < ms; slept += kQuitCheckMs) {
+        if (quitRequested())
+            return false;
+        QThread::msleep(qMin(kQuitCheckMs, ms - slept));
+    }
+    return true;
 }
 
 MasterThread::WriteResult MasterThread::waitWritten()
 {
     // Waited for in slices, so that closing the window need not outlast a stuck adapter.
-    const int timeout = qMax(waitTimeout, 0);
+    const int timeout = qMax(line->waitTimeout, 0);
     for (int waited = 0;; waited += kQuitCheckMs) {
         if (serial.waitForBytesWritten(qMin(kQuitCheckMs, timeout - waited)))
             return WriteDone;
@@ -267,33 +283,4 @@ MasterThread::WriteResult MasterThread::waitWritten()
         if (quitRequested())
             return WriteQuit;
     }
-}
-
-int MasterThread::request(quint8 command, const QByteArray *payload, const QString &status,
-                          QByteArray &response, int quietGap, int attempts)
-{
-    QByteArray frame;
-    Link::buildRequest(frame, command, payload);
-    emit error(status);
-    return exchange(command, frame, response, quietGap, attempts);
-}
-
-int MasterThread::rowCount() const
-{
-    return rows ? int(rows->size()) : 0;
-}
-
-QStringList MasterThread::row(int i) const
-{
-    return rows ? rows->value(i) : QStringList();
-}
-
-int MasterThread::rowChannel(int i) const
-{
-    return row(i).value(0).toInt();
-}
-
-int MasterThread::digitalDisplayNumber(int index) const
-{
-    return index + getAnalogChannelCount() + 1;
 }

@@ -2,28 +2,21 @@
 
 // Worker thread that owns the serial port and runs one controller command at a time.
 
-#include <QFile>
-#include <QList>
+#include "link/commandline.h"
+
 #include <QSerialPort>
-#include <QStringList>
 #include <QThread>
 
-#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-
-using Rows = QList<QStringList>;
 
 class MasterThread : public QThread
 {
     Q_OBJECT
 
 public:
-    static constexpr int kQuietGapMs = 50;
-    static constexpr int kAttempts = 2;
     static constexpr int kPollStepMs = 10;
-    static constexpr int kChannelPauseMs = 5;
     // How often a long wait on the port looks whether the window is closing.
     static constexpr int kQuitCheckMs = 100;
 
@@ -64,45 +57,21 @@ protected:
     void run() override;
 
 private:
+    // The commands' line over the serial port; its reports become this worker's signals.
+    class SerialLine;
+
     void handOver(const QString &portName, int waitTimeout, int cmd, const Rows *rows);
     bool takeCommand(); // false when the thread is to end
     bool quitRequested() const;
     bool ensurePortOpen();
     void runCommand();
 
-    int exchange(quint8 cmd, const QByteArray &request, QByteArray &response, int quietGap,
-                 int attempts);
+    CommandLine::Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
+                                   QByteArray &answer);
+    bool pause(int ms);
     bool portLost();
     enum WriteResult { WriteDone, WriteFailed, WriteQuit };
     WriteResult waitWritten();
-    // One request/answer with the common pattern: status text first, then the exchange.
-    int request(quint8 cmd, const QByteArray *payload, const QString &status,
-                QByteArray &response, int quietGap = kQuietGapMs, int attempts = kAttempts);
-    // Channel index of row i of the current row table; text that is no number gives 0.
-    int rowChannel(int i) const;
-    int rowCount() const;
-    QStringList row(int i) const;
-    int digitalDisplayNumber(int index) const;
-
-    // Session commands.
-    void authorise();
-    void newPassword();
-    void leaveSettingsMode();
-    // Controller settings and modem.
-    void readControllerSettings();
-    void writeControllerSettings();
-    void modemTest();
-    void modemSessionData();
-    // Analog channels.
-    void readAnalogSettings();
-    void writeAnalogSettings();
-    void readAnalogReadings();
-    // Digital channels.
-    void readDigitalSettings();
-    void writeDigitalSettings();
-    void readDigitalReadings();
-    // Firmware.
-    void uploadFirmware();
 
     QSerialPort serial;
     // Hand-over fields, guarded by mutex.
@@ -118,13 +87,8 @@ private:
     bool quit = false;
     bool commandPending = false;
     // The command being run, copied from the hand-over; only the worker thread touches them.
-    // Commands multiply waitTimeout in place by their factor.
     QString currentPortName;
-    int waitTimeout = 0;
     int cmd = 0;
-    std::unique_ptr<Rows> rows;
-    quint32 fwWord = 0;
-    std::atomic<quint8> analogChannelCount{8};
-    quint16 firmwarePartSize = 256;
-    std::unique_ptr<QFile> firmwareFile;
+    // Rows, time-out, firmware word and image of the commands.
+    std::unique_ptr<SerialLine> line;
 };

@@ -1,72 +1,70 @@
-// Session commands of the worker: authorise, new password, leave settings mode.
+#include "link/sessioncommands.h"
 
+#include "link/commandline.h"
 #include "link/frame.h"
-#include "link/masterthread.h"
 #include "link/sessionrecord.h"
 
-namespace {
+namespace SessionCommands {
 
-constexpr int kSessionTimeoutFactor = 5;
-constexpr int kProgressDone = 100;
-
-} // namespace
-
-void MasterThread::authorise()
+void authorise(CommandLine &line)
 {
-    const QByteArray payload = SessionRecord::passwordPayload(row(0).value(0));
-    waitTimeout *= kSessionTimeoutFactor;
+    const QByteArray payload = SessionRecord::passwordPayload(line.row(0).value(0));
+    line.waitTimeout *= kTimeoutFactor;
     QByteArray response;
-    if (request(Link::CmdAuthorise, &payload, tr("Авторизация..."), response)) {
-        emit updateProgressBar(0);
+    if (line.request(Link::CmdAuthorise, &payload, workerText("Авторизация..."), response)) {
+        emit line.updateProgressBar(0);
         return;
     }
     const QStringList fields = Link::decodeResponse(response, Link::CmdAuthorise);
     // The firmware word decides the record sizes of later answers, whatever the result.
-    fwWord = Link::firmwareWord(response);
+    line.fwWord = Link::firmwareWord(response);
     const QString fw = fields.value(SessionRecord::AuthFirmware);
     const QStringList supported = SessionRecord::supportedFirmware();
     if (supported.contains(fw)) {
         if (fields.value(SessionRecord::AuthResult).toUInt() == SessionRecord::kPasswordAccepted) {
-            emit error(tr("Пароль успешно введен"));
-            emit update_cmd_status(Link::CmdAuthorise, true);
-            emit enableButtonsContorls(true, QString());
-            emit updateHw(fields.value(SessionRecord::AuthHardware));
+            emit line.error(workerText("Пароль успешно введен"));
+            emit line.update_cmd_status(Link::CmdAuthorise, true);
+            emit line.enableButtonsContorls(true, QString());
+            emit line.updateHw(fields.value(SessionRecord::AuthHardware));
         } else {
-            emit error(tr("Неверный пароль доступа. Заводской пароль 5093178"));
+            emit line.error(workerText("Неверный пароль доступа. Заводской пароль 5093178"));
         }
     } else {
-        emit error(tr("Данная версия утилиты не поддерживает версию ПО контроллера %1. "
-                      "Поддерживаемые версии ПО: %2")
-                       .arg(fw, supported.join(QStringLiteral(", "))));
+        emit line.error(workerText("Данная версия утилиты не поддерживает версию ПО контроллера "
+                                   "%1. Поддерживаемые версии ПО: %2")
+                            .arg(fw, supported.join(QStringLiteral(", "))));
     }
-    emit updateProgressBar(kProgressDone);
+    emit line.updateProgressBar(CommandLine::kProgressDone);
 }
 
-void MasterThread::newPassword()
+void newPassword(CommandLine &line)
 {
-    const QByteArray payload = SessionRecord::passwordPayload(row(0).value(0));
-    waitTimeout *= kSessionTimeoutFactor;
+    const QByteArray payload = SessionRecord::passwordPayload(line.row(0).value(0));
+    line.waitTimeout *= kTimeoutFactor;
     QByteArray response;
-    if (request(Link::CmdNewPassword, &payload, tr("Ввод нового пароля..."), response)) {
-        emit updateProgressBar(0);
+    if (line.request(Link::CmdNewPassword, &payload, workerText("Ввод нового пароля..."),
+                     response)) {
+        emit line.updateProgressBar(0);
         return;
     }
-    emit updateProgressBar(kProgressDone);
-    emit update_cmd_status(Link::CmdNewPassword, true);
-    emit stop_timer();
-    emit error(tr("Пароль успешно обновлен. Требуется авторизация."));
+    emit line.updateProgressBar(CommandLine::kProgressDone);
+    emit line.update_cmd_status(Link::CmdNewPassword, true);
+    emit line.stop_timer();
+    emit line.error(workerText("Пароль успешно обновлен. Требуется авторизация."));
 }
 
-void MasterThread::leaveSettingsMode()
+void leaveSettingsMode(CommandLine &line)
 {
     QByteArray response;
-    if (request(Link::CmdLeaveSettingsMode, nullptr, tr("Выход контроллера из режима настроек"),
-                response)) {
-        emit updateProgressBar(0);
+    if (line.request(Link::CmdLeaveSettingsMode, nullptr,
+                     workerText("Выход контроллера из режима настроек"), response)) {
+        emit line.updateProgressBar(0);
         return;
     }
-    emit updateProgressBar(kProgressDone);
-    emit stop_timer();
-    emit error(QString());
-    emit update_cmd_status(Link::CmdLeaveSettingsMode, true);
+    emit line.updateProgressBar(CommandLine::kProgressDone);
+    emit line.stop_timer();
+    emit line.error(QString());
+    emit line.update_cmd_status(Link::CmdLeaveSettingsMode, true);
 }
+
+} // namespace SessionCommands

@@ -1,8 +1,7 @@
-// Digital channel commands of the worker against the simulated controller on a
-// pseudo-terminal: read settings (8), write settings (32), meter readings (2).
+// Digital channel commands over a scripted line: read settings (8), write settings (32),
+// meter readings (2).
 
-#include "link/masterthread.h"
-#include "tests/support/workerharness.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
@@ -11,8 +10,6 @@ namespace {
 constexpr int kRead = 8;
 constexpr int kWrite = 32;
 constexpr int kReadings = 2;
-// Readings wait 60 times the time-out: 10 ms gives the simulated meter (150 ms) 600 ms.
-constexpr int kReadingsTimeoutMs = 10;
 
 // Hardware 8.1 has eight analog channels, 8.2 four; channels 30 and 31 are missing.
 ControllerModel configuredController(const QString &hardware = QStringLiteral("8.1"))
@@ -30,17 +27,6 @@ ControllerModel configuredController(const QString &hardware = QStringLiteral("8
     return model;
 }
 
-// An open session with nothing recorded yet.
-bool ready(WorkerHarness &h, int analogCount)
-{
-    if (!h.started() || !h.authorise())
-        return false;
-    h.worker->setAnalogChannelCount(quint8(analogCount));
-    h.recorder->events.clear();
-    h.sim.clearRequests();
-    return true;
-}
-
 } // namespace
 
 class TestDigitalWorker : public QObject
@@ -51,12 +37,11 @@ private slots:
     void readAllSettings_data();
     void readAllSettings();
     void writeThreeChannels();
-    void writeWaitsFiveTimesLonger();
     void writeRefusesOverlongPassword_data();
     void writeRefusesOverlongPassword();
-    void readingsWithSilentMeter();
+    void readings_data();
+    void readings();
     void readStopsAtSilentChannel();
-    void readingsEndAtSilentController();
 };
 
 void TestDigitalWorker::readAllSettings_data()
@@ -71,10 +56,10 @@ void TestDigitalWorker::readAllSettings()
 {
     QFETCH(QString, hardware);
     QFETCH(int, analogCount);
-    WorkerHarness h(configuredController(hardware));
-    QVERIFY(ready(h, analogCount));
-    QVERIFY(h.runWithoutRows(kRead));
-    const WorkerRecorder &r = *h.recorder;
+    ScriptedLine line(configuredController(hardware));
+    line.analogChannelCount = quint8(analogCount);
+    QVERIFY(line.run(kRead, {}, 100));
+    const EventLog &r = line.log;
 
     QStringList texts;
     QList<int> progress;
@@ -83,10 +68,13 @@ void TestDigitalWorker::readAllSettings()
         texts << QStringLiteral("Считываем настройки %1 канала").arg(i + analogCount + 1);
         progress << (i + 1) * 100 / 32;
         names << "error" << "update_timer" << "setRsSettings" << "updateProgressBar";
+        QCOMPARE(line.payloads(kRead).value(i), QByteArray(1, char(i)));
     }
     QCOMPARE(r.statusTexts(), texts << QString());
     QCOMPARE(r.progress(), progress);
-    QCOMPARE(r.names(), names << "error" << "set_num_of_rs485Inputs" << "enableTablesContorls");
+    QCOMPARE(r.names(), names << "error" << "set_num_of_rs485Inputs");
+    QCOMPARE(line.pauses, QList<int>(32, CommandLine::kChannelPauseMs));
+    QCOMPARE(line.sent.at(0).timeoutMs, 100);
 
     const QList<QVariantList> lists = r.argsOf("setRsSettings");
     for (int i = 0; i < 32; ++i)
@@ -96,53 +84,36 @@ void TestDigitalWorker::readAllSettings()
     QCOMPARE(lists[30].at(1).toStringList(), (QStringList{"255", "0", "0", "", "0", "0"}));
     // Three meters and the two channels this controller lacks.
     QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{5}}));
-
-    // Always 32 one-byte requests, channel 0 to 31.
-    const QList<QByteArray> payloads = h.sim.payloads(kRead);
-    QCOMPARE(payloads.size(), 32);
-    for (int i = 0; i < 32; ++i)
-        QCOMPARE(payloads[i], QByteArray(1, char(i)));
 }
 
 void TestDigitalWorker::writeThreeChannels()
 {
-    WorkerHarness h(configuredController());
-    QVERIFY(ready(h, 8));
+    ScriptedLine line(configuredController());
     const Rows rows{
         {"0", "8", "1", "4194304011", "", "1", "7"},
         {"5", "13", "6", "42", "12345", "3", "9999"},
         {"31", "0", "0", "0", "", "1", "0"},
     };
-    QVERIFY(h.run(kWrite, rows));
-    const WorkerRecorder &r = *h.recorder;
+    QVERIFY(line.run(kWrite, rows, 100));
+    const EventLog &r = line.log;
     QCOMPARE(r.statusTexts(), (QStringList{QStringLiteral("Записываем настройки 9 канала"),
                                            QStringLiteral("Записываем настройки 14 канала"),
                                            QStringLiteral("Записываем настройки 40 канала"),
                                            QString()}));
     QCOMPARE(r.progress(), (QList<int>{33, 66, 100}));
-    QCOMPARE(h.sim.payloads(kWrite),
+    QCOMPARE(line.payloads(kWrite),
              (QList<QByteArray>{
                  QByteArray::fromHex("000801fa00000b" "00000000000000000000" "010007"),
                  QByteArray::fromHex("050d060000002a" "31323334350000000000" "03270f"),
                  QByteArray::fromHex("1f000000000000" "00000000000000000000" "010000")}));
+    QCOMPARE(line.sent.at(0).timeoutMs, 500);
+    QCOMPARE(line.pauses, QList<int>(3, CommandLine::kChannelPauseMs));
     // The table gets what the controller accepted: channel 31 is missing on this one.
     QCOMPARE(r.argsOf("setRsSettings"),
              (QList<QVariantList>{{0, QStringList{"8", "1", "4194304011", "", "1", "7"}},
                                   {5, QStringList{"13", "6", "42", "12345", "3", "9999"}},
                                   {31, QStringList{"255", "0", "0", "", "0", "0"}}}));
     QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{3}}));
-}
-
-void TestDigitalWorker::writeWaitsFiveTimesLonger()
-{
-    WorkerHarness h(configuredController());
-    QVERIFY(h.started());
-    // 400 ms is beyond the 200 ms time-out but well inside five times it.
-    h.sim.injectFault({SimFault::Late, 1, 400, kWrite});
-    QVERIFY(h.run(kWrite, Rows{{"3", "8", "1", "42", "", "1", "7"}}, 200));
-    QCOMPARE(h.sim.requestCount(kWrite), 1);
-    QCOMPARE(h.recorder->argsOf("setRsSettings").size(), 1);
-    QCOMPARE(h.recorder->progress(), QList<int>{100});
 }
 
 void TestDigitalWorker::writeRefusesOverlongPassword_data()
@@ -158,27 +129,50 @@ void TestDigitalWorker::writeRefusesOverlongPassword_data()
 void TestDigitalWorker::writeRefusesOverlongPassword()
 {
     QFETCH(Rows, rows);
-    WorkerHarness h(configuredController());
-    QVERIFY(ready(h, 8));
-    QVERIFY(h.run(kWrite, rows));
-    const WorkerRecorder &r = *h.recorder;
+    ScriptedLine line(configuredController());
+    QVERIFY(line.run(kWrite, rows));
     // Nothing is sent, not even the entries before the refused one; the write ends as one
     // that stops before its first channel.
-    QCOMPARE(h.sim.requestCount(), 0);
-    QCOMPARE(r.statusTexts(),
+    QVERIFY(line.sent.isEmpty());
+    QCOMPARE(line.log.names(), (QStringList{"error", "updateProgressBar", "set_num_of_rs485Inputs"}));
+    QCOMPARE(line.log.statusTexts(),
              QStringList{QStringLiteral("Неверная конфигурация для 14 канала! Пароль длиннее 10 байт.")});
-    QCOMPARE(r.progress(), QList<int>{0});
-    QVERIFY(r.argsOf("setRsSettings").isEmpty());
-    QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{0}}));
-    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
+    QCOMPARE(line.log.progress(), QList<int>{0});
+    QCOMPARE(line.log.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{0}}));
 }
 
-void TestDigitalWorker::readingsWithSilentMeter()
+void TestDigitalWorker::readings_data()
 {
-    WorkerHarness h(configuredController(QStringLiteral("8.2")));
-    QVERIFY(ready(h, 4));
-    QVERIFY(h.run(kReadings, Rows{{"0"}, {"1"}, {"17"}}, kReadingsTimeoutMs));
-    const WorkerRecorder &r = *h.recorder;
+    QTest::addColumn<QByteArray>("noise"); // before the controller's frame; empty: none
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("three meters, one silent") << QByteArray() << false;
+    // The read window collects everything: only the last 42 bytes count.
+    QTest::newRow("eight noise bytes before each frame") << QByteArray(8, '\x55') << false;
+    QTest::newRow("silent controller: one attempt, no further channel") << QByteArray() << true;
+}
+
+void TestDigitalWorker::readings()
+{
+    QFETCH(QByteArray, noise);
+    QFETCH(bool, silent);
+    ScriptedLine line(configuredController(QStringLiteral("8.2")));
+    line.analogChannelCount = 4;
+    line.script = {ScriptedLine::Reply(ScriptedLine::Model, noise),
+                   ScriptedLine::Reply(ScriptedLine::Model, noise),
+                   ScriptedLine::Reply(ScriptedLine::Model, noise)};
+    if (silent)
+        line.script = {ScriptedLine::Silence};
+    QVERIFY(line.run(kReadings, Rows{{"0"}, {"1"}, {"17"}}, 100));
+    const EventLog &r = line.log;
+    QCOMPARE(line.sent.at(0).timeoutMs, 6000);
+    QCOMPARE(line.sent.at(0).quietGap, 0);
+    if (silent) {
+        QCOMPARE(line.sent.size(), 1);
+        QCOMPARE(r.statusTexts(), (QStringList{QStringLiteral("Считываем показания 5 канала"),
+                                               CommandLine::noConnectionText()}));
+        QVERIFY(r.argsOf("setRsData").isEmpty());
+        return;
+    }
     QCOMPARE(r.statusTexts(), (QStringList{QStringLiteral("Считываем показания 5 канала"),
                                            QStringLiteral("Считываем показания 6 канала"),
                                            QStringLiteral("Считываем показания 22 канала"),
@@ -189,42 +183,23 @@ void TestDigitalWorker::readingsWithSilentMeter()
                  {0, QStringList{"40512377", "100", "0", "0", "10000"}},
                  {1, QStringList{"", "0", "0", "0", "0"}},
                  {17, QStringList{"ABCDEFGHIJKLMNOP", "4294967295", "1", "2", "3"}}}));
-    QCOMPARE(h.sim.payloads(kReadings),
+    QCOMPARE(line.payloads(kReadings),
              (QList<QByteArray>{QByteArray(1, '\0'), QByteArray(1, '\x01'), QByteArray(1, '\x11')}));
+    QCOMPARE(line.pauses, QList<int>(3, CommandLine::kChannelPauseMs));
     QVERIFY(r.argsOf("set_num_of_rs485Inputs").isEmpty());
 }
 
 void TestDigitalWorker::readStopsAtSilentChannel()
 {
-    WorkerHarness h(configuredController());
-    QVERIFY(h.started());
-    // The third channel's request and its repetition stay unanswered.
-    int answered = 0;
-    h.sim.setOnExchange([&h, &answered](const QByteArray &, const QByteArray &) {
-        if (++answered == 2)
-            h.sim.injectFault({SimFault::Silence, 2});
-    });
-    QVERIFY(h.runWithoutRows(kRead));
-    h.sim.setOnExchange(nullptr);
-    const WorkerRecorder &r = *h.recorder;
-    QCOMPARE(h.sim.requestCount(kRead), 4);
+    ScriptedLine line(configuredController());
+    line.script = {ScriptedLine::Model, ScriptedLine::Model, ScriptedLine::Silence,
+                   ScriptedLine::Silence};
+    QVERIFY(line.run(kRead));
+    const EventLog &r = line.log;
+    QCOMPARE(line.sent.size(), 4);
     QCOMPARE(r.progress(), (QList<int>{3, 6}));
-    QCOMPARE(r.statusTexts().last(), MasterThread::noConnectionText());
+    QCOMPARE(r.statusTexts().last(), CommandLine::noConnectionText());
     QCOMPARE(r.argsOf("set_num_of_rs485Inputs"), (QList<QVariantList>{QVariantList{2}}));
-    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
-}
-
-void TestDigitalWorker::readingsEndAtSilentController()
-{
-    WorkerHarness h(configuredController());
-    QVERIFY(h.started());
-    h.sim.injectFault({SimFault::Silence, 1, 0, kReadings});
-    QVERIFY(h.run(kReadings, Rows{{"0"}, {"17"}}, kReadingsTimeoutMs));
-    // One attempt only, and the second channel is never asked for.
-    QCOMPARE(h.sim.requestCount(kReadings), 1);
-    QCOMPARE(h.recorder->statusTexts(), (QStringList{QStringLiteral("Считываем показания 9 канала"), MasterThread::noConnectionText()}));
-    QVERIFY(h.recorder->argsOf("setRsData").isEmpty());
-    QCOMPARE(h.recorder->names().last(), QStringLiteral("enableTablesContorls"));
 }
 
 QTEST_MAIN(TestDigitalWorker)

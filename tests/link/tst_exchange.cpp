@@ -1,14 +1,28 @@
-// One request/answer on the line: quiet gap, time-out, attempts, frame checks and the
-// debug trail, against the simulated controller on a pseudo-terminal.
+// One request on the line: attempts, frame checks, the no-connection text and the countdown,
+// over a scripted line.
 
-#include "tests/support/logcapture.h"
-#include "tests/support/workerharness.h"
+#include "link/frame.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
+using Replies = QList<ScriptedLine::Reply>;
+
 namespace {
 
-constexpr int kLeaveSettingsMode = 128;
+// The controller's answer to leave settings mode, with `edit` applied and the checksum
+// made right again when `resum` is set.
+QByteArray answer128(void (*edit)(QByteArray &) = nullptr, bool resum = true)
+{
+    const ControllerModel model;
+    QByteArray frame = model.frame(Link::CmdLeaveSettingsMode, QByteArray(5, '\0'));
+    if (edit) {
+        edit(frame);
+        if (resum)
+            frame.back() = char(ControllerModel::checksum(frame.chopped(1)));
+    }
+    return frame;
+}
 
 } // namespace
 
@@ -17,103 +31,65 @@ class TestExchange : public QObject
     Q_OBJECT
 
 private slots:
-    void faults_data();
-    void faults();
-    void silentControllerTrail();
-    void staleBytesAreDiscarded();
-    void zeroTimeoutReadsNothing();
+    void attempts_data();
+    void attempts();
+    void codesWithoutCommand();
 };
 
-void TestExchange::faults_data()
+void TestExchange::attempts_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("param");
-    QTest::addColumn<int>("timeoutMs");
-    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<Replies>("replies");
     QTest::addColumn<int>("requests");
-    QTest::addColumn<int>("wrongLines");
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<int>("noConnection");
 
-    QTest::newRow("clean answer") << -1 << 0 << 0 << 100 << true << 1 << 0;
-    QTest::newRow("bad checksum once, second attempt") << int(SimFault::BadChecksum) << 1 << 0 << 100 << true << 2 << 1;
-    QTest::newRow("bad checksum twice") << int(SimFault::BadChecksum) << 2 << 0 << 100 << false << 2 << 2;
-    QTest::newRow("wrong start byte twice") << int(SimFault::BadStart) << 2 << 0 << 100 << false << 2 << 2;
-    QTest::newRow("another command byte twice") << int(SimFault::OtherCommand) << 2 << 0 << 100 << false << 2 << 2;
-    QTest::newRow("one byte too many twice") << int(SimFault::WrongSize) << 2 << 0 << 100 << false << 2 << 2;
-    QTest::newRow("trailing noise inside the gap") << int(SimFault::TrailingJunk) << 2 << 3 << 100 << false << 2 << 2;
-    QTest::newRow("pieces 20 ms apart read as one") << int(SimFault::Pieces) << 1 << 20 << 300 << true << 1 << 0;
-    QTest::newRow("answer after the time-out") << int(SimFault::Late) << 2 << 1500 << 100 << false << 2 << 0;
+    const QByteArray badSum = answer128([](QByteArray &f) { f.back() = char(f.back() ^ 1); }, false);
+    const QByteArray badStart = answer128([](QByteArray &f) { f[0] = char(0x55); });
+    const QByteArray otherCmd = answer128([](QByteArray &f) { f[7] = char(Link::CmdAuthorise); });
+    const QByteArray tooLong = answer128([](QByteArray &f) { f.insert(8, '\0'); });
+    const ScriptedLine::Reply m = ScriptedLine::Model;
+    QTest::newRow("clean answer") << Replies{m} << 1 << true << 0;
+    QTest::newRow("bad checksum once, second attempt") << Replies{badSum, m} << 2 << true << 0;
+    QTest::newRow("bad checksum twice") << Replies{badSum, badSum} << 2 << false << 1;
+    QTest::newRow("wrong start byte twice") << Replies{badStart, badStart} << 2 << false << 1;
+    QTest::newRow("another command byte twice") << Replies{otherCmd, otherCmd} << 2 << false << 1;
+    QTest::newRow("one byte too many twice") << Replies{tooLong, tooLong} << 2 << false << 1;
+    QTest::newRow("silent twice") << Replies{ScriptedLine::Silence, ScriptedLine::Silence} << 2
+                                  << false << 1;
+    QTest::newRow("port lost: once, no repeat") << Replies{ScriptedLine::Lost} << 1 << false << 1;
+    QTest::newRow("closing: nothing sent, nothing said") << Replies{ScriptedLine::Quit} << 0
+                                                         << false << 0;
 }
 
-void TestExchange::faults()
+void TestExchange::attempts()
 {
-    QFETCH(int, kind);
-    QFETCH(int, count);
-    QFETCH(int, param);
-    QFETCH(int, timeoutMs);
-    QFETCH(bool, succeeds);
+    QFETCH(Replies, replies);
     QFETCH(int, requests);
-    QFETCH(int, wrongLines);
+    QFETCH(bool, succeeds);
+    QFETCH(int, noConnection);
+    ScriptedLine line;
+    line.script = replies;
+    QVERIFY(line.run(Link::CmdLeaveSettingsMode));
 
-    WorkerHarness h;
-    QVERIFY(h.started());
-    if (kind >= 0)
-        h.sim.injectFault({SimFault::Kind(kind), count, param});
-    LogCapture log;
-    QVERIFY(h.runWithoutRows(kLeaveSettingsMode, timeoutMs));
-
-    QCOMPARE(log.count(QStringLiteral("REQUEST ")), requests);
-    QCOMPARE(log.count(QStringLiteral("wrong check_response")), wrongLines);
-    const QStringList texts = h.recorder->statusTexts();
-    QCOMPARE(texts.count(MasterThread::noConnectionText()), succeeds ? 0 : 1);
-    QCOMPARE(h.recorder->argsOf(QStringLiteral("update_timer")).size(), succeeds ? 1 : 0);
-    QCOMPARE(h.recorder->argsOf(QStringLiteral("stop_timer")).size(), succeeds ? 1 : 0);
-    QCOMPARE(h.recorder->progress(), QList<int>{succeeds ? 100 : 0});
+    QCOMPARE(line.sent.size(), requests);
+    for (const ScriptedLine::Sent &s : line.sent)
+        QCOMPARE(s.frame.toHex(), QByteArray("aa00462500000080ff0d"));
+    const EventLog &r = line.log;
+    QCOMPARE(r.statusTexts().count(CommandLine::noConnectionText()), noConnection);
+    // The countdown restarts only on an accepted answer.
+    QCOMPARE(r.argsOf("update_timer").size(), succeeds ? 1 : 0);
+    QCOMPARE(r.argsOf("stop_timer").size(), succeeds ? 1 : 0);
+    QCOMPARE(r.progress(), QList<int>{succeeds ? 100 : 0});
 }
 
-void TestExchange::silentControllerTrail()
+void TestExchange::codesWithoutCommand()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    h.sim.injectFault({SimFault::Silence, 2});
-    LogCapture log;
-    QVERIFY(h.runWithoutRows(kLeaveSettingsMode));
-
-    QStringList trail;
-    for (const QString &line : log.lines()) {
-        if (line.startsWith(QLatin1String("REQUEST ")) || line == QLatin1String("response nothing"))
-            trail.append(line.section(QLatin1Char(':'), 0, 0).trimmed());
-    }
-    QCOMPARE(trail, (QStringList{"REQUEST  1", "response nothing", "REQUEST  2", "response nothing"}));
-    QCOMPARE(h.recorder->statusTexts(),
-             (QStringList{QStringLiteral("Выход контроллера из режима настроек"),
-                          MasterThread::noConnectionText()}));
-    QCOMPARE(h.sim.requestCount(kLeaveSettingsMode), 2);
-}
-
-void TestExchange::staleBytesAreDiscarded()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise()); // the port is open and idle from here on
-    h.sim.sendRaw(QByteArray::fromHex("aa0802010400028001"));
-    QTRY_VERIFY_WITH_TIMEOUT(h.sim.pendingOnPort() > 0, 5000);
-
-    LogCapture log;
-    QVERIFY(h.runWithoutRows(kLeaveSettingsMode));
-    QCOMPARE(log.count(QStringLiteral("REQUEST ")), 1);
-    QCOMPARE(h.recorder->argsOf(QStringLiteral("update_cmd_status")).last(),
-             (QVariantList{kLeaveSettingsMode, true}));
-}
-
-void TestExchange::zeroTimeoutReadsNothing()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    LogCapture log;
-    QVERIFY(h.runWithoutRows(kLeaveSettingsMode, 0));
-    QCOMPARE(log.count(QStringLiteral("response nothing")), 2);
-    QCOMPARE(h.recorder->statusTexts().last(), MasterThread::noConnectionText());
+    // 0 and the codes sent only inside the firmware update are no commands of the window.
+    ScriptedLine line;
+    for (const int code : {0, 64, 130, 131, 132, 133})
+        QVERIFY(!line.run(code));
+    QVERIFY(line.sent.isEmpty());
+    QVERIFY(line.log.events.isEmpty());
 }
 
 QTEST_MAIN(TestExchange)

@@ -1,7 +1,6 @@
-// Authorise, new password and leave settings mode against the simulated controller.
+// Authorise, new password and leave settings mode over a scripted line.
 
-#include "link/sessionrecord.h"
-#include "tests/support/workerharness.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
@@ -12,11 +11,8 @@ class TestSession : public QObject
 private slots:
     void passwordPayload_data();
     void passwordPayload();
-    void authorise_data();
-    void authorise();
-    void firmware140ChangesLaterSizes();
-    void newPasswordSignalOrder();
-    void leaveSettingsModeSignalOrder();
+    void commands_data();
+    void commands();
 };
 
 void TestSession::passwordPayload_data()
@@ -36,107 +32,78 @@ void TestSession::passwordPayload()
 {
     QFETCH(QString, password);
     QFETCH(QByteArray, payload);
-    QCOMPARE(SessionRecord::passwordPayload(password).toHex(), payload.toHex());
+    ScriptedLine line;
+    QVERIFY(line.run(134, {{password}}));
+    QCOMPARE(line.payloads(134).value(0).toHex(), payload.toHex());
 }
 
-void TestSession::authorise_data()
+void TestSession::commands_data()
 {
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<QString>("hardware");
+    QTest::addColumn<int>("cmd");
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("timeoutMs"); // of a tab time-out of 100 ms
+    QTest::addColumn<QStringList>("trace");
 
-    const QString ok = QStringLiteral("Пароль успешно введен");
-    const QString wrong = QStringLiteral("Неверный пароль доступа. Заводской пароль 5093178");
-    QTest::newRow("right password 1.4.2") << "1.4.2" << "8.1" << "5093178" << ok << true;
-    QTest::newRow("right password 1.4.0") << "1.4.0" << "8.3" << "5093178" << ok << true;
-    QTest::newRow("wrong password") << "1.4.2" << "8.2" << "1111111" << wrong << false;
+    const QString asked = QStringLiteral("error Авторизация...");
+    const QStringList accepted{asked, "update_timer", "error Пароль успешно введен",
+                               "update_cmd_status 134 true", "enableButtonsContorls true "};
+    QTest::newRow("right password 1.4.2") << "1.4.2" << "8.1" << 134 << "5093178" << 500
+        << (QStringList(accepted) << "updateHw 8.1" << "updateProgressBar 100");
+    QTest::newRow("right password 1.4.0, four analog channels")
+        << "1.4.0" << "8.3" << 134 << "5093178" << 500
+        << (QStringList(accepted) << "updateHw 8.3" << "updateProgressBar 100");
+    // A refused password is still a successful exchange: the countdown restarts.
+    QTest::newRow("wrong password") << "1.4.2" << "8.2" << 134 << "1111111" << 500
+        << QStringList{asked, "update_timer",
+                       "error Неверный пароль доступа. Заводской пароль 5093178",
+                       "updateProgressBar 100"};
     QTest::newRow("unsupported 1.4.4 with right password")
-        << "1.4.4" << "8.2" << "5093178"
-        << QStringLiteral("Данная версия утилиты не поддерживает версию ПО контроллера 1.4.4. "
-                          "Поддерживаемые версии ПО: 1.4.0, 1.4.1, 1.4.2")
-        << false;
+        << "1.4.4" << "8.2" << 134 << "5093178" << 500
+        << QStringList{asked, "update_timer",
+                       "error Данная версия утилиты не поддерживает версию ПО контроллера 1.4.4. "
+                       "Поддерживаемые версии ПО: 1.4.0, 1.4.1, 1.4.2",
+                       "updateProgressBar 100"};
+    QTest::newRow("new password: the closing text follows stop_timer")
+        << "1.4.2" << "8.2" << 135 << "1234567" << 500
+        << QStringList{"error Ввод нового пароля...", "update_timer", "updateProgressBar 100",
+                       "update_cmd_status 135 true", "stop_timer",
+                       "error Пароль успешно обновлен. Требуется авторизация."};
+    QTest::newRow("leave settings mode: the line is cleared")
+        << "1.4.2" << "8.2" << 128 << "" << 100
+        << QStringList{"error Выход контроллера из режима настроек", "update_timer",
+                       "updateProgressBar 100", "stop_timer", "error ",
+                       "update_cmd_status 128 true"};
+    // The controller answers 128 with 10 bytes for 1.4.0; only the firmware word of the
+    // authorisation before makes it fit, even a refused one.
+    QTest::newRow("leave settings mode on 1.4.0 after a refused password")
+        << "1.4.0" << "8.2" << 128 << "0000000" << 100
+        << QStringList{"error Выход контроллера из режима настроек", "update_timer",
+                       "updateProgressBar 100", "stop_timer", "error ",
+                       "update_cmd_status 128 true"};
 }
 
-void TestSession::authorise()
+void TestSession::commands()
 {
     QFETCH(QString, firmware);
     QFETCH(QString, hardware);
+    QFETCH(int, cmd);
     QFETCH(QString, password);
-    QFETCH(QString, status);
-    QFETCH(bool, accepted);
-
-    ControllerModel model;
-    QVERIFY(model.setFirmware(firmware));
-    QVERIFY(model.setHardware(hardware));
-    WorkerHarness h(model);
-    QVERIFY(h.started());
-    QVERIFY(h.run(134, Rows{QStringList{password}}));
-
-    const WorkerRecorder &r = *h.recorder;
-    QCOMPARE(r.statusTexts(), (QStringList{QStringLiteral("Авторизация..."), status}));
-    QCOMPARE(r.progress(), QList<int>{100});
-    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
-    if (accepted) {
-        QCOMPARE(r.names(),
-                 (QStringList{"error", "update_timer", "error", "update_cmd_status",
-                              "enableButtonsContorls", "updateHw", "updateProgressBar",
-                              "enableTablesContorls"}));
-        QCOMPARE(r.argsOf("update_cmd_status").first(), (QVariantList{134, true}));
-        QCOMPARE(r.argsOf("enableButtonsContorls").first(), (QVariantList{true, QString()}));
-        QCOMPARE(r.argsOf("updateHw").first().first().toString(), hardware);
-    } else {
-        QVERIFY(r.argsOf("update_cmd_status").isEmpty());
-        QVERIFY(r.argsOf("updateHw").isEmpty());
-        // A refused password is still a successful exchange: the countdown restarts.
-        QCOMPARE(r.argsOf("update_timer").size(), 1);
+    QFETCH(int, timeoutMs);
+    QFETCH(QStringList, trace);
+    ScriptedLine line;
+    QVERIFY(line.model.setFirmware(firmware));
+    QVERIFY(line.model.setHardware(hardware));
+    if (cmd == 128 && !password.isEmpty()) {
+        QVERIFY(line.run(134, {{password}}));
+        line.clear();
     }
-}
-
-void TestSession::firmware140ChangesLaterSizes()
-{
-    ControllerModel model;
-    QVERIFY(model.setFirmware(QStringLiteral("1.4.0")));
-    WorkerHarness h(model);
-    QVERIFY(h.started());
-    // Even a refused password tells the worker the firmware word.
-    QVERIFY(h.run(134, Rows{QStringList{QStringLiteral("0000000")}}));
-    QVERIFY(h.runWithoutRows(128));
-    // The simulator answers 128 with 10 bytes for 1.4.0; only the firmware word makes it fit.
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").last(), (QVariantList{128, true}));
-}
-
-void TestSession::newPasswordSignalOrder()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    h.recorder->events.clear();
-    QVERIFY(h.run(135, Rows{QStringList{QStringLiteral("1234567")}}));
-    QCOMPARE(h.recorder->names(),
-             (QStringList{"error", "update_timer", "updateProgressBar", "update_cmd_status",
-                          "stop_timer", "error", "enableTablesContorls"}));
-    QCOMPARE(h.recorder->statusTexts().last(),
-             QStringLiteral("Пароль успешно обновлен. Требуется авторизация."));
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").first(), (QVariantList{135, true}));
-    QCOMPARE(h.sim.withModel([](ControllerModel &m) { return m.password; }),
-             QStringLiteral("1234567"));
-}
-
-void TestSession::leaveSettingsModeSignalOrder()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    h.recorder->events.clear();
-    QVERIFY(h.runWithoutRows(128));
-    QCOMPARE(h.recorder->names(),
-             (QStringList{"error", "update_timer", "updateProgressBar", "stop_timer", "error",
-                          "update_cmd_status", "enableTablesContorls"}));
-    QCOMPARE(h.recorder->statusTexts(),
-             (QStringList{QStringLiteral("Выход контроллера из режима настроек"), QString()}));
-    QCOMPARE(h.recorder->argsOf("update_cmd_status").first(), (QVariantList{128, true}));
+    QVERIFY(line.run(cmd, {{password}}, 100));
+    QCOMPARE(line.log.trace(), trace);
+    QCOMPARE(line.sent.value(0).timeoutMs, timeoutMs);
+    if (cmd == 135)
+        QCOMPARE(line.model.password, password);
 }
 
 QTEST_MAIN(TestSession)

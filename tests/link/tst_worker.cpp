@@ -1,38 +1,41 @@
-// The worker thread: hand-over of commands, the port's life across commands, and its end.
+// The worker over a real pseudo-terminal with the simulated controller behind it: the read
+// rules of the serial line, the port's life across commands, hand-over and the worker's end.
+// The window's port-loss road covers a port that vanishes and comes back under its name.
 
+#include "link/frame.h"
+#include "link/masterthread.h"
+#include "sim/simserver.h"
 #include "tests/support/logcapture.h"
-#include "tests/support/workerharness.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <unistd.h>
 
 namespace {
 
 constexpr int kAuthorise = 134;
-constexpr int kLeaveSettingsMode = 128;
-constexpr int kFirmwareStart = 129;
-constexpr int kFirmwarePart = 130;
+constexpr int kLeave = 128;
+const Rows kPassword{{QStringLiteral("5093178")}};
+const QString kAccepted = QStringLiteral("Пароль успешно введен");
 
-Rows passwordRows()
-{
-    return Rows{QStringList{QStringLiteral("5093178")}};
-}
-
-// Points `link` at `target`, replacing what it pointed at, in one step.
-bool pointLink(const QString &link, const QString &target)
-{
-    const QString temp = link + QStringLiteral(".new");
-    QFile::remove(temp);
-    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(temp).constData()) != 0)
-        return false;
-    return ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(link).constData()) == 0;
-}
+// A worker, its reports and the simulated controller on a pseudo-terminal.
+struct Road {
+    Road() { QVERIFY(sim.start()); }
+    bool run(int cmd, const Rows *rows = nullptr, int timeoutMs = 300, QString port = {})
+    {
+        const int target = log->finished + 1;
+        port = port.isNull() ? sim.portName() : port;
+        if (rows)
+            worker->transaction(port, timeoutMs, cmd, *rows);
+        else
+            worker->transaction(port, timeoutMs, cmd);
+        return QTest::qWaitFor([&] { return log->finished >= target; }, 60000);
+    }
+    SimServer sim;
+    std::unique_ptr<MasterThread> worker = std::make_unique<MasterThread>();
+    std::unique_ptr<EventLog> log = std::make_unique<EventLog>(worker.get());
+};
 
 } // namespace
 
@@ -41,160 +44,139 @@ class TestWorker : public QObject
     Q_OBJECT
 
 private slots:
-    void portStaysOpenAcrossCommands();
-    void portReopensOnNameChange();
-    void emptyPortName();
+    void readRules_data();
+    void readRules();
+    void portStaysOpenUntilItsNameChanges();
     void failedOpeningThenSuccess();
-    void commandZeroDoesNothing();
     void commandHandedOverWhileBusyIsNotLost();
-    void destructionWhileIdleIsPrompt();
-    void vanishedPortIsReopenedByTheNextCommand();
     void portLostDuringUploadIsReportedOnce();
+    void endsPromptly_data();
+    void endsPromptly();
 };
 
-void TestWorker::portStaysOpenAcrossCommands()
+void TestWorker::readRules_data()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    LogCapture log;
-    QVERIFY(h.run(kAuthorise, passwordRows()));
-    QVERIFY(h.runWithoutRows(kLeaveSettingsMode));
-    QVERIFY(h.run(kAuthorise, passwordRows()));
-    QCOMPARE(log.count(QStringLiteral("port opened")), 1);
-    QCOMPARE(h.recorder->finished, 3);
+    QTest::addColumn<int>("kind"); // -1: no fault
+    QTest::addColumn<int>("param");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<bool>("stale");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<bool>("succeeds");
+    QTest::newRow("clean answer") << -1 << 0 << 100 << false << 1 << true;
+    QTest::newRow("pieces 20 ms apart read as one") << int(SimFault::Pieces) << 20 << 300 << false
+                                                    << 1 << true;
+    QTest::newRow("noise inside the quiet gap joins the answer")
+        << int(SimFault::TrailingJunk) << 3 << 100 << false << 2 << false;
+    // The late answer and the repeat may reach the controller as one: requests are not counted.
+    QTest::newRow("answer after the time-out") << int(SimFault::Late) << 1500 << 100 << false << -1
+                                               << false;
+    QTest::newRow("time-out 0 reads nothing") << -1 << 0 << 0 << false << -1 << false;
+    QTest::newRow("stale bytes before the request are dropped") << -1 << 0 << 100 << true << 1
+                                                                << true;
 }
 
-void TestWorker::portReopensOnNameChange()
+void TestWorker::readRules()
 {
-    WorkerHarness h;
+    QFETCH(int, kind);
+    QFETCH(int, param);
+    QFETCH(int, timeoutMs);
+    QFETCH(bool, stale);
+    QFETCH(int, requests);
+    QFETCH(bool, succeeds);
+    Road road;
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    road.sim.clearRequests();
+    road.log->events.clear();
+    if (stale) {
+        road.sim.sendRaw(QByteArray::fromHex("aa0802010400028001"));
+        QTRY_VERIFY(road.sim.pendingOnPort() > 0);
+    }
+    if (kind >= 0)
+        road.sim.injectFault({SimFault::Kind(kind), 2, param});
+    QVERIFY(road.run(kLeave, nullptr, timeoutMs));
+    if (requests > 0)
+        QCOMPARE(road.sim.requestCount(kLeave), requests);
+    QCOMPARE(road.log->statusTexts().count(MasterThread::noConnectionText()), succeeds ? 0 : 1);
+    QCOMPARE(road.log->argsOf("stop_timer").size(), succeeds ? 1 : 0);
+    QCOMPARE(road.log->names().last(), QStringLiteral("enableTablesContorls"));
+}
+
+void TestWorker::portStaysOpenUntilItsNameChanges()
+{
+    Road road;
     SimServer other;
-    QVERIFY(h.started());
     QVERIFY(other.start());
     LogCapture log;
-    QVERIFY(h.run(kAuthorise, passwordRows()));
-    const Rows rows = passwordRows();
-    QVERIFY(h.runOnPort(other.portName(), kAuthorise, &rows, 100, 30000));
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    QVERIFY(road.run(kLeave));
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    QCOMPARE(log.count(QStringLiteral("port opened")), 1);
+    QVERIFY(road.run(kAuthorise, &kPassword, 300, other.portName()));
     QCOMPARE(log.count(QStringLiteral("port opened")), 2);
-    QCOMPARE(h.sim.requestCount(kAuthorise), 1);
+    QCOMPARE(road.sim.requestCount(kAuthorise), 2);
     QCOMPARE(other.requestCount(kAuthorise), 1);
-    QCOMPARE(h.recorder->statusTexts().count(QStringLiteral("Пароль успешно введен")), 2);
-}
-
-void TestWorker::emptyPortName()
-{
-    WorkerHarness h;
-    const Rows rows = passwordRows();
-    QVERIFY(h.runOnPort(QString(), kAuthorise, &rows, 100, 30000));
-    const QStringList names = h.recorder->names();
-    QCOMPARE(names, (QStringList{"error", "updateProgressBar", "enableTablesContorls"}));
-    const QString text = h.recorder->statusTexts().first();
-    QVERIFY2(text.startsWith(QStringLiteral("Невозможно открыть порт , код ошибки ")), qPrintable(text));
-    bool isNumber = false;
-    QVERIFY(text.section(QLatin1Char(' '), -1).toInt(&isNumber) > 0 && isNumber);
-    QCOMPARE(h.recorder->progress(), QList<int>{0});
+    QCOMPARE(road.log->statusTexts().count(kAccepted), 3);
 }
 
 void TestWorker::failedOpeningThenSuccess()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    const Rows rows = passwordRows();
-    QVERIFY(h.runOnPort(QStringLiteral("/nonexistent/ttyLUMARO"), kAuthorise, &rows, 100, 30000));
-    QVERIFY(h.recorder->statusTexts().first().startsWith(
-        QStringLiteral("Невозможно открыть порт /nonexistent/ttyLUMARO, код ошибки ")));
-    QVERIFY(h.run(kAuthorise, rows));
-    QCOMPARE(h.recorder->statusTexts().last(), QStringLiteral("Пароль успешно введен"));
-}
-
-void TestWorker::commandZeroDoesNothing()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.run(kAuthorise, passwordRows()));
-    h.recorder->events.clear();
-    h.sim.clearRequests();
-    QVERIFY(h.runWithoutRows(0));
-    QCOMPARE(h.recorder->names(), QStringList{"enableTablesContorls"});
-    QCOMPARE(h.sim.requestCount(), 0);
+    Road road;
+    QVERIFY(road.run(kAuthorise, &kPassword, 300, QStringLiteral("")));
+    QCOMPARE(road.log->names(), (QStringList{"error", "updateProgressBar", "enableTablesContorls"}));
+    const QString text = road.log->statusTexts().first();
+    QVERIFY2(text.startsWith(QStringLiteral("Невозможно открыть порт , код ошибки ")), qPrintable(text));
+    QVERIFY(text.section(QLatin1Char(' '), -1).toInt() > 0);
+    QCOMPARE(road.log->progress(), QList<int>{0});
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    QCOMPARE(road.log->statusTexts().last(), kAccepted);
 }
 
 void TestWorker::commandHandedOverWhileBusyIsNotLost()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
+    Road road;
     // The first answer comes late, so the second command arrives while the worker is busy.
-    h.sim.injectFault({SimFault::Late, 1, 300});
-    h.worker->transaction(h.sim.portName(), 100, kAuthorise, passwordRows());
-    QTRY_VERIFY_WITH_TIMEOUT(!h.recorder->statusTexts().isEmpty(), 10000);
-    h.worker->transaction(h.sim.portName(), 100, kLeaveSettingsMode);
-    QVERIFY(waitForFinished(*h.recorder, 2, 30000));
-    QCOMPARE(h.recorder->argsOf(QStringLiteral("update_cmd_status")).last(),
-             (QVariantList{kLeaveSettingsMode, true}));
-}
-
-void TestWorker::destructionWhileIdleIsPrompt()
-{
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.run(kAuthorise, passwordRows()));
-    QVERIFY(h.worker->isRunning());
-    QElapsedTimer timer;
-    timer.start();
-    MasterThread *raw = h.worker.get();
-    h.recorder.reset();
-    h.worker.reset();
-    Q_UNUSED(raw);
-    QVERIFY2(timer.elapsed() < 5000, "the idle worker must end when woken with the quit flag");
-}
-
-void TestWorker::vanishedPortIsReopenedByTheNextCommand()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString link = dir.filePath(QStringLiteral("ttyLUMARO"));
-
-    auto first = std::make_unique<SimServer>();
-    QVERIFY(first->start());
-    QVERIFY(pointLink(link, first->portName()));
-
-    MasterThread worker;
-    WorkerRecorder recorder(&worker);
-    worker.transaction(link, 100, kAuthorise, passwordRows());
-    QVERIFY(waitForFinished(recorder, 1, 30000));
-    QCOMPARE(recorder.statusTexts().last(), QStringLiteral("Пароль успешно введен"));
-
-    // The adapter disappears while the port is open.
-    first->closeLine();
-    recorder.events.clear();
-    worker.transaction(link, 100, kLeaveSettingsMode);
-    QVERIFY(waitForFinished(recorder, 2, 30000));
-    QCOMPARE(recorder.statusTexts().count(MasterThread::noConnectionText()), 1);
-
-    // It comes back under the same name.
-    SimServer second;
-    QVERIFY(second.start());
-    QVERIFY(pointLink(link, second.portName()));
-    recorder.events.clear();
-    worker.transaction(link, 100, kAuthorise, passwordRows());
-    QVERIFY(waitForFinished(recorder, 3, 30000));
-    QCOMPARE(recorder.statusTexts().last(), QStringLiteral("Пароль успешно введен"));
-    QCOMPARE(second.requestCount(kAuthorise), 1);
+    road.sim.injectFault({SimFault::Late, 1, 300});
+    road.worker->transaction(road.sim.portName(), 100, kAuthorise, kPassword);
+    QTRY_VERIFY_WITH_TIMEOUT(!road.log->statusTexts().isEmpty(), 10000);
+    road.worker->transaction(road.sim.portName(), 100, kLeave);
+    QVERIFY(QTest::qWaitFor([&] { return road.log->finished == 2; }, 30000));
+    QCOMPARE(road.log->argsOf("update_cmd_status").last(), (QVariantList{kLeave, true}));
 }
 
 void TestWorker::portLostDuringUploadIsReportedOnce()
 {
-    WorkerHarness h;
-    QVERIFY(h.started());
-    QVERIFY(h.authorise());
-    const int done = h.recorder->finished;
-    h.recorder->events.clear();
-    h.worker->transaction(h.sim.portName(), WorkerHarness::kTimeoutMs, kFirmwareStart);
-    QTRY_VERIFY_WITH_TIMEOUT(h.sim.requestCount(kFirmwarePart) >= 1, 30000);
-    h.sim.closeLine();
-    QVERIFY(waitForFinished(*h.recorder, done + 1, 60000));
+    Road road;
+    road.worker->transaction(road.sim.portName(), 300, Link::CmdFirmwareStart);
+    QTRY_VERIFY_WITH_TIMEOUT(road.sim.requestCount(Link::CmdFirmwarePart) >= 1, 30000);
+    road.sim.closeLine();
+    QVERIFY(QTest::qWaitFor([&] { return road.log->finished == 1; }, 60000));
     // The parts and the finish that follow the loss end quietly on the closed port.
-    QCOMPARE(h.recorder->statusTexts().count(MasterThread::noConnectionText()), 1);
-    QCOMPARE(h.recorder->progress().last(), 0);
+    QCOMPARE(road.log->statusTexts().count(MasterThread::noConnectionText()), 1);
+    QCOMPARE(road.log->progress().last(), 0);
+}
+
+void TestWorker::endsPromptly_data()
+{
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("idle between commands") << false;
+    // 60 times 900 ms: the meter readings would read for 54 s.
+    QTest::newRow("reading meters") << true;
+}
+
+void TestWorker::endsPromptly()
+{
+    QFETCH(bool, busy);
+    Road road;
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    if (busy) {
+        road.sim.injectFault({SimFault::Silence, 1});
+        road.worker->transaction(road.sim.portName(), 900, Link::CmdDigitalReadings, {{"0"}});
+        QTRY_VERIFY(road.sim.requestCount(Link::CmdDigitalReadings) == 1);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    road.worker.reset();
+    QVERIFY2(timer.elapsed() < 5000, "the worker must end when the window closes");
 }
 
 QTEST_MAIN(TestWorker)

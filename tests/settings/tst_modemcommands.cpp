@@ -1,14 +1,15 @@
-// Modem test (136 with its polls of 137) and session data (137) against the simulated
-// controller. The ticks are shortened; the polls still fall on ticks 10, 15, 20 and so on.
+// Modem test (136 with its polls of 137) and session data (137) over a scripted line; the
+// two-minute wait goes by in the line's pauses.
 
 #include "settings/modemtiming.h"
-#include "tests/support/workerharness.h"
+#include "tests/support/scriptedline.h"
 
 #include <QtTest>
 
 namespace {
 
-constexpr int kShortTickMs = 15;
+const QString kWaitText =
+    QStringLiteral("Получаем данные сеанса связи, подключение может занять до 2х минут...");
 
 // Progress values of a test that ran `ticks` ticks.
 QList<int> tickProgress(int ticks)
@@ -19,7 +20,7 @@ QList<int> tickProgress(int ticks)
     return out;
 }
 
-QStringList sessionEntries(const WorkerRecorder &r)
+QStringList sessionEntries(const EventLog &r)
 {
     QStringList out;
     for (const QVariantList &args : r.argsOf(QStringLiteral("setBC68Data")))
@@ -34,95 +35,63 @@ class TestModemCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { ModemTiming::setTickMs(kShortTickMs); }
-    void cleanupTestCase() { ModemTiming::setTickMs(ModemTiming::kTickMs); }
-    void testPolls_data();
-    void testPolls();
-    void failureEndsTest_data();
-    void failureEndsTest();
+    void test_data();
+    void test();
     void sessionData_data();
     void sessionData();
-
-private:
-    // Started and authorised, with recorder and request log emptied for the command under test.
-    static bool ready(WorkerHarness &h);
 };
 
-bool TestModemCommands::ready(WorkerHarness &h)
-{
-    if (!h.started() || !h.authorise())
-        return false;
-    h.recorder->events.clear();
-    h.sim.clearRequests();
-    return true;
-}
-
-void TestModemCommands::testPolls_data()
+void TestModemCommands::test_data()
 {
     QTest::addColumn<int>("pollsInProgress");
-    QTest::addColumn<int>("lastTick");
+    QTest::addColumn<int>("silentAttempt"); // -1: every request answered
+    QTest::addColumn<QList<int>>("progress");
     QTest::addColumn<QStringList>("sessionStates");
-    QTest::newRow("over at once: no poll, 0 then 100") << 0 << 0 << QStringList{"0"};
+    QTest::addColumn<int>("requests");
+    QTest::newRow("over at once: no poll, 0 then 100")
+        << 0 << -1 << (tickProgress(0) << 100) << QStringList{"0"} << 1;
     QTest::newRow("ends on the third poll: ticks 10, 15, 20")
-        << 2 << 20 << QStringList{"1", "1", "1", "0"};
+        << 2 << -1 << (tickProgress(20) << 100) << QStringList{"1", "1", "1", "0"} << 4;
     QTest::newRow("still running after tick 100: 19 polls")
-        << 1000 << 100 << QStringList(20, QStringLiteral("1"));
+        << 1000 << -1 << (tickProgress(100) << 100) << QStringList(20, QStringLiteral("1")) << 20;
+    QTest::newRow("first poll unanswered: ends at tick 10")
+        << 1000 << 1 << (tickProgress(10) << 0) << QStringList{"1"} << 3;
+    QTest::newRow("start unanswered: no poll") << 1000 << 0 << QList<int>{0} << QStringList() << 2;
 }
 
-void TestModemCommands::testPolls()
+void TestModemCommands::test()
 {
     QFETCH(int, pollsInProgress);
-    QFETCH(int, lastTick);
-    QFETCH(QStringList, sessionStates);
-    ControllerModel model;
-    model.modem.pollsInProgress = pollsInProgress;
-    WorkerHarness h(model);
-    QVERIFY(ready(h));
-    QVERIFY(h.runWithoutRows(136));
-
-    const WorkerRecorder &r = *h.recorder;
-    QCOMPARE(r.progress(), tickProgress(lastTick) << 100);
-    QCOMPARE(sessionEntries(r), sessionStates);
-    QCOMPARE(h.sim.requestCount(137), int(sessionStates.size()) - 1);
-    // Polls keep the wait text: the only texts are the start, the wait and the clearing.
-    QCOMPARE(r.statusTexts(),
-             (QStringList{"Тест модуля связи...",
-                          "Получаем данные сеанса связи, подключение может занять до 2х минут...",
-                          QString()}));
-    QCOMPARE(r.names().last(), QStringLiteral("enableTablesContorls"));
-    const QStringList last = sessionStates.last() == QLatin1String("0")
-        ? QStringList{"0", "250991234567890", "-85", "169552957"}
-        : QStringList{"1", "250991234567890", "0", "0"};
-    QCOMPARE(r.argsOf("setBC68Data").last().first().toStringList(), last);
-}
-
-void TestModemCommands::failureEndsTest_data()
-{
-    QTest::addColumn<int>("silentCmd");
-    QTest::addColumn<QList<int>>("progress");
-    QTest::addColumn<int>("sessionData");
-    QTest::addColumn<int>("polls");
-    QTest::newRow("first poll unanswered: ends at tick 10") << 137 << (tickProgress(10) << 0) << 1
-                                                            << 2;
-    QTest::newRow("start unanswered: no poll") << 136 << QList<int>{0} << 0 << 0;
-}
-
-void TestModemCommands::failureEndsTest()
-{
-    QFETCH(int, silentCmd);
+    QFETCH(int, silentAttempt);
     QFETCH(QList<int>, progress);
-    QFETCH(int, sessionData);
-    QFETCH(int, polls);
-    ControllerModel model;
-    model.modem.pollsInProgress = 1000;
-    WorkerHarness h(model);
-    QVERIFY(ready(h));
-    h.sim.injectFault({SimFault::Silence, 2, 0, silentCmd});
-    QVERIFY(h.runWithoutRows(136));
-    QCOMPARE(h.recorder->progress(), progress);
-    QCOMPARE(h.recorder->argsOf("setBC68Data").size(), sessionData);
-    QCOMPARE(h.sim.requestCount(137), polls); // both attempts of a failing poll
-    QCOMPARE(h.recorder->statusTexts().last(), MasterThread::noConnectionText());
+    QFETCH(QStringList, sessionStates);
+    QFETCH(int, requests);
+    ScriptedLine line;
+    line.model.modem.pollsInProgress = pollsInProgress;
+    for (int k = 0; k < silentAttempt; ++k)
+        line.script.append(ScriptedLine::Model);
+    if (silentAttempt >= 0)
+        line.script << ScriptedLine::Silence << ScriptedLine::Silence;
+    QVERIFY(line.run(136, {}, 100));
+
+    const EventLog &r = line.log;
+    QCOMPARE(r.progress(), progress);
+    QCOMPARE(sessionEntries(r), sessionStates);
+    QCOMPARE(line.sent.size(), requests);
+    // The polls wait as long as the test's start.
+    for (const ScriptedLine::Sent &s : line.sent)
+        QCOMPARE(s.timeoutMs, 1500);
+    const int ticks = progress.size() > 1 ? progress.at(progress.size() - 2) : 0;
+    QCOMPARE(line.pauses, QList<int>(ticks, ModemTiming::kTickMs));
+    // Polls keep the wait text: the only texts are the start, the wait and the end.
+    QStringList texts{QStringLiteral("Тест модуля связи...")};
+    if (!sessionStates.isEmpty())
+        texts << kWaitText;
+    QCOMPARE(r.statusTexts(),
+             texts << (silentAttempt < 0 ? QString() : CommandLine::noConnectionText()));
+    if (sessionStates.value(sessionStates.size() - 1) == QLatin1String("0"))
+        QCOMPARE(r.argsOf("setBC68Data").last().first().toStringList(),
+                 (QStringList{"0", "250991234567890", "-85", "169552957"}));
 }
 
 void TestModemCommands::sessionData_data()
@@ -135,23 +104,23 @@ void TestModemCommands::sessionData_data()
 void TestModemCommands::sessionData()
 {
     QFETCH(bool, running);
-    ControllerModel model;
-    model.modem.pollsInProgress = 1000;
-    WorkerHarness h(model);
-    QVERIFY(ready(h));
+    ScriptedLine line;
+    line.model.modem.pollsInProgress = 1000;
     if (running) {
-        // Start a session that the test command then leaves running: it fails at its poll.
-        h.sim.injectFault({SimFault::Silence, 2, 0, 137});
-        QVERIFY(h.runWithoutRows(136));
-        h.recorder->events.clear();
+        // A test that fails at its first poll leaves the session running.
+        line.script = {ScriptedLine::Model, ScriptedLine::Silence, ScriptedLine::Silence};
+        QVERIFY(line.run(136));
+        line.clear();
     }
-    QVERIFY(h.runWithoutRows(137));
-    const WorkerRecorder &r = *h.recorder;
-    QCOMPARE(r.names(), (QStringList{"error", "update_timer", "enableButtonStartBC68", "setBC68Data",
-                                     "updateProgressBar", "error", "enableTablesContorls"}));
-    QCOMPARE(r.statusTexts(), (QStringList{"Получаем данные сеанса связи...", QString()}));
-    QCOMPARE(r.argsOf("enableButtonStartBC68").first(), QVariantList{!running});
-    QCOMPARE(sessionEntries(r), QStringList{running ? "1" : "0"});
+    QVERIFY(line.run(137, {}, 100));
+    // Without a session the modem has no IMSI, signal or cell to report.
+    QCOMPARE(line.log.trace(),
+             (QStringList{"error Получаем данные сеанса связи...", "update_timer",
+                          running ? "enableButtonStartBC68 false" : "enableButtonStartBC68 true",
+                          running ? "setBC68Data 1|250991234567890|0|0"
+                                  : "setBC68Data 0||0|0",
+                          "updateProgressBar 100", "error "}));
+    QCOMPARE(line.sent.at(0).timeoutMs, 500);
 }
 
 QTEST_MAIN(TestModemCommands)

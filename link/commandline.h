@@ -1,0 +1,97 @@
+#pragma once
+
+// The narrow line a controller command talks through: it sends one request and gets back an
+// accepted answer or a failure, and carries the command's rows, time-out and reports.
+
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+using Rows = QList<QStringList>;
+
+class CommandLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kQuietGapMs = 50;
+    static constexpr int kAttempts = 2;
+    // Channel loops let the controller breathe between channels.
+    static constexpr int kChannelPauseMs = 5;
+    static constexpr int kProgressDone = 100;
+    static constexpr quint16 kFirmwarePartSize = 256;
+
+    // How one attempt on the line ended.
+    enum class Transfer {
+        Read,    // the read is over; the answer holds whatever arrived, perhaps nothing
+        NotSent, // the request did not leave within the time-out
+        Lost,    // the port died under the attempt
+        Stopped, // the port was lost earlier or the program is closing: end quietly
+    };
+
+    explicit CommandLine(QObject *parent = nullptr);
+    ~CommandLine() override;
+
+    // Status text, then the exchange: 0 with an accepted answer for `cmd`, 1 on failure.
+    int request(quint8 cmd, const QByteArray *payload, const QString &status, QByteArray &response,
+                int quietGap = kQuietGapMs, int attempts = kAttempts);
+    // Attempts, frame check and command match; the no-connection text once when all failed.
+    int exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
+                 int attempts);
+    // Waits `ms`; false, perhaps earlier, when the program is closing.
+    virtual bool pause(int ms) = 0;
+
+    int rowCount() const { return int(rows.size()); }
+    QStringList row(int i) const { return rows.value(i); }
+    // Channel index of row i; text that is no number gives 0.
+    int rowChannel(int i) const { return row(i).value(0).toInt(); }
+    // Digital channels are numbered for the engineer after the analog ones.
+    int digitalDisplayNumber(int index) const { return index + analogChannelCount.load() + 1; }
+
+    static QString noConnectionText();
+
+    // The command being run. Commands multiply waitTimeout in place by their factor.
+    Rows rows;
+    int waitTimeout = 0;
+    // From the latest accepted authorise answer; it decides later answers' sizes.
+    quint32 fwWord = 0;
+    // Set by the window from the hardware version, read by later commands.
+    std::atomic<quint8> analogChannelCount{8};
+    quint16 firmwarePartSize = kFirmwarePartSize;
+    std::unique_ptr<QIODevice> firmwareFile;
+
+signals:
+    void error(const QString &s);
+    void enableTablesContorls(bool on);
+    void enableButtonsContorls(bool on, const QString &fw);
+    void updateProgressBar(int value);
+    void updateHw(const QString &hw);
+    void setComSettings(int index, const QStringList &data);
+    void setComData(int index, const QStringList &data);
+    void setRsSettings(int index, const QStringList &data);
+    void setRsData(int index, const QStringList &data);
+    void setCpuSet(const QStringList &data);
+    void update_timer();
+    void stop_timer();
+    void set_num_of_analogInputs(int count);
+    void set_num_of_rs485Inputs(int count);
+    void setBC68Data(const QStringList &data);
+    void enableButtonStartBC68(bool on);
+    void update_cmd_status(int cmd, bool isOk);
+
+protected:
+    // One attempt: clear the line, send `frame`, read until the quiet gap or the time-out.
+    virtual Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
+                              QByteArray &answer) = 0;
+};
+
+// The commands' texts are the worker's texts and translate in its context.
+inline QString workerText(const char *source)
+{
+    return QCoreApplication::translate("MasterThread", source);
+}
