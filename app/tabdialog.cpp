@@ -59,8 +59,21 @@ W *named(W *widget, const char *name)
 
 TabDialog::TabDialog(QWidget *parent)
     : QDialog(parent)
+    , exitTimer(std::make_unique<QTimer>())
+    , masterThread(std::make_unique<MasterThread>())
+    , lastDir(QDir::currentPath())
 {
     setObjectName(QStringLiteral("tabDialog"));
+    createTabs();
+    layOut(createCommandButtons());
+    connectButtons();
+    connectWorker();
+    connectTabs();
+    setButtonsEnabledControls(false);
+}
+
+void TabDialog::createTabs()
+{
     tabWidget = named(new QTabWidget, "tabWidget");
     analogTab = named(new AnalogTab, "analogTab");
     rs485Tab = named(new RS485Tab, "rs485Tab");
@@ -68,7 +81,10 @@ TabDialog::TabDialog(QWidget *parent)
     tabWidget->addTab(settingsTab, tr("Контроллер"));
     tabWidget->addTab(analogTab, tr("Аналоговые каналы"));
     tabWidget->addTab(rs485Tab, tr("Цифровые каналы"));
+}
 
+QHBoxLayout *TabDialog::createCommandButtons()
+{
     readSettingsButton = named(new QPushButton(tr("Считать настройки")), "readSettingsButton");
     writeSettingsButton = named(new QPushButton(tr("Записать настройки")), "writeSettingsButton");
     readDataButton = named(new QPushButton(tr("Считать показания")), "readDataButton");
@@ -76,14 +92,18 @@ TabDialog::TabDialog(QWidget *parent)
     importButton = named(new QPushButton(tr("Импорт каналов")), "importButton");
     exportButton = named(new QPushButton(tr("Экспорт каналов")), "exportButton");
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(readSettingsButton);
-    buttons->addWidget(writeSettingsButton);
-    buttons->addWidget(readDataButton);
-    buttons->addWidget(importButton);
-    buttons->addWidget(exportButton);
-    buttons->addWidget(exitButton);
+    auto *row = new QHBoxLayout;
+    row->addWidget(readSettingsButton);
+    row->addWidget(writeSettingsButton);
+    row->addWidget(readDataButton);
+    row->addWidget(importButton);
+    row->addWidget(exportButton);
+    row->addWidget(exitButton);
+    return row;
+}
 
+void TabDialog::layOut(QHBoxLayout *commandButtons)
+{
     progressBar = named(new QProgressBar, "progressBar");
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
@@ -93,7 +113,7 @@ TabDialog::TabDialog(QWidget *parent)
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(tabWidget);
-    layout->addLayout(buttons);
+    layout->addLayout(commandButtons);
     layout->addWidget(progressBar);
     layout->addWidget(statusLabel);
     setLayout(layout);
@@ -102,19 +122,22 @@ TabDialog::TabDialog(QWidget *parent)
     setWindowTitle(tr("LUMARO RS-485 Configurator v") + QLatin1String(Lumaro::kBuiltInFirmwareVersion));
     tabWidget->setCurrentIndex(ControllerTab);
     currentTab = tabWidget->currentIndex();
+}
 
-    masterThread = std::make_unique<MasterThread>();
-    exitTimer = std::make_unique<QTimer>();
-    lastDir = QDir::currentPath();
-    authorised = false;
-
-    MasterThread *worker = masterThread.get();
+void TabDialog::connectButtons()
+{
     connect(readSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_read_settings);
     connect(writeSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_write_settings);
     connect(readDataButton, &QPushButton::clicked, this, &TabDialog::transaction_read_data);
     connect(exitButton, &QPushButton::clicked, this, &TabDialog::transaction_exit);
     connect(importButton, &QPushButton::clicked, this, &TabDialog::loadFile);
     connect(exportButton, &QPushButton::clicked, this, &TabDialog::saveFile);
+}
+
+// The worker's signals cross to this thread queued, in the order they were sent.
+void TabDialog::connectWorker()
+{
+    MasterThread *worker = masterThread.get();
     connect(worker, &MasterThread::updateProgressBar, progressBar, &QProgressBar::setValue);
     connect(worker, &MasterThread::enableTablesContorls, this, &TabDialog::setTablesEnabledControls);
     connect(worker, &MasterThread::enableButtonsContorls, this, [this](bool on, const QString &fw) {
@@ -137,6 +160,10 @@ TabDialog::TabDialog(QWidget *parent)
     connect(worker, &MasterThread::setBC68Data, settingsTab, &SettingsTab::updateBC68Data);
     connect(worker, &MasterThread::enableButtonStartBC68, this, &TabDialog::enableButtonStartBC68);
     connect(worker, &MasterThread::update_cmd_status, this, &TabDialog::update_cmd_status);
+}
+
+void TabDialog::connectTabs()
+{
     connect(exitTimer.get(), &QTimer::timeout, this, &TabDialog::update_timerLabel);
     connect(settingsTab, &SettingsTab::auth_pass_button_clicked, this,
             &TabDialog::transaction_auth_pass);
@@ -160,8 +187,6 @@ TabDialog::TabDialog(QWidget *parent)
             [this](bool readed) { tabReadedChanged(DigitalChannelsTab, readed); });
     connect(rs485Tab, &RS485Tab::rsSettingsChanged, this,
             [this] { tabChanged(DigitalChannelsTab); });
-
-    setButtonsEnabledControls(false);
 }
 
 TabDialog::~TabDialog()
@@ -274,13 +299,16 @@ void TabDialog::transaction_write_settings()
 
 void TabDialog::writeControllerSettings()
 {
-    UserPrompts &prompts = UserPrompts::current();
-    const quint64 session = sessionsEnded;
-    if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)
-        && !prompts.question(this, WriteChecks::psmTitle(), WriteChecks::psmText()))
-        settingsTab->setPsmEnabled(false);
-    if (sessionsEnded != session)
-        return;
+    if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)) {
+        const std::optional<bool> keepPsm = withinSession([this] {
+            return UserPrompts::current().question(this, WriteChecks::psmTitle(),
+                                                   WriteChecks::psmText());
+        });
+        if (!keepPsm)
+            return;
+        if (!*keepPsm)
+            settingsTab->setPsmEnabled(false);
+    }
 
     if (settingsTab->getContactPollPeriod() == 0) {
         for (int r = 0; r < kAnalogRows; ++r) {
@@ -301,8 +329,6 @@ void TabDialog::writeControllerSettings()
 
 void TabDialog::writeAnalogChannels()
 {
-    UserPrompts &prompts = UserPrompts::current();
-    const quint64 session = sessionsEnded;
     const int longSerialRow = analogTab->overlongSerialRow();
     Rows rows;
     for (int r = 0; r < kAnalogRows; ++r) {
@@ -323,12 +349,15 @@ void TabDialog::writeAnalogChannels()
             const int poll = settingsTab->getContactPollPeriod();
             const bool lkLow = WriteChecks::thresholdBelowPollPeriod(analogTab->lkValue(r), poll);
             const bool stLow = WriteChecks::thresholdBelowPollPeriod(analogTab->stValue(r), poll);
-            if ((lkLow || stLow)
-                && !prompts.question(this, WriteChecks::contactSensorTitle(lkLow, stLow),
-                                     WriteChecks::contactSensorText(channel, poll)))
-                return;
-            if (sessionsEnded != session)
-                return;
+            if (lkLow || stLow) {
+                const std::optional<bool> go = withinSession([&] {
+                    return UserPrompts::current().question(
+                        this, WriteChecks::contactSensorTitle(lkLow, stLow),
+                        WriteChecks::contactSensorText(channel, poll));
+                });
+                if (!go || !*go)
+                    return;
+            }
         }
         QStringList entry{QString::number(r)};
         entry << analogTab->getComSettings(r) << analogTab->getComData(r);
@@ -538,12 +567,14 @@ void TabDialog::stop_timer()
 void TabDialog::saveFile()
 {
     const QString proposed = lastDir + QLatin1Char('/') + settingsTab->getSerialNumber();
-    const quint64 session = sessionsEnded;
-    const QString fileName = UserPrompts::current().saveFileName(
-        this, tr("Сохранить файл"), proposed, ChannelFile::fileFilter());
     // Tables emptied while the dialog was open are not what the engineer meant to save.
-    if (sessionsEnded != session)
+    const std::optional<QString> chosen = withinSession([&] {
+        return UserPrompts::current().saveFileName(this, tr("Сохранить файл"), proposed,
+                                                   ChannelFile::fileFilter());
+    });
+    if (!chosen)
         return;
+    const QString fileName = *chosen;
     statusLabel->clear();
     if (fileName.isEmpty())
         return;
@@ -601,12 +632,14 @@ void TabDialog::loadFile()
                                  "«Цифровые каналы»."));
         return;
     }
-    const quint64 session = sessionsEnded;
-    const QString fileName = UserPrompts::current().openFileName(this, tr("Открыть файл"), lastDir,
-                                                                 ChannelFile::fileFilter());
     // A session that ended while the dialog was open took the read rows with it.
-    if (sessionsEnded != session)
+    const std::optional<QString> chosen = withinSession([this] {
+        return UserPrompts::current().openFileName(this, tr("Открыть файл"), lastDir,
+                                                   ChannelFile::fileFilter());
+    });
+    if (!chosen)
         return;
+    const QString fileName = *chosen;
     statusLabel->clear();
     if (fileName.isEmpty())
         return;

@@ -9,8 +9,10 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class AnalogTab;
+class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
@@ -61,6 +63,26 @@ private slots:
     void currentChanged(int index);
 
 private:
+    void createTabs();
+    QHBoxLayout *createCommandButtons();
+    void layOut(QHBoxLayout *commandButtons);
+    void connectButtons();
+    void connectWorker();
+    void connectTabs();
+
+    // Runs a question or file dialog and gives its answer, or none when the session ended
+    // while it was open. Such a dialog runs its own event loop, in which the settings-mode
+    // countdown can end the session and empty the tables: the action that asked then gives up.
+    template <typename Prompt>
+    auto withinSession(Prompt prompt) -> std::optional<decltype(prompt())>
+    {
+        const quint64 session = sessionsEnded;
+        auto answer = prompt();
+        if (sessionsEnded != session)
+            return std::nullopt;
+        return answer;
+    }
+
     void startTransaction(int cmd);
     void startTransaction(int cmd, const Rows &rows);
     void beginTransaction();
@@ -98,8 +120,6 @@ private:
     bool settingsChangedFlags[3] = {false, false, false};
     QString fwVersion;
     QString hwVersion;
-    // Counts the sessions ended so far. A message box or file dialog runs its own event loop,
-    // in which the settings-mode countdown can end the session and empty the tables; the
-    // action that asked compares this count before and after and then gives up.
+    // Counts the sessions ended so far, for withinSession().
     quint64 sessionsEnded = 0;
 };
