@@ -38,7 +38,7 @@ void test(CommandLine &line)
         QByteArray poll;
         Link::buildRequest(poll, Link::CmdModemSessionData, nullptr);
         for (int tick = 1; tick <= ModemTiming::kLastTick; ++tick) {
-            if (!line.pause(ModemTiming::tickMs()))
+            if (!line.pause(ModemTiming::kTickMs))
                 return;
             // The tick counts as percent of the two minutes.
             emit line.updateProgressBar(tick);

@@ -12,8 +12,4 @@ constexpr int kLastTick = 100;
 constexpr int kFirstPollTick = 10;
 constexpr int kPollEveryTicks = 5;
 
-int tickMs();
-// Shortens the ticks for tests; the program itself never calls it.
-void setTickMs(int ms);
-
 } // namespace ModemTiming
