@@ -1,6 +1,5 @@
 // The simulated controller's own line handling that the other suites lean on without
-// seeing it: when a request counts as whole, the exchange hook, pulling the adapter and
-// stopping while the port side does not read.
+// seeing it: when a request counts as whole, and pulling the adapter.
 
 #include "link/frame.h"
 #include "sim/simserver.h"
@@ -9,9 +8,7 @@
 #include <QSerialPort>
 #include <QtTest>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -75,39 +72,6 @@ private slots:
         QCOMPARE(SimServer::isWholeRequest(frame), whole);
     }
 
-    void exchangeHook()
-    {
-        SimServer sim;
-        QVERIFY(sim.start());
-        QSerialPort port(sim.portName());
-        QVERIFY(port.open(QIODevice::ReadWrite));
-
-        // A hook that clears itself does so on the serving thread, which must not wait for
-        // its own call to end.
-        std::atomic<int> selfCleared{0}, cleared{0}, last{0};
-        QByteArray seen;
-        sim.setOnExchange([&](const QByteArray &request, const QByteArray &answer) {
-            seen = request + answer;
-            ++selfCleared;
-            sim.setOnExchange(nullptr);
-        });
-        const QByteArray answer = leave(port);
-        QTRY_COMPARE_WITH_TIMEOUT(selfCleared.load(), 1, kWaitMs);
-        QCOMPARE(seen, Link::buildRequest(Link::CmdLeaveSettingsMode) + answer);
-
-        sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++cleared; });
-        sim.setOnExchange(nullptr);
-        QCOMPARE(leave(port).size(), kLeaveAnswerSize);
-        // Exchanges are served one after another: once this hook has seen its exchange, every
-        // earlier one has had its chance to call a hook.
-        sim.setOnExchange([&](const QByteArray &, const QByteArray &) { ++last; });
-        QCOMPARE(leave(port).size(), kLeaveAnswerSize);
-        QTRY_COMPARE_WITH_TIMEOUT(last.load(), 1, kWaitMs);
-        sim.setOnExchange(nullptr);
-        QCOMPARE(selfCleared.load(), 1);
-        QCOMPARE(cleared.load(), 0);
-    }
-
     void closeLineEndsALateAnswerAndFreesTheLine()
     {
         auto first = std::make_unique<SimServer>();
@@ -137,29 +101,6 @@ private slots:
             QCOMPARE(leave(newPort).size(), kLeaveAnswerSize);
         first.reset();
         QCOMPARE(second.requestCount(), 3);
-    }
-
-    void stopReturnsWhileThePortDoesNotRead()
-    {
-        SimServer sim;
-        QVERIFY(sim.start());
-        // Far more than a terminal buffers: nobody reads the port, so the write cannot end
-        // by itself.
-        std::atomic<bool> written{false};
-        std::thread writer([&sim, &written] {
-            sim.sendRaw(QByteArray(4 * 1024 * 1024, char(0x55)));
-            written = true;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(sim.pendingOnPort() > 0, kWaitMs);
-        // The simulator's records stay reachable while the write waits for room.
-        QCOMPARE(sim.requestCount(), 0);
-        QVERIFY(!written);
-
-        QElapsedTimer timer;
-        timer.start();
-        sim.stop();
-        writer.join();
-        QVERIFY2(timer.elapsed() < kWaitMs, "stop() must give up a write the port does not take");
     }
 };
 
