@@ -87,8 +87,6 @@ private slots:
     void everyEditorMarksItsRow();
     void resetChannels();
     void typeFiltersProtocolsAndKeepsChoice();
-    void groupEditing_data();
-    void groupEditing();
     void passwordLimitCutsOnlyTyping();
     void headerDoubleClickTogglesTwice();
     void hints_data();
@@ -112,12 +110,8 @@ void TestRs485Tab::storedAndShown_data()
     // Codes the lists do not name show no choice (-1) and go back as read.
     QTest::newRow("code 3 shows no device, unchanged") << QStringList{"3", "0", "0", "", "1", "0"}
         << QStringList{"-1", "0", "0", "", "1", "0"} << false << "";
-    QTest::newRow("KT 0 shows 0, unchanged") << QStringList{"8", "1", "5", "", "0", "0"}
-        << QStringList{"1", "1", "5", "", "0", "0"} << false << "";
     QTest::newRow("protocol 12 shows no protocol, unchanged") << QStringList{"8", "12", "5", "", "1", "0"}
         << QStringList{"1", "-1", "5", "", "1", "0"} << false << "";
-    QTest::newRow("protocol 255 shows no protocol, unchanged") << QStringList{"1", "255", "5", "", "1", "0"}
-        << QStringList{"4", "-1", "5", "", "1", "0"} << false << "";
 }
 
 void TestRs485Tab::storedAndShown()
@@ -245,59 +239,6 @@ void TestRs485Tab::typeFiltersProtocolsAndKeepsChoice()
     QVERIFY(!tab.isChannelSelected(20));
 }
 
-void TestRs485Tab::groupEditing_data()
-{
-    QTest::addColumn<bool>("group");
-    QTest::addColumn<bool>("fromController");
-    QTest::newRow("edits in row 10 spread to rows 2, 3, 7 in one pass") << true << false;
-    QTest::newRow("a row filled from the controller spreads nothing") << true << true;
-    QTest::newRow("nothing spreads with group off") << false << false;
-}
-
-void TestRs485Tab::groupEditing()
-{
-    QFETCH(bool, group);
-    QFETCH(bool, fromController);
-    RS485Tab tab;
-    readAllOff(tab);
-    setGroup(tab, group, {2, 3, 7});
-    QList<std::shared_ptr<QSignalSpy>> spies;
-    for (int r = 0; r < RS485Tab::kRowCount; ++r)
-        spies.append(std::make_shared<QSignalSpy>(Row({tab, r}).object(), &QLineEdit::textChanged));
-    const QStringList values{"3", "7", "kv7", "pw", "200", "4321"};
-    const QStringList untouched{"0", "0", "0", "", "1", "0"};
-    const Row from{tab, 10};
-    if (fromController) {
-        tab.setRsSettings(10, {"13", "7", "4194304059", "pw", "200", "4321"});
-    } else {
-        // As the engineer does it: keys in each editor (the protocol list skips disabled items).
-        for (int step = 0; step < 3; ++step)
-            QTest::keyClick(from.type(), Qt::Key_Down);
-        QTest::keyClick(from.protocol(), Qt::Key_Down);
-        QTest::keyClick(from.protocol(), Qt::Key_Down);
-        from.address()->selectAll();
-        QTest::keyClicks(from.address(), QStringLiteral("kv7"));
-        QTest::keyClicks(from.password(), QStringLiteral("pw"));
-        from.kt()->selectAll();
-        QTest::keyClicks(from.kt(), QStringLiteral("200"));
-        from.object()->selectAll();
-        QTest::keyClicks(from.object(), QStringLiteral("4321"));
-    }
-    for (int r = 0; r < RS485Tab::kRowCount; ++r) {
-        const bool spread = group && !fromController && (r == 2 || r == 3 || r == 7);
-        QCOMPARE(Row({tab, r}).shown(), spread || r == 10 ? values : untouched);
-        // One pass: each keystroke sets every row once, the spread never comes back.
-        QCOMPARE(spies[r]->count(), spread || r == 10 ? spies[10]->count() : 0);
-        QCOMPARE(Row({tab, r}).markedBlue(), spread || (r == 10 && !fromController));
-        QCOMPARE(tab.isChannelChanged(r), spread || (r == 10 && !fromController));
-        // A device type arriving by the group filters that row's protocols too.
-        if (spread)
-            QCOMPARE(Row({tab, r}).enabledProtocols(), (QList<int>{6, 7}));
-    }
-    if (group)
-        QVERIFY(!tab.isChannelSelected(10));
-}
-
 void TestRs485Tab::passwordLimitCutsOnlyTyping()
 {
     RS485Tab tab;
@@ -367,9 +308,6 @@ void TestRs485Tab::hints_data()
     QTest::newRow("protocol 1") << 1 << QStringLiteral(
         "⚠ широковещательный по адресу 0, адрес три цифры заводского номера слева от знака "
         "МИНУС/ПРОБЕЛ, если они более 240, то две цифры, заводской пароль 582946.");
-    QTest::newRow("protocol 8") << 8 << QStringLiteral(
-        "⚠ широковещательный по адресу пусто, адрес все цифры заводского номера после символа "
-        "№, заводской пароль 73041852.");
     QTest::newRow("protocol 9") << 9 << QStringLiteral(
         "⚠ широковещательный по адресу 0, адрес фиксированный 247, заводской пароль 73041852.");
 }

@@ -136,6 +136,7 @@ void TestSettingsTab::clampsEditedPeriods()
     QCOMPARE(spin(tab, period + "DaysSpin"), days);
     QCOMPARE(spin(tab, period + "HoursSpin"), shownHours);
     QCOMPARE(text(tab, period + "MinutesEdit"), minutes);
+    QCOMPARE(tab.getCpuSettings().value(period == "log" ? 0 : 1), QString::number(minutes.toInt() * 60));
 }
 
 void TestSettingsTab::showsAndWritesSettings()
