@@ -237,6 +237,11 @@ void TestRs485Tab::typeFiltersProtocolsAndKeepsChoice()
     QVERIFY(tab.isChannelSelected(20));
     row.type()->setCurrentIndex(0);
     QVERIFY(!tab.isChannelSelected(20));
+    // A type chosen in group editing filters the protocols of the rows it spreads to.
+    setGroup(tab, true, {20, 21});
+    row.type()->setCurrentIndex(2);
+    emit row.type()->activated(2);
+    QCOMPARE(Row({tab, 21}).enabledProtocols(), QList<int>{5});
 }
 
 void TestRs485Tab::passwordLimitCutsOnlyTyping()
