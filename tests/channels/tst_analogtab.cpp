@@ -100,14 +100,10 @@ void TestAnalogTab::hiddenRows()
     tab.setComSettings(2, kPressure);
     QVERIFY(!t.table()->isRowHidden(2));
     QVERIFY(t.value(2)->isEnabled());
-
+    // Hiding the rows a board lacks does not complete a read; the reading of its last row does.
     tab.setComSettingsReaded(false);
     QSignalSpy readed(&tab, &AnalogTab::analogSettingsReaded);
     tab.setComChannelsCount(4);
-    for (int r = 0; r < AnalogTab::kRows; ++r)
-        QCOMPARE(tab.isComChannelEnabled(r), r < 4);
-    QCOMPARE(t.type(2)->currentIndex(), 9); // rows below the count stay as they were
-    // Hiding rows 4 to 7 does not complete a read; the reading of row 3 does.
     tab.setComData(7, {"5"});
     QVERIFY(readed.isEmpty());
     tab.setComData(3, {"5"});
