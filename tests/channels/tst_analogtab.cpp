@@ -104,6 +104,8 @@ void TestAnalogTab::hiddenRows()
     tab.setComSettingsReaded(false);
     QSignalSpy readed(&tab, &AnalogTab::analogSettingsReaded);
     tab.setComChannelsCount(4);
+    for (int r = 0; r < AnalogTab::kRows; ++r)
+        QCOMPARE(tab.isComChannelEnabled(r), r < 4);
     tab.setComData(7, {"5"});
     QVERIFY(readed.isEmpty());
     tab.setComData(3, {"5"});
