@@ -83,9 +83,8 @@ class TestRs485Tab : public QObject
 private slots:
     void storedAndShown_data();
     void storedAndShown();
-    void missingChannelIsDisabledAndUnchanged();
     void everyEditorMarksItsRow();
-    void resetChannels();
+    void missingChannelsAndReset();
     void typeFiltersProtocolsAndKeepsChoice();
     void passwordLimitCutsOnlyTyping();
     void headerDoubleClickTogglesTwice();
@@ -148,29 +147,6 @@ void TestRs485Tab::storedAndShown()
     QCOMPARE(tab.channelSettings(6).value(3), list.value(2));
 }
 
-void TestRs485Tab::missingChannelIsDisabledAndUnchanged()
-{
-    RS485Tab tab;
-    tab.setRsSettings(9, {"8", "1", "77", "", "2", "5"});
-    tab.setRsSettingsReaded(true, false);
-    tab.setRsSettings(9, {"255", "0", "0", "", "0", "0"});
-    const Row row{tab, 9};
-    QVERIFY(!tab.isChannelEnabled(9));
-    for (int column = RS485Tab::TypeColumn; column <= RS485Tab::ObjectColumn; ++column)
-        QVERIFY(!row.table()->cellWidget(9, column)->isEnabled());
-    // The row keeps showing what it showed, and is never counted as changed.
-    QCOMPARE(row.address()->text(), QStringLiteral("77"));
-    QVERIFY(!tab.isChannelChanged(9));
-    QVERIFY(!row.markedBlue());
-    // While the dialog is disabled for a command, the row's own state still answers.
-    tab.setEnabled(false);
-    QVERIFY(tab.isChannelEnabled(8));
-    QVERIFY(!tab.isChannelEnabled(9));
-    tab.setEnabled(true);
-    tab.setRsSettings(9, {"8", "1", "78", "", "1", "0"});
-    QVERIFY(row.object()->isEnabled());
-}
-
 void TestRs485Tab::everyEditorMarksItsRow()
 {
     RS485Tab tab;
@@ -195,13 +171,26 @@ void TestRs485Tab::everyEditorMarksItsRow()
     QCOMPARE(changedSpy.count(), 12);
 }
 
-void TestRs485Tab::resetChannels()
+void TestRs485Tab::missingChannelsAndReset()
 {
     RS485Tab tab;
     tab.name_rs_channels(4);
     readAllOff(tab);
+    tab.setRsSettings(1, {"8", "1", "77", "", "2", "5"});
     tab.setRsSettings(1, {"255", "0", "0", "", "0", "0"});
+    tab.setRsSettings(2, {"255", "0", "0", "", "0", "0"});
     tab.setRsSettings(2, {"8", "9", "247", "73041852", "5", "12"});
+    QVERIFY(Row({tab, 2}).object()->isEnabled()); // a channel that reappears is editable again
+    // A channel the controller lacks keeps showing what it showed, disabled and never changed.
+    QVERIFY(!tab.isChannelEnabled(1));
+    for (int column = RS485Tab::TypeColumn; column <= RS485Tab::ObjectColumn; ++column)
+        QVERIFY(!Row({tab, 1}).table()->cellWidget(1, column)->isEnabled());
+    QCOMPARE(Row({tab, 1}).address()->text(), QStringLiteral("77"));
+    QVERIFY(!tab.isChannelChanged(1) && !Row({tab, 1}).markedBlue());
+    // While the dialog is disabled for a command, the row's own state still answers.
+    tab.setEnabled(false);
+    QVERIFY(tab.isChannelEnabled(2) && !tab.isChannelEnabled(1));
+    tab.setEnabled(true);
     tab.setRsData(2, {"40512377", "1", "2", "3", "4"});
     QVERIFY(tab.isReadFromController());
     QSignalSpy readedSpy(&tab, &RS485Tab::rsSettingsReaded);
