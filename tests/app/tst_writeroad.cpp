@@ -3,26 +3,11 @@
 
 #include "roadsupport.h"
 
-#include "channels/analogtab.h"
-#include "channels/rs485tab.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QSpinBox>
-#include <QTableWidget>
-
 #include <functional>
 
 namespace {
 
 using RoadEdit = std::function<void(Road &)>;
-
-template <typename W>
-W *analogCell(Road &road, int row, int column)
-{
-    return qobject_cast<W *>(road.find<QTableWidget>("analogTable")->cellWidget(row, column));
-}
 
 // Every record at one end of its fields' ranges: the top fills texts to their last byte and
 // gives codes that the tables' lists do not name; the bottom is all zero and empty.
@@ -49,19 +34,6 @@ void holdExtremes(ControllerModel &m, bool top)
         m.digital.channels[i] = {quint8(top ? digitalTypes[i % 3] : 0), quint8(top ? protocols[i % 3] : 0),
                                  top ? addresses[i % 3] : 0, top ? QByteArray(10, 'p') : QByteArray(),
                                  quint8(word), quint16(word)};
-}
-
-// Authorises and reads the tabs in order (0 controller, 1 analog, 2 digital); the last stays shown.
-bool readTabs(Road &road, const QList<int> &tabs)
-{
-    if (!road.started || !road.authorise())
-        return false;
-    for (int tab : tabs) {
-        road.showTab(tab);
-        if (!road.click("readSettingsButton"))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -102,7 +74,7 @@ void TestWriteRoad::checksBeforeWriting_data()
         << RoadEdit([](Road &r) { r.find<QLineEdit>("apiSaveEdit")->setText("/показания/сохранить/все"); })
         << QList<bool>{} << QStringList{"critical", "Ошибка", "API_SAVE"} << 0 << 0;
 
-    const RoadEdit object77 = [](Road &r) { analogCell<QLineEdit>(r, 0, AnalogTab::ObjectColumn)->setText("77"); };
+    const RoadEdit object77 = [](Road &r) { r.cell("analogTable", 0, AnalogTab::ObjectColumn)->setText("77"); };
     const QStringList contact{"question", "LK меньше чем период опроса контактных датчиков", "на входе 3 ",
                               "(сейчас он 60 сек)"};
     QTest::newRow("contact LK below the poll period, No") << "8.1" << 1 << object77 << QList<bool>{false} << contact << 0 << 1;
@@ -112,9 +84,9 @@ void TestWriteRoad::checksBeforeWriting_data()
     const auto refused = [](int invalidRow, int longSerialRow) {
         return RoadEdit([=](Road &r) {
             if (invalidRow >= 0)
-                analogCell<QComboBox>(r, invalidRow, AnalogTab::TypeColumn)->setCurrentIndex(1);
+                r.cell<QComboBox>("analogTable", invalidRow, AnalogTab::TypeColumn)->setCurrentIndex(1);
             if (longSerialRow >= 0)
-                analogCell<QLineEdit>(r, longSerialRow, AnalogTab::SerialColumn)->setText("счетчик-водяной");
+                r.cell("analogTable", longSerialRow, AnalogTab::SerialColumn)->setText("счетчик-водяной");
         });
     };
     QTest::newRow("invalid channel 2") << "8.1" << 1 << refused(1, -1) << QList<bool>{}
@@ -137,7 +109,7 @@ void TestWriteRoad::checksBeforeWriting()
     QFETCH(int, writes);
     QFETCH(int, stored);
     Road road(hw);
-    QVERIFY(readTabs(road, {1 - tab, tab}));
+    QVERIFY(road.started && road.readTabs({1 - tab, tab}));
     edit(road);
     road.prompts.answers = answers;
     QVERIFY(road.click("writeSettingsButton"));
@@ -175,7 +147,7 @@ void TestWriteRoad::readThenWriteChangesNothing()
     const auto held = [&road] { return road.sim->withModel([](ControllerModel &m) { return m.heldRecords(); }); };
     road.sim->withModel([top](ControllerModel &m) { holdExtremes(m, top); });
     const QByteArray before = held();
-    QVERIFY(readTabs(road, {0, 1, 2}));
+    QVERIFY(road.started && road.readTabs({0, 1, 2}));
     QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged()
             && !road.dialog->findChild<RS485Tab *>()->hasChanges());
 
@@ -183,7 +155,7 @@ void TestWriteRoad::readThenWriteChangesNothing()
     // written again, which must leave every record as the controller held it.
     auto *digital = road.find<QTableWidget>("rs485Table");
     QList<QList<QLineEdit *>> edits{{road.find<QLineEdit>("apiGetEdit")},
-                                    {analogCell<QLineEdit>(road, 0, AnalogTab::ObjectColumn)}, {}};
+                                    {road.cell("analogTable", 0, AnalogTab::ObjectColumn)}, {}};
     for (int r = 0; r < digital->rowCount(); ++r)
         edits[2] << qobject_cast<QLineEdit *>(digital->cellWidget(r, RS485Tab::ObjectColumn));
     road.prompts.answers = QList<bool>(8, true); // keep PSM on, accept the contact sensor's LK

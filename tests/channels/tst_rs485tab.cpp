@@ -83,12 +83,9 @@ class TestRs485Tab : public QObject
 private slots:
     void storedAndShown_data();
     void storedAndShown();
-    void missingChannelIsDisabledAndUnchanged();
     void everyEditorMarksItsRow();
-    void resetChannels();
+    void missingChannelsAndReset();
     void typeFiltersProtocolsAndKeepsChoice();
-    void groupEditing_data();
-    void groupEditing();
     void passwordLimitCutsOnlyTyping();
     void headerDoubleClickTogglesTwice();
     void hints_data();
@@ -112,12 +109,8 @@ void TestRs485Tab::storedAndShown_data()
     // Codes the lists do not name show no choice (-1) and go back as read.
     QTest::newRow("code 3 shows no device, unchanged") << QStringList{"3", "0", "0", "", "1", "0"}
         << QStringList{"-1", "0", "0", "", "1", "0"} << false << "";
-    QTest::newRow("KT 0 shows 0, unchanged") << QStringList{"8", "1", "5", "", "0", "0"}
-        << QStringList{"1", "1", "5", "", "0", "0"} << false << "";
     QTest::newRow("protocol 12 shows no protocol, unchanged") << QStringList{"8", "12", "5", "", "1", "0"}
         << QStringList{"1", "-1", "5", "", "1", "0"} << false << "";
-    QTest::newRow("protocol 255 shows no protocol, unchanged") << QStringList{"1", "255", "5", "", "1", "0"}
-        << QStringList{"4", "-1", "5", "", "1", "0"} << false << "";
 }
 
 void TestRs485Tab::storedAndShown()
@@ -154,29 +147,6 @@ void TestRs485Tab::storedAndShown()
     QCOMPARE(tab.channelSettings(6).value(3), list.value(2));
 }
 
-void TestRs485Tab::missingChannelIsDisabledAndUnchanged()
-{
-    RS485Tab tab;
-    tab.setRsSettings(9, {"8", "1", "77", "", "2", "5"});
-    tab.setRsSettingsReaded(true, false);
-    tab.setRsSettings(9, {"255", "0", "0", "", "0", "0"});
-    const Row row{tab, 9};
-    QVERIFY(!tab.isChannelEnabled(9));
-    for (int column = RS485Tab::TypeColumn; column <= RS485Tab::ObjectColumn; ++column)
-        QVERIFY(!row.table()->cellWidget(9, column)->isEnabled());
-    // The row keeps showing what it showed, and is never counted as changed.
-    QCOMPARE(row.address()->text(), QStringLiteral("77"));
-    QVERIFY(!tab.isChannelChanged(9));
-    QVERIFY(!row.markedBlue());
-    // While the dialog is disabled for a command, the row's own state still answers.
-    tab.setEnabled(false);
-    QVERIFY(tab.isChannelEnabled(8));
-    QVERIFY(!tab.isChannelEnabled(9));
-    tab.setEnabled(true);
-    tab.setRsSettings(9, {"8", "1", "78", "", "1", "0"});
-    QVERIFY(row.object()->isEnabled());
-}
-
 void TestRs485Tab::everyEditorMarksItsRow()
 {
     RS485Tab tab;
@@ -201,13 +171,26 @@ void TestRs485Tab::everyEditorMarksItsRow()
     QCOMPARE(changedSpy.count(), 12);
 }
 
-void TestRs485Tab::resetChannels()
+void TestRs485Tab::missingChannelsAndReset()
 {
     RS485Tab tab;
     tab.name_rs_channels(4);
     readAllOff(tab);
+    tab.setRsSettings(1, {"8", "1", "77", "", "2", "5"});
     tab.setRsSettings(1, {"255", "0", "0", "", "0", "0"});
+    tab.setRsSettings(2, {"255", "0", "0", "", "0", "0"});
     tab.setRsSettings(2, {"8", "9", "247", "73041852", "5", "12"});
+    QVERIFY(Row({tab, 2}).object()->isEnabled()); // a channel that reappears is editable again
+    // A channel the controller lacks keeps showing what it showed, disabled and never changed.
+    QVERIFY(!tab.isChannelEnabled(1));
+    for (int column = RS485Tab::TypeColumn; column <= RS485Tab::ObjectColumn; ++column)
+        QVERIFY(!Row({tab, 1}).table()->cellWidget(1, column)->isEnabled());
+    QCOMPARE(Row({tab, 1}).address()->text(), QStringLiteral("77"));
+    QVERIFY(!tab.isChannelChanged(1) && !Row({tab, 1}).markedBlue());
+    // While the dialog is disabled for a command, the row's own state still answers.
+    tab.setEnabled(false);
+    QVERIFY(tab.isChannelEnabled(2) && !tab.isChannelEnabled(1));
+    tab.setEnabled(true);
     tab.setRsData(2, {"40512377", "1", "2", "3", "4"});
     QVERIFY(tab.isReadFromController());
     QSignalSpy readedSpy(&tab, &RS485Tab::rsSettingsReaded);
@@ -243,59 +226,11 @@ void TestRs485Tab::typeFiltersProtocolsAndKeepsChoice()
     QVERIFY(tab.isChannelSelected(20));
     row.type()->setCurrentIndex(0);
     QVERIFY(!tab.isChannelSelected(20));
-}
-
-void TestRs485Tab::groupEditing_data()
-{
-    QTest::addColumn<bool>("group");
-    QTest::addColumn<bool>("fromController");
-    QTest::newRow("edits in row 10 spread to rows 2, 3, 7 in one pass") << true << false;
-    QTest::newRow("a row filled from the controller spreads nothing") << true << true;
-    QTest::newRow("nothing spreads with group off") << false << false;
-}
-
-void TestRs485Tab::groupEditing()
-{
-    QFETCH(bool, group);
-    QFETCH(bool, fromController);
-    RS485Tab tab;
-    readAllOff(tab);
-    setGroup(tab, group, {2, 3, 7});
-    QList<std::shared_ptr<QSignalSpy>> spies;
-    for (int r = 0; r < RS485Tab::kRowCount; ++r)
-        spies.append(std::make_shared<QSignalSpy>(Row({tab, r}).object(), &QLineEdit::textChanged));
-    const QStringList values{"3", "7", "kv7", "pw", "200", "4321"};
-    const QStringList untouched{"0", "0", "0", "", "1", "0"};
-    const Row from{tab, 10};
-    if (fromController) {
-        tab.setRsSettings(10, {"13", "7", "4194304059", "pw", "200", "4321"});
-    } else {
-        // As the engineer does it: keys in each editor (the protocol list skips disabled items).
-        for (int step = 0; step < 3; ++step)
-            QTest::keyClick(from.type(), Qt::Key_Down);
-        QTest::keyClick(from.protocol(), Qt::Key_Down);
-        QTest::keyClick(from.protocol(), Qt::Key_Down);
-        from.address()->selectAll();
-        QTest::keyClicks(from.address(), QStringLiteral("kv7"));
-        QTest::keyClicks(from.password(), QStringLiteral("pw"));
-        from.kt()->selectAll();
-        QTest::keyClicks(from.kt(), QStringLiteral("200"));
-        from.object()->selectAll();
-        QTest::keyClicks(from.object(), QStringLiteral("4321"));
-    }
-    for (int r = 0; r < RS485Tab::kRowCount; ++r) {
-        const bool spread = group && !fromController && (r == 2 || r == 3 || r == 7);
-        QCOMPARE(Row({tab, r}).shown(), spread || r == 10 ? values : untouched);
-        // One pass: each keystroke sets every row once, the spread never comes back.
-        QCOMPARE(spies[r]->count(), spread || r == 10 ? spies[10]->count() : 0);
-        QCOMPARE(Row({tab, r}).markedBlue(), spread || (r == 10 && !fromController));
-        QCOMPARE(tab.isChannelChanged(r), spread || (r == 10 && !fromController));
-        // A device type arriving by the group filters that row's protocols too.
-        if (spread)
-            QCOMPARE(Row({tab, r}).enabledProtocols(), (QList<int>{6, 7}));
-    }
-    if (group)
-        QVERIFY(!tab.isChannelSelected(10));
+    // A type chosen in group editing filters the protocols of the rows it spreads to.
+    setGroup(tab, true, {20, 21});
+    row.type()->setCurrentIndex(2);
+    emit row.type()->activated(2);
+    QCOMPARE(Row({tab, 21}).enabledProtocols(), QList<int>{5});
 }
 
 void TestRs485Tab::passwordLimitCutsOnlyTyping()
@@ -367,9 +302,6 @@ void TestRs485Tab::hints_data()
     QTest::newRow("protocol 1") << 1 << QStringLiteral(
         "⚠ широковещательный по адресу 0, адрес три цифры заводского номера слева от знака "
         "МИНУС/ПРОБЕЛ, если они более 240, то две цифры, заводской пароль 582946.");
-    QTest::newRow("protocol 8") << 8 << QStringLiteral(
-        "⚠ широковещательный по адресу пусто, адрес все цифры заводского номера после символа "
-        "№, заводской пароль 73041852.");
     QTest::newRow("protocol 9") << 9 << QStringLiteral(
         "⚠ широковещательный по адресу 0, адрес фиксированный 247, заводской пароль 73041852.");
 }

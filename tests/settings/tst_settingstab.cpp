@@ -58,9 +58,6 @@ private slots:
     void powerAndLid_data();
     void powerAndLid();
     void notNumbersShowAsZero();
-    void hasChanges();
-    void forecast_data();
-    void forecast();
     void modemData_data();
     void modemData();
 };
@@ -72,14 +69,16 @@ void TestSettingsTab::showsPeriods_data()
     // Minutes, days and hours of the log period, then of the send period.
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QString>("logWritten");
+    // The other forecast inputs: mode, PSM, analog, fast open collector, digital, external power.
+    QTest::addColumn<QList<int>>("others");
     QTest::newRow("log 5400 s: 90 min, 1 hour, written back as 5400")
-        << "5400" << "86400" << QStringList{"90", "0", "1", "1440", "1", "0"} << "5400";
+        << "5400" << "86400" << QStringList{"90", "0", "1", "1440", "1", "0"} << "5400" << QList<int>{0, 0, 0, 0, 32, 1};
     QTest::newRow("log 30 s and send 120 s: below the limits")
-        << "30" << "120" << QStringList{"0", "0", "0", "2", "0", "0"} << "30";
+        << "30" << "120" << QStringList{"0", "0", "0", "2", "0", "0"} << "30" << QList<int>{0, 1, 4, 0, 2, 1};
     QTest::newRow("log 200000 s: 3333 min, 1 day")
-        << "200000" << "0" << QStringList{"3333", "1", "0", "0", "0", "0"} << "200000";
+        << "200000" << "0" << QStringList{"3333", "1", "0", "0", "0", "0"} << "200000" << QList<int>{1, 1, 8, 1, 0, 0};
     QTest::newRow("send 20 days capped at 10 days")
-        << "0" << "1728000" << QStringList{"0", "0", "0", "28800", "10", "0"} << "0";
+        << "0" << "1728000" << QStringList{"0", "0", "0", "28800", "10", "0"} << "0" << QList<int>{0, 1, 0, 0, 32, 1};
 }
 
 void TestSettingsTab::showsPeriods()
@@ -88,11 +87,16 @@ void TestSettingsTab::showsPeriods()
     QFETCH(QString, sendPeriod);
     QFETCH(QStringList, shown);
     QFETCH(QString, logWritten);
+    QFETCH(QList<int>, others);
     SettingsTab tab;
-    // Connection mode and PSM as the tab starts, so that only the periods reach the forecast.
     QStringList list = settingsList(logPeriod, sendPeriod);
-    list[12] = list[13] = QStringLiteral("0");
+    list[12] = QString::number(others[0]);
+    list[13] = QString::number(others[1]);
     tab.setCpuSet(list);
+    tab.set_num_of_analogInputs(others[2]);
+    child<QCheckBox>(tab, "fastOcCheck")->setChecked(others[3]);
+    tab.set_num_of_rs485Inputs(others[4]);
+    child<QCheckBox>(tab, "externalPowerCheck")->setChecked(others[5]);
     QStringList seen;
     for (const QByteArray prefix : {"log", "send"})
         seen << text(tab, prefix + "MinutesEdit") << QString::number(spin(tab, prefix + "DaysSpin"))
@@ -101,10 +105,8 @@ void TestSettingsTab::showsPeriods()
     QCOMPARE(spin(tab, "logMinutesSpin"), 0);
     QCOMPARE(tab.getCpuSettings().value(0), logWritten);
     // The forecast is that of the minutes shown, not of the whole hours in the boxes.
-    Forecast::Inputs in;
-    in.logMinutes = shown[0].toInt();
-    in.sendMinutes = shown[3].toInt();
-    const Forecast::Result r = Forecast::compute(in);
+    const Forecast::Result r = Forecast::compute({shown[0].toInt(), shown[3].toInt(), others[0], others[1] != 0,
+                                                  others[2], others[3] != 0, others[4], others[5] != 0});
     QCOMPARE(text(tab, "trafficEdit"), QString::number(r.kilobytesPerYear) + QStringLiteral(" кБайт"));
     QCOMPARE(text(tab, "batteryLifeEdit"), Forecast::formatLifetime(r.monthsSmallCell) + " / "
                                                + Forecast::formatLifetime(r.monthsLargeCell));
@@ -136,14 +138,17 @@ void TestSettingsTab::clampsEditedPeriods()
     QCOMPARE(spin(tab, period + "DaysSpin"), days);
     QCOMPARE(spin(tab, period + "HoursSpin"), shownHours);
     QCOMPARE(text(tab, period + "MinutesEdit"), minutes);
+    QCOMPARE(tab.getCpuSettings().value(period == "log" ? 0 : 1), QString::number(minutes.toInt() * 60));
 }
 
 void TestSettingsTab::showsAndWritesSettings()
 {
     SettingsTab tab;
+    QVERIFY(tab.hasChanges()); // never read
     QSignalSpy readed(&tab, &SettingsTab::settingsReaded);
     tab.updateBC68Data({"0", "250991234567890", "-85", "1"});
     tab.setCpuSet(settingsList());
+    QVERIFY(!tab.hasChanges());
     QCOMPARE(readed.size(), 1);
     QCOMPARE(readed.first().first().toBool(), true);
     QCOMPARE(tab.getSerialNumber(), QStringLiteral("T3-0421-0077"));
@@ -156,10 +161,38 @@ void TestSettingsTab::showsAndWritesSettings()
     QStringList written{"3600", "86400", "60", "500", "1", "1", "192.168.1.10", "8080",
                         "/sensor/get", "/sensor/save"};
     QCOMPARE(tab.getCpuSettings(), written);
+
+    // Typed and erased again: nothing to write.
+    auto *apiGet = child(tab, "apiGetEdit");
+    apiGet->setFocus();
+    apiGet->end(false);
+    QTest::keyClicks(apiGet, QStringLiteral("xy"));
+    QVERIFY(tab.hasChanges());
+    QTest::keyClick(apiGet, Qt::Key_Backspace);
+    QTest::keyClick(apiGet, Qt::Key_Backspace);
+    QVERIFY(!tab.hasChanges());
+    // Case matters: the controller stores the path as typed.
+    apiGet->setText(QStringLiteral("/Sensor/get"));
+    QVERIFY(tab.hasChanges());
+    apiGet->setText(QStringLiteral("/sensor/get"));
+    child<QSpinBox>(tab, "logHoursSpin")->setValue(2);
+    QVERIFY(tab.hasChanges());
+    child<QSpinBox>(tab, "logHoursSpin")->setValue(1);
+    QVERIFY(!tab.hasChanges());
+    // The forecast inputs are not settings of the controller.
+    QSignalSpy changed(&tab, &SettingsTab::settingsChanged);
+    tab.set_num_of_analogInputs(3);
+    child<QCheckBox>(tab, "externalPowerCheck")->setChecked(true);
+    QVERIFY(changed.isEmpty() && !tab.hasChanges());
+
     child<QCheckBox>(tab, "psmCheck")->setChecked(false);
     child<QComboBox>(tab, "consumptionModeCombo")->setCurrentIndex(0);
     written[4] = written[5] = QStringLiteral("0");
     QCOMPARE(tab.getCpuSettings(), written);
+    tab.setCpuSet(settingsList());
+    QVERIFY(!tab.hasChanges());
+    tab.setSettingsReaded(false); // a session end forgets the read
+    QVERIFY(tab.hasChanges());
 }
 
 void TestSettingsTab::powerAndLid_data()
@@ -203,78 +236,6 @@ void TestSettingsTab::notNumbersShowAsZero()
     QCOMPARE(text(tab, "sendMinutesEdit"), QStringLiteral("0"));
     QCOMPARE(tab.getContactPollPeriod(), 0);
     QCOMPARE(text(tab, "apiSaveEdit"), QString());
-}
-
-void TestSettingsTab::hasChanges()
-{
-    SettingsTab tab;
-    QVERIFY(tab.hasChanges()); // never read
-    tab.setCpuSet(settingsList());
-    QVERIFY(!tab.hasChanges());
-
-    // Typed and erased again: nothing to write.
-    auto *apiGet = child(tab, "apiGetEdit");
-    apiGet->setFocus();
-    apiGet->end(false);
-    QTest::keyClicks(apiGet, QStringLiteral("xy"));
-    QVERIFY(tab.hasChanges());
-    QTest::keyClick(apiGet, Qt::Key_Backspace);
-    QTest::keyClick(apiGet, Qt::Key_Backspace);
-    QVERIFY(!tab.hasChanges());
-    // Case matters: the controller stores the path as typed.
-    apiGet->setText(QStringLiteral("/Sensor/get"));
-    QVERIFY(tab.hasChanges());
-    apiGet->setText(QStringLiteral("/sensor/get"));
-
-    child<QSpinBox>(tab, "logHoursSpin")->setValue(2);
-    QVERIFY(tab.hasChanges());
-    child<QSpinBox>(tab, "logHoursSpin")->setValue(1);
-    QVERIFY(!tab.hasChanges());
-
-    // The forecast inputs are not settings of the controller.
-    QSignalSpy changed(&tab, &SettingsTab::settingsChanged);
-    tab.set_num_of_analogInputs(3);
-    child<QCheckBox>(tab, "externalPowerCheck")->setChecked(true);
-    QVERIFY(changed.isEmpty());
-    QVERIFY(!tab.hasChanges());
-
-    tab.setSettingsReaded(false);
-    QVERIFY(tab.hasChanges());
-}
-
-void TestSettingsTab::forecast_data()
-{
-    // Log hours, send days, send mode, PSM, analog, fast open collector, digital, external.
-    QTest::addColumn<QList<int>>("in");
-    QTest::addColumn<QString>("battery");
-    QTest::addColumn<QString>("traffic");
-    QTest::newRow("as constructed: I 30")
-        << QList<int>{0, 0, 0, 0, 0, 0, 0, 0} << "9 лет / 9 лет" << "0 кБайт";
-    QTest::newRow("I 177") << QList<int>{1, 1, 0, 0, 4, 0, 2, 0} << "2 года 3 мес / 3 года 10 мес"
-                           << "5040 кБайт";
-    QTest::newRow("I 1186") << QList<int>{1, 1, 1, 1, 8, 1, 0, 0} << "4 мес / 6 мес"
-                            << "8640 кБайт";
-    QTest::newRow("I 175") << QList<int>{0, 1, 0, 0, 0, 0, 32, 1} << "2 года 3 мес / 3 года 10 мес"
-                           << "1440 кБайт";
-}
-
-void TestSettingsTab::forecast()
-{
-    QFETCH(QList<int>, in);
-    QFETCH(QString, battery);
-    QFETCH(QString, traffic);
-    SettingsTab tab;
-    // Every input alone recomputes the forecast; the order must not matter.
-    child<QCheckBox>(tab, "fastOcCheck")->setChecked(in[5]);
-    child<QCheckBox>(tab, "externalPowerCheck")->setChecked(in[7]);
-    tab.set_num_of_analogInputs(in[4]);
-    tab.set_num_of_rs485Inputs(in[6]);
-    child<QSpinBox>(tab, "logHoursSpin")->setValue(in[0]);
-    child<QSpinBox>(tab, "sendDaysSpin")->setValue(in[1]);
-    child<QComboBox>(tab, "consumptionModeCombo")->setCurrentIndex(in[2]);
-    tab.setPsmEnabled(in[3]);
-    QCOMPARE(text(tab, "batteryLifeEdit"), battery);
-    QCOMPARE(text(tab, "trafficEdit"), traffic);
 }
 
 void TestSettingsTab::modemData_data()
