@@ -1,5 +1,5 @@
 // Export and import of the channel configuration file through the window, and a saved
-// configuration put back on a controller that drifted from it.
+// configuration put back on a controller that drifted from it; the boards' channel counts.
 
 #include "roadsupport.h"
 
@@ -93,6 +93,11 @@ void TestRoadChannelFile::exportedLines()
     QVERIFY(lines.at(analogLines).startsWith("A;" + QByteArray::number(analogLines) + ';'));
     QCOMPARE(lines.at(analogLines + 1), QByteArray("D;1;1;1;-;;;;;-,-,-,-;kv123;111111;2;5"));
     QVERIFY(lines.at(analogLines + 30).startsWith("D;30;0;"));
+    // Readings ask only the channels the board has.
+    road.showTab(1);
+    QVERIFY(road.click("readDataButton"));
+    QCOMPARE(road.sim->requestCount(1), analogLines);
+    QVERIFY(!road.cell("analogTable", 0, AnalogTab::ValueColumn)->text().isEmpty());
 
     // Refused exports leave the earlier file as it was: the dialog cancelled, a separator in a
     // serial number (it would split the line and the file could not be read back), a row check.

@@ -1,6 +1,5 @@
-// Roads of the firmware update: a controller on 1.4.2 is updated to the built-in firmware and
-// restarts, so the countdown stops and the session ends; one on 1.4.0 answers with the short
-// records and is refused the update.
+// The road of the firmware update: a controller on 1.4.2 is updated and restarts, so the
+// countdown stops and the session ends.
 
 #include "roadsupport.h"
 
@@ -33,7 +32,6 @@ class TestRoadFirmware : public QObject
 
 private slots:
     void road();
-    void firmware140();
 };
 
 void TestRoadFirmware::road()
@@ -70,29 +68,6 @@ void TestRoadFirmware::road()
     QVERIFY(!road.button("readSettingsButton")->isEnabled());
     QVERIFY(!road.status().isEmpty());
     QVERIFY(road.status() != QStringLiteral("Выход из режима настроек. Требуется авторизация."));
-}
-
-void TestRoadFirmware::firmware140()
-{
-    Road road(QStringLiteral("8.1"), QStringLiteral("1.4.0"));
-    QVERIFY(road.started);
-    QVERIFY(road.authorise());
-    auto *firmwareButton = road.button("uploadFirmwareButton");
-    QVERIFY(!firmwareButton->isEnabled());
-    QCOMPARE(firmwareButton->toolTip(), QString());
-    QVERIFY(road.click("readSettingsButton"));
-    QCOMPARE(road.status(), QString());
-    QCOMPARE(road.find<QLineEdit>("versionEdit")->text(),
-             QStringLiteral("Аппаратура 8.1, прошивка 1.4.0"));
-    QCOMPARE(road.find<QLineEdit>("serialEdit")->text(), QStringLiteral("T3-0421-0077"));
-    QVERIFY(!firmwareButton->isEnabled());
-    QCOMPARE(firmwareButton->toolTip(),
-             QStringLiteral("Обновление прошивки через RS-485 не поддерживается в контроллерах с "
-                            "версией прошивки 1.4.0.\r\nЧтобы обновить прошивку контроллера, "
-                            "поставьте контроллер на обновление через личный кабинет."));
-    // The 10-byte answer to leaving settings mode fits only because of the firmware word.
-    QVERIFY(road.click("exitButton"));
-    QVERIFY(!road.dialog->isAuthorised());
 }
 
 QTEST_MAIN(TestRoadFirmware)

@@ -57,7 +57,6 @@ private slots:
     void showsAndWritesSettings();
     void powerAndLid_data();
     void powerAndLid();
-    void notNumbersShowAsZero();
     void modemData_data();
     void modemData();
 };
@@ -223,19 +222,6 @@ void TestSettingsTab::powerAndLid()
     tab.setCpuSet(list);
     QCOMPARE(text(tab, "powerEdit"), power);
     QCOMPARE(text(tab, "lidEdit"), lid);
-}
-
-void TestSettingsTab::notNumbersShowAsZero()
-{
-    QStringList list = settingsList(QStringLiteral("abc"), QStringLiteral("-"));
-    list[2] = QStringLiteral("x");
-    list.removeLast();                  // a short list shows the missing entries empty
-    SettingsTab tab;
-    tab.setCpuSet(list);
-    QCOMPARE(text(tab, "logMinutesEdit"), QStringLiteral("0"));
-    QCOMPARE(text(tab, "sendMinutesEdit"), QStringLiteral("0"));
-    QCOMPARE(tab.getContactPollPeriod(), 0);
-    QCOMPARE(text(tab, "apiSaveEdit"), QString());
 }
 
 void TestSettingsTab::modemData_data()

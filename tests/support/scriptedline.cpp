@@ -18,14 +18,6 @@ QStringList EventLog::trace() const
     return out;
 }
 
-QStringList EventLog::names() const
-{
-    QStringList out;
-    for (const WorkerEvent &e : events)
-        out.append(e.name);
-    return out;
-}
-
 QStringList EventLog::statusTexts() const
 {
     QStringList out;

@@ -23,7 +23,6 @@ public:
 
     // Every report as its name and its arguments, lists joined by '|': "updateProgressBar 100".
     QStringList trace() const;
-    QStringList names() const;
     QStringList statusTexts() const; // arguments of error()
     QList<int> progress() const;
     QList<QVariantList> argsOf(const QString &name) const;
