@@ -44,7 +44,7 @@ void upload(CommandLine &line)
     }
     FileCloser closer(firmwareFile);
     const QByteArray image = firmwareFile.readAll();
-    const int partSize = line.firmwarePartSize;
+    const int partSize = CommandLine::kFirmwarePartSize;
     const int parts = FirmwareRecord::partCount(image.size(), partSize);
     const quint32 imageCrc = FirmwareRecord::imageCrc(image, partSize);
     qDebug().noquote() << QStringLiteral("fws: %1, fwh: %2").arg(image.size()).arg(hex8(imageCrc));

@@ -62,12 +62,10 @@ public:
     quint32 fwWord = 0;
     // Set by the window from the hardware version, read by later commands.
     std::atomic<quint8> analogChannelCount{8};
-    quint16 firmwarePartSize = kFirmwarePartSize;
     std::unique_ptr<QIODevice> firmwareFile;
 
 signals:
     void error(const QString &s);
-    void enableTablesContorls(bool on);
     void enableButtonsContorls(bool on, const QString &fw);
     void updateProgressBar(int value);
     void updateHw(const QString &hw);

@@ -38,8 +38,6 @@ MasterThread::MasterThread(QObject *parent)
     // Direct, so that the reports leave the worker thread in the order the command made them.
     const SerialLine *l = line.get();
     connect(l, &CommandLine::error, this, &MasterThread::error, Qt::DirectConnection);
-    connect(l, &CommandLine::enableTablesContorls, this, &MasterThread::enableTablesContorls,
-            Qt::DirectConnection);
     connect(l, &CommandLine::enableButtonsContorls, this, &MasterThread::enableButtonsContorls,
             Qt::DirectConnection);
     connect(l, &CommandLine::updateProgressBar, this, &MasterThread::updateProgressBar,

@@ -9,6 +9,10 @@
 #include <QObject>
 #include <QVariantList>
 
+#include <type_traits>
+
+class MasterThread;
+
 struct WorkerEvent {
     QString name;
     QVariantList args;
@@ -79,10 +83,13 @@ EventLog::EventLog(Source *s)
     using S = Source;
     using L = const QStringList &;
     connect(s, &S::error, this, [this](const QString &t) { add("error", {t}); });
-    connect(s, &S::enableTablesContorls, this, [this](bool on) {
-        add("enableTablesContorls", {on});
-        finished += on;
-    });
+    // Only the worker ends a run; a command never does.
+    if constexpr (std::is_same_v<Source, MasterThread>) {
+        connect(s, &S::enableTablesContorls, this, [this](bool on) {
+            add("enableTablesContorls", {on});
+            finished += on;
+        });
+    }
     connect(s, &S::enableButtonsContorls, this,
             [this](bool on, const QString &fw) { add("enableButtonsContorls", {on, fw}); });
     connect(s, &S::updateProgressBar, this, [this](int v) { add("updateProgressBar", {v}); });
