@@ -1,6 +1,7 @@
 #include "channels/analogtab.h"
 
 #include "channels/analogrecord.h"
+#include "channels/heldzero.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -20,8 +21,9 @@
 namespace {
 
 // Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
-// -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed.
-constexpr int kScaleMin = 0;
+// -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed. A scale
+// of 0 is shown only as read (showCountKeepingZero).
+constexpr int kScaleMin = 1;
 constexpr int kScaleMax = 65535;
 constexpr double kThresholdMin = -3276.8;
 constexpr double kThresholdMax = 65535.0;
@@ -245,8 +247,19 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     heldType[row] = typeListed ? std::nullopt : std::optional<int>(code);
     heldInput[row] = inputListed ? std::nullopt : std::optional<int>(input);
     w.serial->setText(data.value(SettingsSerial));
-    w.multiplier->setValue(intValue(data.value(SettingsScale)));
-    w.divider->setValue(intValue(data.value(SettingsDivider)));
+    // The pair changes as one: a change signal between the two would reduce the new
+    // multiplier against the old divider and show a scale the controller does not hold.
+    const int multiplier = intValue(data.value(SettingsScale));
+    const int divider = intValue(data.value(SettingsDivider));
+    if (multiplier != w.multiplier->value() || divider != w.divider->value()) {
+        {
+            const QSignalBlocker blockMultiplier(w.multiplier);
+            const QSignalBlocker blockDivider(w.divider);
+            showCountKeepingZero(w.multiplier, multiplier);
+            showCountKeepingZero(w.divider, divider);
+        }
+        emit analogSettingsChanged();
+    }
     w.lk->setValue(AnalogRules::thresholdShown(data.value(SettingsLk), code));
     w.st->setValue(AnalogRules::thresholdShown(data.value(SettingsSt), code));
     w.object->setText(data.value(SettingsObject));

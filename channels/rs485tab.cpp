@@ -1,6 +1,7 @@
 #include "channels/rs485tab.h"
 
 #include "channels/digitalrecord.h"
+#include "channels/heldzero.h"
 #include "channels/protocolhint.h"
 
 #include <QApplication>
@@ -346,7 +347,7 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
     // the controller may hold, would zero the meter's readings.
     bool ktIsNumber = false;
     const int kt = data.value(DigitalRecord::SetKt).toInt(&ktIsNumber);
-    e.kt->setValue(ktIsNumber ? kt : 1);
+    showCountKeepingZero(e.kt, ktIsNumber ? kt : 1);
     e.kt->setEnabled(true);
     e.object->setText(data.value(DigitalRecord::SetObject));
     e.object->setEnabled(true);

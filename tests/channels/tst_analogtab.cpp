@@ -210,6 +210,15 @@ void TestAnalogTab::changeDetection_data()
     row("device changed", [](Table &t) { t.type(3)->setCurrentIndex(2); }, true);
     row("input changed", [](Table &t) { t.input(0)->setCurrentIndex(3); }, true);
     row("divider changed", [](Table &t) { t.spin(4, AnalogTab::DividerColumn)->setValue(3); }, true);
+    row("divider stepped down stops at 1", [](Table &t) { t.spin(0, AnalogTab::DividerColumn)->setValue(0); }, false);
+    // The new multiplier is never reduced against the old divider while the row fills.
+    row("scale edited, then read again as 10/3", [](Table &t) {
+        t.spin(0, AnalogTab::MultiplierColumn)->setValue(1);
+        t.spin(0, AnalogTab::DividerColumn)->setValue(2);
+        QStringList again = kColdWater;
+        again[4] = QStringLiteral("3");
+        t.tab.setComSettings(0, again);
+    }, false);
     row("unnamed device chosen as off", [](Table &t) { t.type(6)->setCurrentIndex(0); }, true);
     row("unnamed input chosen", [](Table &t) { t.input(6)->setCurrentIndex(0); }, true);
     row("unnamed codes imported as off", [](Table &t) { t.tab.changeComSettings(6, kOff); }, true);
@@ -231,6 +240,8 @@ void TestAnalogTab::changeDetection()
     readBoard(tab);
     QSignalSpy signalled(&tab, &AnalogTab::analogSettingsChanged);
     QSignalSpy readed(&tab, &AnalogTab::analogSettingsReaded);
+    // The window compares on every change, and the comparison reduces the scale shown.
+    connect(&tab, &AnalogTab::analogSettingsChanged, &tab, [&tab] { tab.isComSettingsChanged(); });
     edit(t);
     // Every change the comparison counts also tells the window, which enables writing.
     QVERIFY(!changed || signalled.size() + readed.size() > 0);

@@ -161,6 +161,7 @@ void TestRs485Tab::everyEditorMarksItsRow()
         Row({tab, 6}).object()->setText(away ? "1" : "0");
     };
     edit(true);
+    Row({tab, 7}).kt()->setValue(0); // a КТ of 0 is kept as read, never chosen
     for (int r = 0; r < 8; ++r)
         QCOMPARE(Row({tab, r}).markedBlue(), r >= 1 && r <= 6);
     QCOMPARE(changedSpy.count(), 6);
