@@ -251,15 +251,15 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     // multiplier against the old divider and show a scale the controller does not hold.
     const int multiplier = intValue(data.value(SettingsScale));
     const int divider = intValue(data.value(SettingsDivider));
-    if (multiplier != w.multiplier->value() || divider != w.divider->value()) {
-        {
-            const QSignalBlocker blockMultiplier(w.multiplier);
-            const QSignalBlocker blockDivider(w.divider);
-            showCountKeepingZero(w.multiplier, multiplier);
-            showCountKeepingZero(w.divider, divider);
-        }
-        emit analogSettingsChanged();
+    const bool scaleChanged = multiplier != w.multiplier->value() || divider != w.divider->value();
+    {
+        const QSignalBlocker blockMultiplier(w.multiplier);
+        const QSignalBlocker blockDivider(w.divider);
+        showCountKeepingZero(w.multiplier, multiplier);
+        showCountKeepingZero(w.divider, divider);
     }
+    if (scaleChanged)
+        emit analogSettingsChanged();
     w.lk->setValue(AnalogRules::thresholdShown(data.value(SettingsLk), code));
     w.st->setValue(AnalogRules::thresholdShown(data.value(SettingsSt), code));
     w.object->setText(data.value(SettingsObject));
