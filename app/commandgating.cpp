@@ -1,6 +1,6 @@
 #include "app/commandgating.h"
 
-#include "lumaro/version.h"
+#include "firmware/firmwareupdate.h"
 
 #include <QCoreApplication>
 
@@ -25,18 +25,9 @@ CommandGating commandGating(const GatingInput &in)
     g.changePasswordEnabled = in.on;
     g.testEnabled = in.on;
 
-    // 1.4.0 cannot be updated over RS-485, 1.4.4 is the built-in image itself, and an empty
-    // version means the controller settings have not been read in this session.
-    const bool updatable = in.fwVersion != QLatin1String(Lumaro::kBuiltInFirmwareVersion)
-        && in.fwVersion != QLatin1String("1.4.0") && !in.fwVersion.isEmpty();
-    g.uploadFirmware.enabled = in.on && updatable;
-    if (in.on && in.fwVersion == QLatin1String("1.4.0"))
-        g.uploadFirmware.toolTip = text(
-            "Обновление прошивки через RS-485 не поддерживается в контроллерах с версией прошивки "
-            "1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте контроллер на обновление "
-            "через личный кабинет.");
-    else if (in.on && in.fwVersion == QLatin1String(Lumaro::kBuiltInFirmwareVersion))
-        g.uploadFirmware.toolTip = text("Обновление прошивки не требуется.");
+    g.uploadFirmware.enabled = in.on && FirmwareUpdate::isUpdatable(in.fwVersion);
+    if (in.on)
+        g.uploadFirmware.toolTip = FirmwareUpdate::whyNot(in.fwVersion);
 
     if (!in.authorised) {
         const QString tip = text("Перед началом работы необходимо авторизоваться");

@@ -390,9 +390,8 @@ void TabDialog::writeDigitalChannels()
     // A password is never cut to its field: the engineer shortens it.
     const int longPassword = DigitalRules::firstOverlongPassword(rows);
     if (longPassword >= 0) {
-        critical(tr("Ошибка"), tr("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
-                                   .arg(longPassword + analogCount + 1)
-                                   .arg(DigitalRules::kPasswordFieldBytes));
+        critical(tr("Ошибка"), WriteChecks::passwordTooLongText(longPassword + analogCount + 1,
+                                                                DigitalRules::kPasswordFieldBytes));
         return;
     }
     rs485Tab->setRsSettingsReaded(true, false);

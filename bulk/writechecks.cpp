@@ -108,4 +108,18 @@ QString zeroPollPeriodText()
                 "период опроса контактных датчиков.");
 }
 
+QString serialTooLongText(int channel)
+{
+    return text("Неверная конфигурация для %1 канала! Серийный номер не помещается в 16 байт "
+                "(русская буква занимает 2 байта)")
+        .arg(channel);
+}
+
+QString passwordTooLongText(int channel, int fieldBytes)
+{
+    return text("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
+        .arg(channel)
+        .arg(fieldBytes);
+}
+
 } // namespace WriteChecks

@@ -27,4 +27,8 @@ QString psmText();
 QString zeroPollPeriodTitle();
 QString zeroPollPeriodText();
 
+// Serial numbers and meter passwords are never cut to their fields: the engineer shortens them.
+QString serialTooLongText(int channel);
+QString passwordTooLongText(int channel, int fieldBytes);
+
 } // namespace WriteChecks

@@ -1,5 +1,6 @@
 #include "channels/analogcommands.h"
 
+#include "bulk/writechecks.h"
 #include "channels/analogrecord.h"
 #include "link/commandline.h"
 #include "link/frame.h"
@@ -40,9 +41,7 @@ void writeSettings(CommandLine &line)
     for (int k = 0; k < entries; ++k) {
         QByteArray payload;
         if (!AnalogRecord::encodeSettings(line.row(k), payload)) {
-            emit line.error(workerText("Неверная конфигурация для %1 канала! Серийный номер не "
-                                       "помещается в 16 байт (русская буква занимает 2 байта)")
-                                .arg(line.rowChannel(k) + 1));
+            emit line.error(WriteChecks::serialTooLongText(line.rowChannel(k) + 1));
             emit line.updateProgressBar(0);
             // Like a write that stops at its first channel: nothing was stored.
             emit line.set_num_of_analogInputs(0);

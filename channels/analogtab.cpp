@@ -1,5 +1,6 @@
 #include "channels/analogtab.h"
 
+#include "bulk/writechecks.h"
 #include "channels/analogrecord.h"
 #include "channels/heldzero.h"
 
@@ -447,9 +448,7 @@ int AnalogTab::overlongSerialRow() const
 
 QString AnalogTab::serialTooLongMessage(int channel)
 {
-    return tr("Неверная конфигурация для %1 канала! Серийный номер не помещается в 16 байт "
-              "(русская буква занимает 2 байта)")
-        .arg(channel);
+    return WriteChecks::serialTooLongText(channel);
 }
 
 bool AnalogTab::rowChanged(int row) const

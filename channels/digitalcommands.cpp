@@ -1,5 +1,6 @@
 #include "channels/digitalcommands.h"
 
+#include "bulk/writechecks.h"
 #include "channels/digitalrecord.h"
 #include "channels/digitalrules.h"
 #include "link/commandline.h"
@@ -43,10 +44,8 @@ void writeSettings(CommandLine &line)
     for (int k = 0; k < n; ++k) {
         QByteArray payload;
         if (!DigitalRecord::encodeSettings(line.row(k), payload)) {
-            emit line.error(
-                workerText("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
-                    .arg(line.digitalDisplayNumber(line.rowChannel(k)))
-                    .arg(DigitalRecord::kPasswordWidth));
+            emit line.error(WriteChecks::passwordTooLongText(
+                line.digitalDisplayNumber(line.rowChannel(k)), DigitalRecord::kPasswordWidth));
             emit line.updateProgressBar(0);
             // Like a write that stops at its first channel: nothing was stored.
             emit line.set_num_of_rs485Inputs(0);

@@ -6,6 +6,11 @@
 
 namespace SessionCommands {
 
+QString wrongPasswordText()
+{
+    return workerText("Неверный пароль доступа. Заводской пароль 5093178");
+}
+
 void authorise(CommandLine &line)
 {
     const QByteArray payload = SessionRecord::passwordPayload(line.row(0).value(0));
@@ -27,7 +32,7 @@ void authorise(CommandLine &line)
             emit line.enableButtonsContorls(true, QString());
             emit line.updateHw(fields.value(SessionRecord::AuthHardware));
         } else {
-            emit line.error(workerText("Неверный пароль доступа. Заводской пароль 5093178"));
+            emit line.error(wrongPasswordText());
         }
     } else {
         emit line.error(workerText("Данная версия утилиты не поддерживает версию ПО контроллера "

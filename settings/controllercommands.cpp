@@ -31,7 +31,7 @@ void writeSettings(CommandLine &line)
     QByteArray payload;
     switch (ControllerRecord::encodeWrite(settings, payload)) {
     case ControllerRecord::WriteProblem::ServerIp:
-        emit line.error(workerText("Неверно задан IP-адрес сервера"));
+        emit line.error(ControllerRecord::badServerIpText());
         return;
     case ControllerRecord::WriteProblem::PathTooLong:
         emit line.error(

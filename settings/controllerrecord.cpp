@@ -99,6 +99,11 @@ QStringList serverIpParts(const QString &text)
     return text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
 }
 
+QString badServerIpText()
+{
+    return QCoreApplication::translate("MasterThread", "Неверно задан IP-адрес сервера");
+}
+
 QString oversizePathField(const QStringList &writeList)
 {
     for (const PathField &path : kPathFields) {

@@ -67,6 +67,9 @@ QStringList decodeSettings(const QByteArray &resp);
 // exactly four octets.
 QStringList serverIpParts(const QString &text);
 
+// The address does not split into four octets.
+QString badServerIpText();
+
 // Name of the first request path of the write list whose UTF-8 form does not fit its
 // 32-byte field ("API_GET" or "API_SAVE"); empty when both fit.
 QString oversizePathField(const QStringList &writeList);

@@ -1,6 +1,7 @@
 #include "settings/settingstab.h"
 
 #include "app/userprompts.h"
+#include "firmware/firmwareupdate.h"
 #include "lumaro/version.h"
 #include "settings/controllerrecord.h"
 #include "settings/forecast.h"
@@ -717,6 +718,7 @@ void SettingsTab::setEnabledUploadFirmwareButton(bool enabled, const QString &to
 
 void SettingsTab::confirmFirmwareUpload()
 {
-    if (UserPrompts::current().question(this, tr("Вы уверены?"), tr("Начать обновление прошивки?")))
+    if (UserPrompts::current().question(this, FirmwareUpdate::confirmTitle(),
+                                        FirmwareUpdate::confirmText()))
         emit upload_firmware_button_clicked();
 }
