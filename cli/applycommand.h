@@ -1,0 +1,21 @@
+#pragma once
+
+// `apply`: reads the controller, writes what a file changes, reads back and compares.
+
+#include "cli/settingsdata.h"
+
+#include <QString>
+
+class CommandRunner;
+class Console;
+struct CliOptions;
+
+namespace ApplyCommand {
+
+// A JSON document or a channel file of the window; "-" reads standard input. False, with a
+// message, for a file that cannot be read or used.
+bool load(const QString &fileName, Wanted &wanted, QString *error);
+
+int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console);
+
+} // namespace ApplyCommand

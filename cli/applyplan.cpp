@@ -1,0 +1,324 @@
+#include "cli/applyplan.h"
+
+#include "bulk/writechecks.h"
+#include "channels/analogrules.h"
+#include "channels/digitalrules.h"
+#include "cli/exitcode.h"
+#include "cli/fieldnames.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace ApplyPlanner {
+
+namespace {
+
+using FieldNames::Field;
+using FieldNames::Kind;
+namespace A = AnalogRecord;
+namespace C = ControllerRecord;
+namespace D = DigitalRecord;
+
+constexpr double kTenthsPerUnit = 10.0;
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("ApplyPlanner", source);
+}
+
+// A write-list value as a document shows it.
+QString shown(const Field &field, const QString &value, int code)
+{
+    switch (field.kind) {
+    case Kind::Threshold:
+        return QString::number(A::isTenthsCode(code) ? value.toDouble() / kTenthsPerUnit
+                                                     : value.toDouble());
+    case Kind::Address:
+        return DigitalRules::numberToAddress(value);
+    case Kind::Text:
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    default:
+        return value;
+    }
+}
+
+template <std::size_t N>
+void describe(const Field (&table)[N], const QStringList &before, const QStringList &after,
+              int codeBefore, int codeAfter, const QString &place, QStringList *lines)
+{
+    for (const Field &f : table) {
+        if (before.value(f.writeEntry) != after.value(f.writeEntry))
+            *lines << QStringLiteral("%1: %2 %3 → %4")
+                          .arg(place, QLatin1String(f.key),
+                               shown(f, before.value(f.writeEntry), codeBefore),
+                               shown(f, after.value(f.writeEntry), codeAfter));
+    }
+}
+
+template <std::size_t N>
+void compare(const Field (&table)[N], const QStringList &written, const QStringList &held, int code,
+             const QString &place, QStringList *lines)
+{
+    for (const Field &f : table) {
+        if (written.value(f.writeEntry) != held.value(f.writeEntry))
+            *lines << text("%1: %2 записано %3, в контроллере %4")
+                          .arg(place, QLatin1String(f.key), shown(f, written.value(f.writeEntry), code),
+                               shown(f, held.value(f.writeEntry), code));
+    }
+}
+
+QStringList overlay(QStringList list, const FieldValues &values)
+{
+    for (auto it = values.begin(); it != values.end(); ++it)
+        list[it.key()] = it.value();
+    return list;
+}
+
+// One analog channel as read and as the file leaves it, with the thresholds as shown.
+struct AnalogResult {
+    QStringList before;
+    QStringList after;
+    double lk = 0;
+    double st = 0;
+
+    bool changed() const { return after != before; }
+    int code() const { return after.value(A::WriteType).toInt(); }
+    int input() const { return after.value(A::WriteInput).toInt(); }
+};
+
+AnalogResult analogResult(int index, const QStringList &read, const FieldValues &values)
+{
+    AnalogResult r;
+    r.before = analogWriteList(index, read);
+    const int readCode = read.value(A::SettingsType).toInt();
+    // A threshold the file leaves out keeps the value the window would show, also under
+    // another device type: that is what the engineer saw.
+    r.lk = values.contains(A::WriteLk) ? values.value(A::WriteLk).toDouble()
+                                       : AnalogRules::thresholdShown(read.value(A::SettingsLk), readCode);
+    r.st = values.contains(A::WriteSt) ? values.value(A::WriteSt).toDouble()
+                                       : AnalogRules::thresholdShown(read.value(A::SettingsSt), readCode);
+    r.after = overlay(r.before, values);
+    const int code = r.code();
+    // Sensors keep tenths of a degree or bar; anything finer would not survive the write.
+    if (A::isTenthsCode(code)) {
+        r.lk = std::round(r.lk * kTenthsPerUnit) / kTenthsPerUnit;
+        r.st = std::round(r.st * kTenthsPerUnit) / kTenthsPerUnit;
+    }
+    r.after[A::WriteLk] = AnalogRules::thresholdCollected(r.lk, code);
+    r.after[A::WriteSt] = AnalogRules::thresholdCollected(r.st, code);
+    return r;
+}
+
+ApplyPlan refused(int code, const QString &message)
+{
+    ApplyPlan p;
+    p.refusal = code;
+    p.refusalText = message;
+    return p;
+}
+
+QString question(const QString &title, const QString &body)
+{
+    return title + QStringLiteral(": ") + body;
+}
+
+// The controller record's checks, as the window runs them before command 33.
+QString checkController(const QStringList &after, const QString &hw,
+                        const QMap<int, AnalogResult> &analog, QStringList *questions)
+{
+    if (after.value(C::WritePsm).toInt() != 0 && WriteChecks::psmIsCostly(hw))
+        *questions << question(WriteChecks::psmTitle(), WriteChecks::psmText());
+    if (after.value(C::WriteContactPollPeriod).toULongLong() == 0) {
+        for (const AnalogResult &r : analog) {
+            if (r.code() == A::kContact)
+                return question(WriteChecks::zeroPollPeriodTitle(), WriteChecks::zeroPollPeriodText());
+        }
+    }
+    const QString path = C::oversizePathField(after);
+    return path.isEmpty() ? QString() : C::oversizePathText(path);
+}
+
+// The analog checks of command 16: every present channel, where one just as the controller
+// holds it answers only to the rule that spans channels.
+QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStringList *questions)
+{
+    bool fastOpenCollector = false;
+    for (const AnalogResult &r : analog)
+        fastOpenCollector = fastOpenCollector || AnalogRules::isFastOpenCollector(r.code(), r.input());
+    for (auto it = analog.begin(); it != analog.end(); ++it) {
+        const AnalogResult &r = it.value();
+        const int channel = it.key() + 1;
+        AnalogRules::RowValues values;
+        values.devicePosition = A::positionForCode(r.code());
+        values.inputCode = r.input();
+        values.lk = r.lk;
+        values.st = r.st;
+        values.multiplier = r.after.value(A::WriteScale).toInt();
+        values.divider = r.after.value(A::WriteDivider).toInt();
+        int check = AnalogRules::checkRow(values, fastOpenCollector);
+        if (!r.changed())
+            check = r.code() == A::kPressure && fastOpenCollector
+                ? AnalogRules::PressureWithFastOpenCollector
+                : AnalogRules::RowValid;
+        if (check != AnalogRules::RowValid)
+            return WriteChecks::analogMessage(check, channel);
+        if (!r.changed())
+            continue;
+        if (!A::serialFits(r.after.value(A::WriteSerial)))
+            return WriteChecks::serialTooLongText(channel);
+        const bool lkLow = WriteChecks::thresholdBelowPollPeriod(r.lk, pollPeriod);
+        const bool stLow = WriteChecks::thresholdBelowPollPeriod(r.st, pollPeriod);
+        if (r.code() == A::kContact && (lkLow || stLow))
+            *questions << question(WriteChecks::contactSensorTitle(lkLow, stLow),
+                                   WriteChecks::contactSensorText(channel, pollPeriod));
+    }
+    return {};
+}
+
+// The digital checks of command 32: every present channel, edited or not, since the
+// controller would poll a wrong meter set-up just the same.
+QString checkDigital(const QMap<int, QStringList> &after, const Rows &changed, int analogCount)
+{
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        const QStringList &row = it.value();
+        const int check = DigitalRules::checkChannel(
+            DigitalRules::devicePositionForCode(row.value(D::WriteDeviceType).toInt()),
+            row.value(D::WriteProtocol).toInt(), row.value(D::WriteAddress));
+        if (check != DigitalRules::ChannelValid)
+            return WriteChecks::digitalMessage(check, it.key() + analogCount + 1);
+    }
+    const int longPassword = DigitalRules::firstOverlongPassword(changed);
+    if (longPassword >= 0)
+        return WriteChecks::passwordTooLongText(longPassword + analogCount + 1,
+                                                DigitalRules::kPasswordFieldBytes);
+    return {};
+}
+
+} // namespace
+
+QStringList controllerWriteList(const QStringList &read)
+{
+    QStringList list(C::WriteEntryCount);
+    for (const Field &f : FieldNames::kController)
+        list[f.writeEntry] = read.value(f.readEntry);
+    return list;
+}
+
+QStringList analogWriteList(int index, const QStringList &read)
+{
+    QStringList list(A::WriteFieldCount);
+    list[A::WriteChannel] = QString::number(index);
+    for (const Field &f : FieldNames::kAnalog)
+        list[f.writeEntry] = read.value(f.readEntry);
+    const int code = read.value(A::SettingsType).toInt();
+    for (const int entry : {A::WriteLk, A::WriteSt}) {
+        const double threshold = AnalogRules::thresholdShown(list[entry], code);
+        list[entry] = AnalogRules::thresholdCollected(threshold, code);
+    }
+    // The counter goes back as read: the file carries none.
+    list[A::WriteValue] = read.value(A::SettingsValue);
+    return list;
+}
+
+QStringList digitalWriteList(int index, const QStringList &read)
+{
+    QStringList list(D::WriteFieldCount);
+    list[D::WriteChannel] = QString::number(index);
+    for (const Field &f : FieldNames::kDigital)
+        list[f.writeEntry] = read.value(f.readEntry);
+    return list;
+}
+
+ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
+{
+    // A section is written only over what this run read of it.
+    if ((wanted.controller && read.controller.isEmpty()) || (wanted.analog && read.analog.isEmpty())
+        || (wanted.digital && read.digital.isEmpty()))
+        return refused(ExitCode::Refused, text("Настройки не считаны с контроллера. Ничего не записано."));
+    const int analogCount = read.analogChannelCount;
+    const QString otherBoard = text("В контроллере нет %1 канала %2: файл для другой аппаратной "
+                                    "версии. Ничего не записано.");
+    const QMap<int, FieldValues> analogWanted = wanted.analog.value_or(QMap<int, FieldValues>());
+    for (auto it = analogWanted.cbegin(); it != analogWanted.cend(); ++it) {
+        if (!read.analogPresent(it.key()))
+            return refused(ExitCode::Usage, otherBoard.arg(text("аналогового")).arg(it.key() + 1));
+    }
+    QMap<int, FieldValues> digitalWanted;
+    const int offset = wanted.digitalNumberOffset.value_or(analogCount);
+    const QMap<int, FieldValues> digitalByNumber = wanted.digital.value_or(QMap<int, FieldValues>());
+    for (auto it = digitalByNumber.cbegin(); it != digitalByNumber.cend(); ++it) {
+        const int index = it.key() - 1 - offset;
+        if (!read.digitalPresent(index))
+            return refused(ExitCode::Usage, otherBoard.arg(text("цифрового")).arg(it.key()));
+        digitalWanted.insert(index, it.value());
+    }
+
+    ApplyPlan p;
+    const QStringList controllerBefore = controllerWriteList(read.controller);
+    const QStringList controllerAfter = overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
+    if (controllerAfter != controllerBefore) {
+        p.controller.append(controllerAfter);
+        describe(FieldNames::kController, controllerBefore, controllerAfter, 0, 0, text("Контроллер"),
+                 &p.changes);
+    }
+    QMap<int, AnalogResult> analog;
+    for (int index = 0; index < A::kChannelCount; ++index) {
+        if (!read.analogPresent(index))
+            continue;
+        const AnalogResult r = analogResult(index, read.analog.value(index), analogWanted.value(index));
+        analog.insert(index, r);
+        if (!r.changed())
+            continue;
+        p.analog.append(r.after);
+        describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(), r.code(),
+                 text("Канал %1").arg(index + 1), &p.changes);
+    }
+    QMap<int, QStringList> digital;
+    for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
+        if (!read.digitalPresent(index))
+            continue;
+        const QStringList before = digitalWriteList(index, read.digital.value(index));
+        const QStringList after = overlay(before, digitalWanted.value(index));
+        digital.insert(index, after);
+        if (after == before)
+            continue;
+        p.digital.append(after);
+        describe(FieldNames::kDigital, before, after, 0, 0,
+                 text("Канал %1").arg(index + analogCount + 1), &p.changes);
+    }
+
+    const int pollPeriod = controllerAfter.value(C::WriteContactPollPeriod).toInt();
+    QString problem;
+    if (!p.controller.isEmpty())
+        problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion), analog,
+                                  &p.questions);
+    if (problem.isEmpty() && !p.analog.isEmpty())
+        problem = checkAnalog(analog, pollPeriod, &p.questions);
+    if (problem.isEmpty() && !p.digital.isEmpty())
+        problem = checkDigital(digital, p.digital, analogCount);
+    if (!problem.isEmpty())
+        return refused(ExitCode::Refused, problem);
+    return p;
+}
+
+QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after)
+{
+    QStringList lines;
+    for (const QStringList &row : plan.controller)
+        compare(FieldNames::kController, row, controllerWriteList(after.controller), 0,
+                text("Контроллер"), &lines);
+    for (const QStringList &row : plan.analog) {
+        const int index = row.value(A::WriteChannel).toInt();
+        compare(FieldNames::kAnalog, row, analogWriteList(index, after.analog.value(index)),
+                row.value(A::WriteType).toInt(), text("Канал %1").arg(index + 1), &lines);
+    }
+    for (const QStringList &row : plan.digital) {
+        const int index = row.value(D::WriteChannel).toInt();
+        compare(FieldNames::kDigital, row, digitalWriteList(index, after.digital.value(index)), 0,
+                text("Канал %1").arg(index + after.analogChannelCount + 1), &lines);
+    }
+    return lines;
+}
+
+} // namespace ApplyPlanner

@@ -1,0 +1,36 @@
+#pragma once
+
+// What `apply` sends: the records of a file that differ from what was read in this run,
+// after the window's write checks. Pure: it sees field lists, never the line.
+
+#include "cli/settingsdata.h"
+#include "link/commandline.h"
+
+#include <QStringList>
+
+struct ApplyPlan {
+    int refusal = 0;         // an exit code when nothing may be sent, else 0
+    QString refusalText;
+    QStringList questions;   // the window's questions for this write, title and text
+    Rows controller;         // the write list of command 33, or none
+    Rows analog;             // write lists of command 16, changed channels only
+    Rows digital;            // write lists of command 32, changed channels only
+    QStringList changes;     // one line per changed setting, for the engineer
+
+    bool sendsNothing() const { return controller.isEmpty() && analog.isEmpty() && digital.isEmpty(); }
+};
+
+namespace ApplyPlanner {
+
+ApplyPlan plan(const Snapshot &read, const Wanted &wanted);
+
+// What the controller holds otherwise than `plan` wrote it, one line per setting; empty
+// when everything took. The analog counters run on and are not compared.
+QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after);
+
+// What was read, as the write lists that would send it back unchanged.
+QStringList controllerWriteList(const QStringList &read);
+QStringList analogWriteList(int index, const QStringList &read);
+QStringList digitalWriteList(int index, const QStringList &read);
+
+} // namespace ApplyPlanner

@@ -1,0 +1,238 @@
+#include "cli/clicommands.h"
+
+#include "channels/analogrules.h"
+#include "channels/digitalrules.h"
+#include "cli/applycommand.h"
+#include "cli/clioptions.h"
+#include "cli/commandrunner.h"
+#include "cli/console.h"
+#include "cli/exitcode.h"
+#include "cli/interruptnotifier.h"
+#include "cli/jsondocument.h"
+#include "cli/jsonwriter.h"
+#include "firmware/firmwareupdate.h"
+#include "lumaro/version.h"
+#include "settings/controllerrecord.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+#include <QSerialPortInfo>
+
+namespace CliCommands {
+
+namespace {
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("CliCommands", source);
+}
+
+int ports(Console &console)
+{
+    QByteArray out;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        out += (info.portName() + QLatin1Char('\t') + info.description() + QLatin1Char('\n')).toUtf8();
+    console.data(out);
+    return ExitCode::Done;
+}
+
+int read(const CliOptions &options, CommandRunner &runner, Console &console)
+{
+    Snapshot snapshot;
+    int code = runner.readController(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readAnalog(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readDigital(snapshot);
+    if (code != ExitCode::Done)
+        return code;
+    const QByteArray document = JsonDocument::write(snapshot);
+    if (options.output.isEmpty()) {
+        console.data(document);
+        return ExitCode::Done;
+    }
+    QSaveFile file(options.output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
+        console.message(QCoreApplication::translate("TabDialog", "Не могу записать в файл.")
+                        + QLatin1Char(' ') + options.output);
+        return ExitCode::Usage;
+    }
+    return ExitCode::Done;
+}
+
+// The channels whose readings are read: the named ones, or every analog channel and meter.
+bool chooseReadings(const CliOptions &options, const Snapshot &s, Rows *analog, Rows *meters,
+                    QString *error)
+{
+    const int analogCount = s.analogChannelCount;
+    const auto isMeter = [&s](int index) {
+        return s.digitalPresent(index)
+            && DigitalRules::devicePositionForCode(s.digital.value(index).value(0).toInt()) != 0;
+    };
+    if (options.channels.isEmpty()) {
+        for (int index = 0; index < AnalogRecord::kChannelCount; ++index) {
+            if (s.analogPresent(index))
+                analog->append({QString::number(index)});
+        }
+        for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
+            if (isMeter(index))
+                meters->append({QString::number(index)});
+        }
+        return true;
+    }
+    for (const int channel : options.channels) {
+        const int digitalIndex = channel - analogCount - 1;
+        if (channel <= analogCount && s.analogPresent(channel - 1)) {
+            analog->append({QString::number(channel - 1)});
+        } else if (channel > analogCount && isMeter(digitalIndex)) {
+            meters->append({QString::number(digitalIndex)});
+        } else {
+            *error = text("Канал %1 не существует или к нему не подключен счетчик.").arg(channel);
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
+                       const QMap<int, QStringList> &meters)
+{
+    QStringList lines{QStringLiteral("channel;kind;serial;reading1;reading2;reading3;reading4")};
+    for (auto it = analog.begin(); it != analog.end(); ++it) {
+        const QStringList settings = s.analog.value(it.key());
+        const QString raw = it.value().value(0);
+        const bool tenths = AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        lines << QStringLiteral("%1;analog;%2;%3;;;")
+                     .arg(it.key() + 1)
+                     .arg(settings.value(AnalogRecord::SettingsSerial), tenths ? AnalogRules::tenthsText(raw) : raw);
+    }
+    for (auto it = meters.begin(); it != meters.end(); ++it) {
+        QStringList fields = it.value();
+        // An empty serial number is the controller's report that the meter kept silent.
+        if (fields.value(DigitalRecord::ReadSerial).isEmpty())
+            fields = QStringList{QCoreApplication::translate("RS485Tab", "Нет связи!"), {}, {}, {}, {}};
+        lines << QStringLiteral("%1;meter;").arg(it.key() + s.analogChannelCount + 1) + fields.join(QLatin1Char(';'));
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
+                        const QMap<int, QStringList> &meters)
+{
+    JsonWriter w;
+    w.beginObject();
+    w.value("format", JsonDocument::kFormat);
+    w.beginArray("analog");
+    for (auto it = analog.begin(); it != analog.end(); ++it) {
+        const QStringList settings = s.analog.value(it.key());
+        const QString raw = it.value().value(0);
+        const bool tenths = AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        w.beginObject();
+        w.value("channel", it.key() + 1);
+        w.value("serial", settings.value(AnalogRecord::SettingsSerial));
+        w.value("reading", tenths ? AnalogRules::tenthsText(raw).toDouble() : raw.toDouble());
+        w.endObject();
+    }
+    w.endArray();
+    w.beginArray("meters");
+    for (auto it = meters.begin(); it != meters.end(); ++it) {
+        const QStringList fields = it.value();
+        const bool answered = !fields.value(DigitalRecord::ReadSerial).isEmpty();
+        w.beginObject();
+        w.value("channel", it.key() + s.analogChannelCount + 1);
+        w.value("answered", answered);
+        if (answered) {
+            w.value("serial", fields.value(DigitalRecord::ReadSerial));
+            w.beginArray("readings");
+            for (int i = DigitalRecord::ReadFirst; i < DigitalRecord::ReadingsFieldCount; ++i)
+                w.value(nullptr, fields.value(i).toDouble());
+            w.endArray();
+        }
+        w.endObject();
+    }
+    w.endArray();
+    w.endObject();
+    return w.text();
+}
+
+int readings(const CliOptions &options, CommandRunner &runner, Console &console)
+{
+    Snapshot snapshot;
+    int code = runner.readAnalog(snapshot);
+    bool namesMeters = options.channels.isEmpty();
+    for (const int channel : options.channels)
+        namesMeters = namesMeters || channel > runner.analogChannelCount();
+    if (code == ExitCode::Done && namesMeters)
+        code = runner.readDigital(snapshot);
+    if (code != ExitCode::Done)
+        return code;
+    Rows analogRows;
+    Rows meterRows;
+    QString error;
+    if (!chooseReadings(options, snapshot, &analogRows, &meterRows, &error)) {
+        console.message(error);
+        return ExitCode::Usage;
+    }
+    QMap<int, QStringList> analog;
+    QMap<int, QStringList> meters;
+    if (!analogRows.isEmpty())
+        code = runner.readAnalogReadings(analogRows, analog);
+    if (code == ExitCode::Done && !meterRows.isEmpty())
+        code = runner.readMeterReadings(meterRows, meters);
+    if (code != ExitCode::Done)
+        return code;
+    console.data(options.json ? readingsJson(snapshot, analog, meters)
+                              : readingsCsv(snapshot, analog, meters));
+    return ExitCode::Done;
+}
+
+int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
+{
+    Snapshot snapshot;
+    if (const int code = runner.readController(snapshot))
+        return code;
+    const QString fw = snapshot.controller.value(ControllerRecord::FirmwareText);
+    if (!FirmwareUpdate::isUpdatable(fw)) {
+        const QString why = FirmwareUpdate::whyNot(fw);
+        console.message(why.isEmpty() ? text("Версия ПО контроллера не известна.") : why);
+        // A controller on the built-in version already has what the update would bring.
+        return fw == QLatin1String(Lumaro::kBuiltInFirmwareVersion) ? ExitCode::Done : ExitCode::Refused;
+    }
+    if (!options.yes) {
+        console.message(FirmwareUpdate::confirmTitle() + QLatin1Char(' ') + FirmwareUpdate::confirmText());
+        console.message(text("Без --yes ответ «Нет»: прошивка не обновлена."));
+        return ExitCode::Refused;
+    }
+    return runner.uploadFirmware();
+}
+
+} // namespace
+
+int run(const CliOptions &options, Console &console, InterruptNotifier &interrupt)
+{
+    if (options.command == CliOptions::Ports)
+        return ports(console);
+    // A file that cannot be used is refused before the port is touched.
+    Wanted wanted;
+    if (options.command == CliOptions::Apply) {
+        QString error;
+        if (!ApplyCommand::load(options.file, wanted, &error)) {
+            console.message(error);
+            return ExitCode::Usage;
+        }
+    }
+    CommandRunner runner(options.port, options.timeoutMs, console);
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &runner, &CommandRunner::interrupt);
+    if (const int code = runner.authorise(options.password))
+        return code;
+    switch (options.command) {
+    case CliOptions::Read: return read(options, runner, console);
+    case CliOptions::Apply: return ApplyCommand::run(wanted, options, runner, console);
+    case CliOptions::Readings: return readings(options, runner, console);
+    case CliOptions::Firmware: return firmware(options, runner, console);
+    case CliOptions::Exit: return runner.leaveSettingsMode();
+    default: return ExitCode::Usage;
+    }
+}
+
+} // namespace CliCommands

@@ -1,0 +1,183 @@
+#include "cli/commandrunner.h"
+
+#include "channels/digitalrules.h"
+#include "cli/console.h"
+#include "cli/exitcode.h"
+#include "link/frame.h"
+#include "link/masterthread.h"
+#include "link/sessioncommands.h"
+#include "link/sessionrecord.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcRunner, "lumaro.cli.runner", QtWarningMsg)
+
+CommandRunner::CommandRunner(const QString &port, int timeout, Console &c)
+    : portName(port)
+    , timeoutMs(timeout)
+    , console(c)
+    , worker(std::make_unique<MasterThread>())
+{
+    connectWorker();
+}
+
+CommandRunner::~CommandRunner() = default;
+
+// The worker's signals cross to this thread queued, in the order it sent them.
+void CommandRunner::connectWorker()
+{
+    MasterThread *w = worker.get();
+    connect(w, &MasterThread::error, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            reports.lastText = text;
+        console.status(text);
+    });
+    connect(w, &MasterThread::updateProgressBar, this, [this](int value) { console.progress(value); });
+    connect(w, &MasterThread::update_timer, this, [this] { reports.answered = true; });
+    connect(w, &MasterThread::update_cmd_status, this, [this](int cmd, bool ok) {
+        if (ok && cmd == Link::CmdAuthorise)
+            reports.authorised = true;
+        if (ok && cmd == Link::CmdLeaveSettingsMode)
+            reports.sessionEnded = true;
+    });
+    connect(w, &MasterThread::stop_timer, this, [this] { reports.sessionEnded = true; });
+    connect(w, &MasterThread::updateHw, this, [this](const QString &hw) { reports.hardware = hw; });
+    connect(w, &MasterThread::setCpuSet, this, [this](const QStringList &list) { reports.controller = list; });
+    connect(w, &MasterThread::setComSettings, this,
+            [this](int index, const QStringList &list) { reports.analogSettings.insert(index, list); });
+    connect(w, &MasterThread::setComData, this,
+            [this](int index, const QStringList &list) { reports.analogReadings.insert(index, list); });
+    connect(w, &MasterThread::setRsSettings, this,
+            [this](int index, const QStringList &list) { reports.digitalSettings.insert(index, list); });
+    connect(w, &MasterThread::setRsData, this,
+            [this](int index, const QStringList &list) { reports.meterReadings.insert(index, list); });
+    // The last report of every command, failed or not.
+    connect(w, &MasterThread::enableTablesContorls, this, [this] {
+        reports.ended = true;
+        loop.quit();
+    });
+}
+
+bool CommandRunner::run(int cmd, const Rows *rows)
+{
+    if (interrupted)
+        return false;
+    reports = Reports();
+    reports.cmd = cmd;
+    qCDebug(lcRunner) << "command" << cmd << "rows" << (rows ? rows->size() : 0);
+    if (rows)
+        worker->transaction(portName, timeoutMs, cmd, *rows);
+    else
+        worker->transaction(portName, timeoutMs, cmd);
+    if (!reports.ended)
+        loop.exec();
+    console.endProgress();
+    return !interrupted;
+}
+
+void CommandRunner::interrupt()
+{
+    interrupted = true;
+    // CANCEL-HOOK: the one place that stops the worker; MasterThread::cancel() is not yet there,
+    // so until then the running command ends by itself and nothing starts after it.
+}
+
+int CommandRunner::failed()
+{
+    if (interrupted) {
+        console.message(QCoreApplication::translate("CommandRunner", "Прервано."));
+        return ExitCode::Interrupted;
+    }
+    console.message(reports.lastText);
+    if (reports.lastText == MasterThread::noConnectionText())
+        return ExitCode::NoConnection;
+    if (reports.cmd != Link::CmdAuthorise)
+        return ExitCode::NoConnection;
+    // Before any answer the worker's only other text is the one of a port that did not open.
+    if (!reports.answered)
+        return ExitCode::PortFailed;
+    return reports.lastText == SessionCommands::wrongPasswordText() ? ExitCode::WrongPassword
+                                                                     : ExitCode::UnsupportedFirmware;
+}
+
+int CommandRunner::authorise(const QString &password)
+{
+    const Rows rows{{password}};
+    if (!run(Link::CmdAuthorise, &rows) || !reports.authorised)
+        return failed();
+    analogCount = SessionRecord::analogChannelCount(reports.hardware);
+    worker->setAnalogChannelCount(quint8(analogCount));
+    return ExitCode::Done;
+}
+
+int CommandRunner::readController(Snapshot &snapshot)
+{
+    if (!run(Link::CmdReadControllerSettings) || reports.controller.isEmpty())
+        return failed();
+    snapshot.controller = reports.controller;
+    return ExitCode::Done;
+}
+
+int CommandRunner::readAnalog(Snapshot &snapshot)
+{
+    if (!run(Link::CmdReadAnalogSettings) || reports.analogSettings.size() != AnalogRecord::kChannelCount)
+        return failed();
+    snapshot.analog = reports.analogSettings;
+    snapshot.analogChannelCount = analogCount;
+    return ExitCode::Done;
+}
+
+int CommandRunner::readDigital(Snapshot &snapshot)
+{
+    if (!run(Link::CmdReadDigitalSettings) || reports.digitalSettings.size() != DigitalRules::kChannelCount)
+        return failed();
+    snapshot.digital = reports.digitalSettings;
+    snapshot.analogChannelCount = analogCount;
+    return ExitCode::Done;
+}
+
+int CommandRunner::write(int cmd, const Rows &rows)
+{
+    if (!run(cmd, &rows))
+        return failed();
+    // The controller answers every record with what it now holds.
+    qsizetype answered = reports.digitalSettings.size();
+    if (cmd == Link::CmdWriteControllerSettings)
+        answered = reports.controller.isEmpty() ? 0 : 1;
+    else if (cmd == Link::CmdWriteAnalogSettings)
+        answered = reports.analogSettings.size();
+    return answered == rows.size() ? int(ExitCode::Done) : failed();
+}
+
+int CommandRunner::readAnalogReadings(const Rows &rows, QMap<int, QStringList> &readings)
+{
+    if (!run(Link::CmdAnalogReading, &rows) || reports.analogReadings.size() != rows.size())
+        return failed();
+    readings = reports.analogReadings;
+    return ExitCode::Done;
+}
+
+int CommandRunner::readMeterReadings(const Rows &rows, QMap<int, QStringList> &readings)
+{
+    if (!run(Link::CmdDigitalReadings, &rows) || reports.meterReadings.size() != rows.size())
+        return failed();
+    readings = reports.meterReadings;
+    return ExitCode::Done;
+}
+
+int CommandRunner::uploadFirmware()
+{
+    // The controller restarts into the new firmware: the session ends with the upload.
+    if (!run(Link::CmdFirmwareStart) || !reports.sessionEnded)
+        return failed();
+    console.message(reports.lastText);
+    return ExitCode::Done;
+}
+
+int CommandRunner::leaveSettingsMode()
+{
+    if (!run(Link::CmdLeaveSettingsMode) || !reports.sessionEnded)
+        return failed();
+    return ExitCode::Done;
+}

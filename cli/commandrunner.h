@@ -1,0 +1,74 @@
+#pragma once
+
+// Runs one session's controller commands on the window's worker, one at a time, and waits for
+// each to end; turns the worker's reports into field lists, progress and exit codes.
+
+#include "cli/settingsdata.h"
+#include "link/commandline.h"
+
+#include <QEventLoop>
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class Console;
+class MasterThread;
+
+class CommandRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    CommandRunner(const QString &portName, int timeoutMs, Console &console);
+    ~CommandRunner() override;
+
+    // Each returns ExitCode::Done, or the code of the failure after printing the worker's text.
+    int authorise(const QString &password);
+    int readController(Snapshot &snapshot);
+    int readAnalog(Snapshot &snapshot);
+    int readDigital(Snapshot &snapshot);
+    // Command 33, 16 or 32 with its write lists; done when every record was answered.
+    int write(int cmd, const Rows &rows);
+    int readAnalogReadings(const Rows &rows, QMap<int, QStringList> &readings);
+    int readMeterReadings(const Rows &rows, QMap<int, QStringList> &readings);
+    int uploadFirmware();
+    int leaveSettingsMode();
+
+    // From the hardware version of the last authorisation.
+    int analogChannelCount() const { return analogCount; }
+
+    // Stops the running command at its next safe point; no command starts after it.
+    void interrupt();
+
+private:
+    // What the worker reported during one command.
+    struct Reports {
+        int cmd = 0;
+        QString lastText;
+        bool answered = false;
+        bool authorised = false;
+        bool sessionEnded = false;
+        bool ended = false;
+        QString hardware;
+        QStringList controller;
+        QMap<int, QStringList> analogSettings;
+        QMap<int, QStringList> analogReadings;
+        QMap<int, QStringList> digitalSettings;
+        QMap<int, QStringList> meterReadings;
+    };
+
+    void connectWorker();
+    bool run(int cmd, const Rows *rows = nullptr);
+    int failed();
+
+    QString portName;
+    int timeoutMs = 0;
+    Console &console;
+    std::unique_ptr<MasterThread> worker;
+    QEventLoop loop;
+    Reports reports;
+    int analogCount = AnalogRecord::kChannelCount;
+    bool interrupted = false;
+};
