@@ -1,6 +1,7 @@
 #include "app/tabdialog.h"
 
 #include "app/commandgating.h"
+#include "app/trafficwindow.h"
 #include "app/userprompts.h"
 #include "bulk/channelfile.h"
 #include "bulk/writechecks.h"
@@ -24,6 +25,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSerialPort>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTime>
@@ -111,11 +114,17 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
                                       "перевести контроллер в режим настройки, авторизоваться.")),
                         "statusLabel");
 
+    auto *bodyLayout = new QVBoxLayout;
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addWidget(tabWidget);
+    bodyLayout->addLayout(commandButtons);
+    bodyLayout->addWidget(progressBar);
+    body = named(new QWidget, "body");
+    body->setLayout(bodyLayout);
+
     auto *layout = new QVBoxLayout;
-    layout->addWidget(tabWidget);
-    layout->addLayout(commandButtons);
-    layout->addWidget(progressBar);
-    layout->addWidget(statusLabel);
+    layout->addWidget(body);
+    layout->addLayout(createStatusRow());
     setLayout(layout);
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -124,8 +133,29 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     currentTab = tabWidget->currentIndex();
 }
 
+QHBoxLayout *TabDialog::createStatusRow()
+{
+    cancelButton = named(new QPushButton(tr("Прервать")), "cancelButton");
+    cancelButton->setToolTip(tr("Остановить команду после текущего обмена (Esc)"));
+    cancelButton->hide();
+    trafficButton = named(new QPushButton(tr("Журнал")), "trafficButton");
+    trafficButton->setToolTip(tr("Журнал обмена с контроллером (F12)"));
+    trafficButton->setFocusPolicy(Qt::NoFocus);
+    trafficWindow = new TrafficWindow(this);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(statusLabel, 1);
+    row->addWidget(cancelButton);
+    row->addWidget(trafficButton);
+    return row;
+}
+
 void TabDialog::connectButtons()
 {
+    connect(cancelButton, &QPushButton::clicked, this, &TabDialog::cancelCommand);
+    connect(trafficButton, &QPushButton::clicked, this, &TabDialog::showTrafficWindow);
+    auto *journalKey = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    connect(journalKey, &QShortcut::activated, this, &TabDialog::showTrafficWindow);
     connect(readSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_read_settings);
     connect(writeSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_write_settings);
     connect(readDataButton, &QPushButton::clicked, this, &TabDialog::transaction_read_data);
@@ -160,6 +190,8 @@ void TabDialog::connectWorker()
     connect(worker, &MasterThread::setBC68Data, settingsTab, &SettingsTab::updateBC68Data);
     connect(worker, &MasterThread::enableButtonStartBC68, this, &TabDialog::enableButtonStartBC68);
     connect(worker, &MasterThread::update_cmd_status, this, &TabDialog::update_cmd_status);
+    connect(worker, &MasterThread::traffic, trafficWindow, &TrafficWindow::appendFrame);
+    connect(worker, &MasterThread::portNotOpened, this, &TabDialog::portNotOpened);
 }
 
 void TabDialog::connectTabs()
@@ -213,9 +245,43 @@ void TabDialog::critical(const QString &title, const QString &text)
 
 void TabDialog::beginTransaction()
 {
-    setEnabled(false);
+    commandRunning = true;
+    body->setEnabled(false);
+    cancelButton->setEnabled(true);
+    cancelButton->show();
+    cancelButton->setFocus();
     progressBar->setValue(0);
     statusLabel->clear();
+}
+
+void TabDialog::cancelCommand()
+{
+    if (!commandRunning)
+        return;
+    masterThread->cancel();
+    // Once is enough: the worker stops at its next safe point and says how far it got.
+    cancelButton->setEnabled(false);
+}
+
+void TabDialog::showTrafficWindow()
+{
+    trafficWindow->show();
+    trafficWindow->raise();
+    trafficWindow->activateWindow();
+}
+
+bool TabDialog::setTrafficLogFile(const QString &fileName)
+{
+    return trafficWindow->setLogFile(fileName);
+}
+
+void TabDialog::portNotOpened(const QString &portName, int errorCode)
+{
+    if (errorCode != QSerialPort::DeviceNotFoundError)
+        return;
+    // The adapter was pulled or renamed: list what is there now, keeping the name typed.
+    settingsTab->refreshSerial();
+    settingsTab->comPortCombo->setCurrentText(portName);
 }
 
 void TabDialog::startTransaction(int cmd)
@@ -499,7 +565,9 @@ void TabDialog::transaction_upload_firmware()
 
 void TabDialog::setTablesEnabledControls(bool on)
 {
-    setEnabled(on);
+    commandRunning = !on;
+    body->setEnabled(on);
+    cancelButton->setVisible(!on);
     if (on)
         setButtonsEnabledControls(authorised);
 }
@@ -688,9 +756,10 @@ void TabDialog::loadFile()
 
 void TabDialog::keyPressEvent(QKeyEvent *event)
 {
-    // Esc would close the whole program and drop the tables' unsaved edits; the window is
-    // closed through its title bar only.
+    // Esc stops a running command. Otherwise it would close the whole program and drop the
+    // tables' unsaved edits: the window is closed through its title bar only.
     if (event->key() == Qt::Key_Escape) {
+        cancelCommand();
         event->accept();
         return;
     }

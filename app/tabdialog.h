@@ -21,6 +21,7 @@ class QTabWidget;
 class QTimer;
 class RS485Tab;
 class SettingsTab;
+class TrafficWindow;
 
 class TabDialog : public QDialog
 {
@@ -36,7 +37,12 @@ public:
     void selectPort(const QString &name);
     bool isAuthorised() const { return authorised; }
     bool isCountdownRunning() const;
+    // While a command runs the window is frozen but for the stop and the traffic journal.
+    bool isCommandRunning() const { return commandRunning; }
     MasterThread *worker() const { return masterThread.get(); }
+    TrafficWindow *trafficJournal() const { return trafficWindow; }
+    // Copies the traffic journal's lines to `fileName` from now on; false when it cannot be opened.
+    bool setTrafficLogFile(const QString &fileName);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -61,11 +67,15 @@ private slots:
     void saveFile();
     void update_cmd_status(int cmd, bool isOk);
     void currentChanged(int index);
+    void cancelCommand();
+    void showTrafficWindow();
+    void portNotOpened(const QString &portName, int errorCode);
 
 private:
     void createTabs();
     QHBoxLayout *createCommandButtons();
     void layOut(QHBoxLayout *commandButtons);
+    QHBoxLayout *createStatusRow();
     void connectButtons();
     void connectWorker();
     void connectTabs();
@@ -109,6 +119,11 @@ private:
     QPushButton *exportButton = nullptr;
     QProgressBar *progressBar = nullptr;
     QLabel *statusLabel = nullptr;
+    QPushButton *cancelButton = nullptr;
+    QPushButton *trafficButton = nullptr;
+    // Holds everything a running command freezes: tabs, command buttons, progress.
+    QWidget *body = nullptr;
+    TrafficWindow *trafficWindow = nullptr;
     std::unique_ptr<QTimer> exitTimer;
     // Destroyed with the dialog: its destructor stops the thread in order.
     std::unique_ptr<MasterThread> masterThread;
@@ -116,6 +131,7 @@ private:
     int exitCountdown = kSettingsModeSeconds;
     int currentTab = 0;
     bool authorised = false;
+    bool commandRunning = false;
     bool tabReaded[3] = {false, false, false};
     bool settingsChangedFlags[3] = {false, false, false};
     QString fwVersion;

@@ -148,7 +148,7 @@ int runChild(int argc, char **argv, const QElapsedTimer &sinceMain)
     auto *readButton = dialog.findChild<QPushButton *>(QStringLiteral("readSettingsButton"));
     if (!status || !progress || !tabs || !authButton || !readButton)
         return fail(QStringLiteral("a widget of the dialog is missing"));
-    const auto enabled = [&dialog] { return dialog.isEnabled(); };
+    const auto enabled = [&dialog] { return !dialog.isCommandRunning(); };
     const auto succeeded = [&] {
         return progress->value() == kProgressDone
             && status->text() != MasterThread::noConnectionText();

@@ -1,5 +1,7 @@
 #include "bulk/channelfile.h"
 
+#include "link/logcategories.h"
+
 #include <QDebug>
 #include <QSaveFile>
 
@@ -126,12 +128,12 @@ Parsed parse(const QByteArray &data)
         QStringList fields = text.split(kSeparator);
         if (fields.size() != kFieldCount) {
             fields = text.split(kFallbackSeparator);
-            qDebug() << "Wrong delim";
+            qCDebug(lcChannelFile) << "Wrong delim";
         }
         const QString kind = fields.value(KindField);
         if (fields.size() != kFieldCount
             || (kind != QLatin1String("A") && kind != QLatin1String("D"))) {
-            qDebug() << "Wrong String:" << fields;
+            qCDebug(lcChannelFile) << "Wrong String:" << fields;
             ++parsed.skipped;
             continue;
         }

@@ -17,8 +17,10 @@ void readSettings(CommandLine &line)
         const QByteArray payload = AnalogRecord::channelPayload(index);
         QByteArray response;
         if (line.request(Link::CmdReadAnalogSettings, &payload,
-                         workerText("Считываем настройки %1 канала").arg(n), response))
+                         workerText("Считываем настройки %1 канала").arg(n), response)) {
+            line.reportStop(n - 1, channels);
             break;
+        }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList settings = Link::decodeResponse(response, Link::CmdReadAnalogSettings);
         emit line.setComSettings(index, settings);
@@ -54,8 +56,10 @@ void writeSettings(CommandLine &line)
         const int index = line.rowChannel(k - 1);
         QByteArray response;
         if (line.request(Link::CmdWriteAnalogSettings, &payloads.at(k - 1),
-                         workerText("Записываем настройки %1 канала").arg(index + 1), response))
+                         workerText("Записываем настройки %1 канала").arg(index + 1), response)) {
+            line.reportStop(k - 1, entries);
             break;
+        }
         // The controller answers with what it stored; that becomes the table's copy.
         const QStringList settings = Link::decodeResponse(response, Link::CmdWriteAnalogSettings);
         emit line.setComSettings(index, settings);
@@ -78,8 +82,10 @@ void readReadings(CommandLine &line)
         const QByteArray payload = AnalogRecord::channelPayload(index);
         QByteArray response;
         if (line.request(Link::CmdAnalogReading, &payload,
-                         workerText("Считываем показание %1 канала").arg(index + 1), response))
+                         workerText("Считываем показание %1 канала").arg(index + 1), response)) {
+            line.reportStop(k - 1, entries);
             return;
+        }
         emit line.setComData(index, Link::decodeResponse(response, Link::CmdAnalogReading));
         emit line.updateProgressBar(CommandLine::kProgressDone * k / entries);
     }

@@ -3,6 +3,7 @@
 #include "bulk/writechecks.h"
 #include "channels/analogrecord.h"
 #include "channels/heldzero.h"
+#include "link/logcategories.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -460,7 +461,7 @@ bool AnalogTab::rowChanged(int row) const
     const auto differs = [&changed, row](const char *key, const QString &was, const QString &now) {
         if (was == now)
             return;
-        qDebug() << key << row << was << now;
+        qCDebug(lcChannels) << key << row << was << now;
         changed = true;
     };
     // The table collects temperature thresholds signed; the controller sends them unsigned.
@@ -490,6 +491,6 @@ bool AnalogTab::isComSettingsChanged() const
         if (intValue(stored[row][StoredType]) != AnalogRecord::kAbsentChannel)
             changed = rowChanged(row);
     }
-    qDebug() << changed;
+    qCDebug(lcChannels) << changed;
     return changed;
 }

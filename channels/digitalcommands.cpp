@@ -18,8 +18,10 @@ void readSettings(CommandLine &line)
         if (line.request(Link::CmdReadDigitalSettings, &payload,
                          workerText("Считываем настройки %1 канала")
                              .arg(line.digitalDisplayNumber(i)),
-                         response))
+                         response)) {
+            line.reportStop(i, n);
             break;
+        }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList fields = Link::decodeResponse(response, Link::CmdReadDigitalSettings);
         emit line.setRsSettings(i, fields);
@@ -60,8 +62,10 @@ void writeSettings(CommandLine &line)
         if (line.request(Link::CmdWriteDigitalSettings, &payloads.at(k - 1),
                          workerText("Записываем настройки %1 канала")
                              .arg(line.digitalDisplayNumber(channel)),
-                         response))
+                         response)) {
+            line.reportStop(k - 1, n);
             break;
+        }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList fields = Link::decodeResponse(response, Link::CmdWriteDigitalSettings);
         emit line.setRsSettings(channel, fields);
@@ -85,8 +89,10 @@ void readReadings(CommandLine &line)
         if (line.request(Link::CmdDigitalReadings, &payload,
                          workerText("Считываем показания %1 канала")
                              .arg(line.digitalDisplayNumber(channel)),
-                         response, kReadingsQuietGapMs, kReadingsAttempts))
+                         response, kReadingsQuietGapMs, kReadingsAttempts)) {
+            line.reportStop(k - 1, n);
             return;
+        }
         line.pause(CommandLine::kChannelPauseMs);
         emit line.setRsData(channel, Link::decodeResponse(response, Link::CmdDigitalReadings));
         emit line.updateProgressBar(k * CommandLine::kProgressDone / n);

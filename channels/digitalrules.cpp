@@ -1,6 +1,7 @@
 #include "channels/digitalrules.h"
 
 #include "channels/digitalrecord.h"
+#include "link/logcategories.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -130,7 +131,7 @@ QString addressToNumber(const QString &text)
     if (n >= kKvNumberLimit || n <= -kKvNumberLimit)
         return text;
     const qint64 number = qint64(kKvAddressBase) + qint64(kKvAddressStep) * n;
-    qDebug() << "kv addr: " << number;
+    qCDebug(lcChannels) << "kv addr: " << number;
     return QString::number(number);
 }
 

@@ -4,6 +4,7 @@
 #include "firmware/firmwarerecord.h"
 #include "link/commandline.h"
 #include "link/frame.h"
+#include "link/logcategories.h"
 
 #include <QDebug>
 
@@ -35,7 +36,7 @@ void upload(CommandLine &line)
 {
     QIODevice &firmwareFile = *line.firmwareFile;
     if (!firmwareFile.open(QIODevice::ReadOnly)) {
-        qDebug() << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
+        qCDebug(lcFirmware) << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
         // The engineer must see why nothing happened, not only the debug log.
         emit line.error(
             workerText("Не удалось обновить прошивку: не могу открыть файл прошивки."));
@@ -47,7 +48,7 @@ void upload(CommandLine &line)
     const int partSize = CommandLine::kFirmwarePartSize;
     const int parts = FirmwareRecord::partCount(image.size(), partSize);
     const quint32 imageCrc = FirmwareRecord::imageCrc(image, partSize);
-    qDebug().noquote() << QStringLiteral("fws: %1, fwh: %2").arg(image.size()).arg(hex8(imageCrc));
+    qCDebug(lcFirmware).noquote() << QStringLiteral("fws: %1, fwh: %2").arg(image.size()).arg(hex8(imageCrc));
 
     // The controller would take such an image apart at the wrong places; nothing is sent.
     if (parts == 0) {
@@ -59,11 +60,15 @@ void upload(CommandLine &line)
         return;
     }
 
+    const int engineerTimeout = line.waitTimeout;
     line.waitTimeout *= kStartTimeoutFactor;
     const QByteArray start = FirmwareRecord::startPayload(quint32(image.size()), imageCrc);
     QByteArray response;
     if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
                      response)) {
+        // Stopped before the first part: nothing to close on the controller's side.
+        if (line.stopRequested())
+            return;
         emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство "
                                    "находится в режиме настройки."));
         emit line.updateProgressBar(0);
@@ -73,13 +78,14 @@ void upload(CommandLine &line)
     line.waitTimeout = kPartTimeoutMs;
 
     bool partsFailed = false;
+    int partsSent = 0;
     QByteArray frame;
     for (int index = 0; index < parts; ++index) {
         const QByteArray data = FirmwareRecord::part(image, index, partSize);
         const quint32 partCrc = Firmware::crc32(data);
         const QByteArray payload = FirmwareRecord::partPayload(quint16(index), partCrc, data);
         Link::buildRequest(frame, Link::CmdFirmwarePart, &payload);
-        qDebug().noquote()
+        qCDebug(lcFirmware).noquote()
             << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
         if (line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs,
                           kPartAttempts)) {
@@ -89,16 +95,31 @@ void upload(CommandLine &line)
         emit line.error(
             workerText("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
         emit line.updateProgressBar(CommandLine::kProgressDone * (index + 1) / parts);
+        partsSent = index + 1;
+    }
+
+    // A stopped upload ends as a failed one does, but the finish is asked once, at the
+    // engineer's time-out: the controller may be the reason for the stop.
+    const bool stopped = partsFailed && line.stopRequested();
+    int finishAttempts = CommandLine::kAttempts;
+    if (stopped) {
+        line.resumeAfterStop();
+        line.waitTimeout = engineerTimeout;
+        finishAttempts = 1;
     }
 
     // The finish goes out even after a failed part: it closes the update on the
     // controller's side either way.
     Link::buildRequest(frame, Link::CmdFirmwareFinish, nullptr);
     const bool finished = line.exchange(Link::CmdFirmwareFinish, frame, response,
-                                        CommandLine::kQuietGapMs, CommandLine::kAttempts)
+                                        CommandLine::kQuietGapMs, finishAttempts)
         == 0;
 
-    if (partsFailed) {
+    if (stopped) {
+        emit line.error(workerText("Обновление прошивки прервано: передано частей %1 из %2.")
+                            .arg(partsSent)
+                            .arg(parts));
+    } else if (partsFailed) {
         emit line.error(workerText("Не удалось обновить прошивку. Ошибки на линии."));
     } else if (!finished) {
         // The controller answers the finish only when the whole image matches its CRC.

@@ -1,6 +1,7 @@
 #include "link/commandline.h"
 
 #include "link/frame.h"
+#include "link/logcategories.h"
 
 #include <QDebug>
 
@@ -27,43 +28,74 @@ int CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &s
     return exchange(cmd, frame, response, quietGap, attempts);
 }
 
+bool CommandLine::reportStop(int done, int total)
+{
+    if (!stopRequested())
+        return false;
+    emit error(workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
+    stopReported = true;
+    return true;
+}
+
+void CommandLine::logFrame(const QDateTime &time, Traffic::Direction direction, quint8 cmd,
+                           const QByteArray &bytes, Traffic::Outcome outcome, int attempt)
+{
+    emit traffic({time, direction, cmd, bytes, outcome, attempt});
+}
+
 int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
                           int attempts)
 {
+    using Traffic::Direction;
+    using Traffic::Outcome;
     for (int k = 1; k <= attempts; ++k) {
         response.clear();
-        switch (transfer(frame, k, quietGap, response)) {
+        const QDateTime sentAt = QDateTime::currentDateTime();
+        const Transfer result = transfer(frame, k, quietGap, response);
+        if (result == Transfer::Stopped)
+            return 1;
+        logFrame(sentAt, Direction::Request, cmd, frame,
+                 result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
+        switch (result) {
         case Transfer::Stopped:
             return 1;
         case Transfer::Lost:
+            logFrame(QDateTime::currentDateTime(), Direction::Answer, cmd, response,
+                     Outcome::PortLost, k);
             // Reported once; the steps that follow (the firmware finish, say) end quietly.
             emit error(noConnectionText());
             return 1;
         case Transfer::NotSent:
-            qDebug() << "error sending";
+            qCDebug(lcLink) << "error sending";
             continue;
         case Transfer::Read:
             break;
         }
+        const QDateTime answeredAt = QDateTime::currentDateTime();
         if (response.isEmpty()) {
-            qDebug() << "response nothing";
+            logFrame(answeredAt, Direction::Answer, cmd, response, Outcome::NoAnswer, k);
+            qCDebug(lcLink) << "response nothing";
             continue;
         }
-        qDebug() << "RESPONSE" << k << ":" << response.toHex();
+        // The journal shows the answer as it came, the whole read window for the meters.
+        const QByteArray received = response;
+        qCDebug(lcLink) << "RESPONSE" << k << ":" << response.toHex();
         // The meter readings collect the whole read window: only the last frame counts.
         if (cmd == Link::CmdDigitalReadings && response.size() > Link::kDigitalReadingsFrameSize) {
             const int toRemove = int(response.size()) - Link::kDigitalReadingsFrameSize;
-            qDebug() << "resp.size: " << response.size()
+            qCDebug(lcLink) << "resp.size: " << response.size()
                      << "PROTOCOL_RS_DATA_LENGHT: " << Link::kDigitalReadingsFrameSize
                      << "len_to_remove: " << toRemove;
             response.remove(0, toRemove);
-            qDebug() << "RESP_RS_DATA: " << response.toHex();
+            qCDebug(lcLink) << "RESP_RS_DATA: " << response.toHex();
         }
-        if (Link::check_response(response, fwWord) == 0 && quint8(response.at(7)) == cmd) {
+        const Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
+        if (outcome == Outcome::Accepted) {
             emit update_timer();
             return 0;
         }
-        qDebug() << "wrong check_response";
+        qCDebug(lcLink) << "wrong check_response";
     }
     emit error(noConnectionText());
     return 1;

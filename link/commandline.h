@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include "link/traffic.h"
+
 #include <atomic>
 #include <memory>
 
@@ -43,8 +45,25 @@ public:
     // Attempts, frame check and command match; the no-connection text once when all failed.
     int exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
                  int attempts);
-    // Waits `ms`; false, perhaps earlier, when the program is closing.
+    // Waits `ms`; false, perhaps earlier, when the command is to stop.
     virtual bool pause(int ms) = 0;
+
+    // The engineer's stop, or the program closing: the line takes no further exchange, and a
+    // wait for an answer that has not begun ends. Cleared when the next command begins.
+    void requestStop() { stopFlag.store(true); }
+    bool stopRequested() const { return stopFlag.load(); }
+    // Lets a command that was stopped send its closing exchange (the firmware finish).
+    void resumeAfterStop() { stopFlag.store(false); }
+    void beginCommand()
+    {
+        stopFlag.store(false);
+        stopReported = false;
+    }
+    // After a failed step of a channel loop: when the stop caused it, says how far the command
+    // got ("processed N of M channels") and returns true.
+    bool reportStop(int done, int total);
+    // Set once a command has said where it stopped; otherwise the worker says it in general.
+    bool stopReported = false;
 
     int rowCount() const { return int(rows.size()); }
     QStringList row(int i) const { return rows.value(i); }
@@ -81,11 +100,19 @@ signals:
     void setBC68Data(const QStringList &data);
     void enableButtonStartBC68(bool on);
     void update_cmd_status(int cmd, bool isOk);
+    // Every request and every answer or its absence, for the traffic journal.
+    void traffic(const Traffic::Frame &frame);
 
 protected:
     // One attempt: clear the line, send `frame`, read until the quiet gap or the time-out.
     virtual Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
                               QByteArray &answer) = 0;
+
+private:
+    void logFrame(const QDateTime &time, Traffic::Direction direction, quint8 cmd,
+                  const QByteArray &bytes, Traffic::Outcome outcome, int attempt);
+
+    std::atomic<bool> stopFlag{false};
 };
 
 // The commands' texts are the worker's texts and translate in its context.

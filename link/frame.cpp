@@ -2,6 +2,7 @@
 
 #include "channels/analogrecord.h"
 #include "channels/digitalrecord.h"
+#include "link/logcategories.h"
 #include "link/sessionrecord.h"
 #include "settings/controllerrecord.h"
 #include "settings/modemrecord.h"
@@ -91,7 +92,7 @@ int check_response(const QByteArray &resp, quint32 fwWord)
     if (required == kAnySize)
         required = n;
     if (n != required) {
-        qDebug() << "requiredSize" << required << "resp.size()" << n;
+        qCDebug(lcLink) << "requiredSize" << required << "resp.size()" << n;
         return 1;
     }
     if (quint8(resp.at(0)) != kStartByte)

@@ -1,6 +1,7 @@
 #include "link/masterthread.h"
 
 #include "link/commandtable.h"
+#include "link/logcategories.h"
 #include "lumaro/version.h"
 
 #include <QDebug>
@@ -61,6 +62,8 @@ MasterThread::MasterThread(QObject *parent)
             Qt::DirectConnection);
     connect(l, &CommandLine::update_cmd_status, this, &MasterThread::update_cmd_status,
             Qt::DirectConnection);
+    connect(l, &CommandLine::traffic, this, &MasterThread::traffic, Qt::DirectConnection);
+    qRegisterMetaType<Traffic::Frame>();
     serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
     serial.setDataBits(QSerialPort::Data8);
     serial.setParity(QSerialPort::NoParity);
@@ -75,12 +78,35 @@ MasterThread::~MasterThread()
         quit = true;
         cond.notify_one();
     }
+    // A running command stops as the engineer's stop does: a firmware upload still sends its finish.
+    line->requestStop();
     wait();
+}
+
+void MasterThread::cancel()
+{
+    line->requestStop();
 }
 
 QString MasterThread::noConnectionText()
 {
     return CommandLine::noConnectionText();
+}
+
+QString MasterThread::openFailureText(const QString &portName, QSerialPort::SerialPortError code)
+{
+    QString text = tr("Невозможно открыть порт %1, код ошибки %2").arg(portName).arg(int(code));
+    switch (code) {
+    case QSerialPort::DeviceNotFoundError:
+        return text + tr(": такого порта нет (адаптер отключён или имя набрано неверно).");
+    case QSerialPort::PermissionError:
+        return text + tr(": нет доступа: порт занят другой программой или у пользователя нет прав "
+                         "на него (в Linux — группа dialout).");
+    case QSerialPort::OpenError:
+        return text + tr(": порт уже открыт.");
+    default:
+        return text;
+    }
 }
 
 void MasterThread::transaction(const QString &portName, int waitTimeout, int cmd)
@@ -125,12 +151,6 @@ void MasterThread::setAnalogChannelCount(quint8 count)
     line->analogChannelCount.store(count);
 }
 
-bool MasterThread::quitRequested() const
-{
-    std::lock_guard<std::mutex> locker(mutex);
-    return quit;
-}
-
 bool MasterThread::takeCommand()
 {
     bool portChanged = false;
@@ -140,6 +160,7 @@ bool MasterThread::takeCommand()
         if (quit)
             return false;
         commandPending = false;
+        line->beginCommand();
         if (portName != currentPortName) {
             currentPortName = portName;
             portChanged = true;
@@ -172,7 +193,7 @@ bool MasterThread::ensurePortOpen()
         return true;
     serial.clearError();
     const bool opened = serial.open(QIODevice::ReadWrite);
-    qDebug() << (opened ? "port opened" : "port not opened") << currentPortName;
+    qCDebug(lcLink) << (opened ? "port opened" : "port not opened") << currentPortName;
     return opened;
 }
 
@@ -181,14 +202,15 @@ void MasterThread::run()
     while (takeCommand()) {
         if (!ensurePortOpen()) {
             // The thread stays alive after a failed opening: the next command tries again.
-            emit error(tr("Невозможно открыть порт %1, код ошибки %2")
-                           .arg(currentPortName)
-                           .arg(int(serial.error())));
+            emit portNotOpened(currentPortName, int(serial.error()));
+            emit error(openFailureText(currentPortName, serial.error()));
             emit updateProgressBar(0);
             emit enableTablesContorls(true);
             continue;
         }
         runCommand();
+        if (line->stopRequested() && !line->stopReported)
+            emit error(tr("Операция прервана."));
         emit enableTablesContorls(true);
     }
     serial.close();
@@ -209,7 +231,7 @@ bool MasterThread::portLost()
     if (e != QSerialPort::ResourceError && e != QSerialPort::ReadError
         && e != QSerialPort::WriteError)
         return false;
-    qDebug() << "port lost, error" << int(e);
+    qCDebug(lcLink) << "port lost, error" << int(e);
     serial.close();
     return true;
 }
@@ -218,12 +240,12 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
                                              QByteArray &answer)
 {
     // A port lost earlier in this command was reported then.
-    if (quitRequested() || !serial.isOpen())
+    if (line->stopRequested() || !serial.isOpen())
         return CommandLine::Transfer::Stopped;
     serial.clearError();
     serial.clear(QSerialPort::AllDirections);
     serial.write(frame);
-    qDebug() << "REQUEST " << attempt << ":" << frame.toHex();
+    qCDebug(lcLink) << "REQUEST " << attempt << ":" << frame.toHex();
     const WriteResult written = waitWritten();
     if (written == WriteQuit)
         return CommandLine::Transfer::Stopped;
@@ -234,6 +256,7 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
         return CommandLine::Transfer::Read;
     int elapsed = 0;
     int lastDataAt = 0;
+    int stopSeenAt = -1;
     for (;;) {
         serial.waitForReadyRead(kPollStepMs);
         if (portLost())
@@ -248,9 +271,18 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
         elapsed += kPollStepMs;
         if (elapsed >= waitTimeout)
             break;
-        // Checked on a noisy line too, where the meter readings may wait close to a minute.
-        if (elapsed % kQuitCheckMs == 0 && quitRequested())
-            return CommandLine::Transfer::Stopped;
+        // A stop ends the wait, where the meter readings may last close to a minute, but not
+        // inside an answer that is arriving: that is read up to a quiet gap, or for a second
+        // on a line that never falls quiet.
+        if (line->stopRequested()) {
+            if (answer.isEmpty())
+                return CommandLine::Transfer::Stopped;
+            if (stopSeenAt < 0)
+                stopSeenAt = elapsed;
+            if (elapsed - lastDataAt >= CommandLine::kQuietGapMs
+                || elapsed - stopSeenAt >= kStopGraceMs)
+                break;
+        }
     }
     return CommandLine::Transfer::Read;
 }
@@ -259,7 +291,7 @@ bool MasterThread::pause(int ms)
 {
     // Slept in slices so that closing the window does not wait out a modem tick.
     for (int slept = 0; slept < ms; slept += kQuitCheckMs) {
-        if (quitRequested())
+        if (line->stopRequested())
             return false;
         QThread::msleep(qMin(kQuitCheckMs, ms - slept));
     }
@@ -278,7 +310,7 @@ MasterThread::WriteResult MasterThread::waitWritten()
         if (!timedOut || waited + kQuitCheckMs >= timeout)
             return WriteFailed;
         serial.clearError();
-        if (quitRequested())
+        if (line->stopRequested())
             return WriteQuit;
     }
 }

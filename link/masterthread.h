@@ -17,14 +17,20 @@ class MasterThread : public QThread
 
 public:
     static constexpr int kPollStepMs = 10;
-    // How often a long wait on the port looks whether the window is closing.
+    // How often a long wait on the port looks whether the command is to stop.
     static constexpr int kQuitCheckMs = 100;
+    // How long a stop lets an answer that is arriving go on.
+    static constexpr int kStopGraceMs = 1000;
 
     explicit MasterThread(QObject *parent = nullptr);
     ~MasterThread() override;
 
     void transaction(const QString &portName, int waitTimeout, int cmd);
     void transaction(const QString &portName, int waitTimeout, int cmd, const Rows &rows);
+
+    // Stops the running command at its next safe point: between exchanges, or in a wait for an
+    // answer that has not begun. A command that was not running is not affected.
+    void cancel();
 
     // Uploads another image than the built-in one from the next command on (tests, service use).
     void setFirmwareFileName(const QString &fileName);
@@ -33,6 +39,8 @@ public:
     void setAnalogChannelCount(quint8 count);
 
     static QString noConnectionText();
+    // "Невозможно открыть порт X, код ошибки N" with the likely reason for the common codes.
+    static QString openFailureText(const QString &portName, QSerialPort::SerialPortError code);
 
 signals:
     void error(const QString &s);
@@ -52,6 +60,9 @@ signals:
     void setBC68Data(const QStringList &data);
     void enableButtonStartBC68(bool on);
     void update_cmd_status(int cmd, bool isOk);
+    void traffic(const Traffic::Frame &frame);
+    // The port could not be opened; sent before the status text that says so.
+    void portNotOpened(const QString &portName, int errorCode);
 
 protected:
     void run() override;
@@ -62,7 +73,6 @@ private:
 
     void handOver(const QString &portName, int waitTimeout, int cmd, const Rows *rows);
     bool takeCommand(); // false when the thread is to end
-    bool quitRequested() const;
     bool ensurePortOpen();
     void runCommand();
 

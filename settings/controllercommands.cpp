@@ -2,6 +2,7 @@
 
 #include "link/commandline.h"
 #include "link/frame.h"
+#include "link/logcategories.h"
 #include "settings/controllerrecord.h"
 
 #include <QDebug>
@@ -27,7 +28,7 @@ void readSettings(CommandLine &line)
 void writeSettings(CommandLine &line)
 {
     const QStringList settings = line.row(0);
-    qDebug() << ControllerRecord::serverIpParts(settings.value(ControllerRecord::WriteServerIp));
+    qCDebug(lcSettings) << ControllerRecord::serverIpParts(settings.value(ControllerRecord::WriteServerIp));
     QByteArray payload;
     switch (ControllerRecord::encodeWrite(settings, payload)) {
     case ControllerRecord::WriteProblem::ServerIp:

@@ -2,6 +2,7 @@
 
 #include "link/commandline.h"
 #include "link/frame.h"
+#include "link/logcategories.h"
 #include "settings/modemrecord.h"
 #include "settings/modemtiming.h"
 
@@ -28,7 +29,7 @@ void test(CommandLine &line)
     }
     QStringList modem = ModemRecord::decodeSessionData(response);
     int running = sessionRunning(modem);
-    qDebug() << "bc68isOn = " << running;
+    qCDebug(lcModem) << "bc68isOn = " << running;
     emit line.setBC68Data(modem);
     emit line.updateProgressBar(0);
     emit line.error(
@@ -51,7 +52,7 @@ void test(CommandLine &line)
                 }
                 modem = ModemRecord::decodeSessionData(response);
                 running = sessionRunning(modem);
-                qDebug() << "bc68isOn = " << running;
+                qCDebug(lcModem) << "bc68isOn = " << running;
                 emit line.setBC68Data(modem);
             }
             if (running == 0)
@@ -73,7 +74,7 @@ void sessionData(CommandLine &line)
     }
     const QStringList modem = ModemRecord::decodeSessionData(response);
     const int running = sessionRunning(modem);
-    qDebug() << "bc68isOn = " << running;
+    qCDebug(lcModem) << "bc68isOn = " << running;
     // A new test may start only when no session is running.
     emit line.enableButtonStartBC68(running == 0);
     emit line.setBC68Data(modem);

@@ -2,6 +2,7 @@
 
 #include "app/userprompts.h"
 #include "firmware/firmwareupdate.h"
+#include "link/logcategories.h"
 #include "lumaro/version.h"
 #include "settings/controllerrecord.h"
 #include "settings/forecast.h"
@@ -682,12 +683,12 @@ void SettingsTab::updatePowerCalc(int)
     in.externalPower = externalPowerCheck->isChecked();
     const Forecast::Result r = Forecast::compute(in);
 
-    qDebug() << "summury_consumption_uAh = " << r.currentMicroAmps;
+    qCDebug(lcForecast) << "summury_consumption_uAh = " << r.currentMicroAmps;
     batteryLifeEdit->setText(formatLifetime(r.monthsSmallCell) + QLatin1String(" / ")
                              + formatLifetime(r.monthsLargeCell));
     trafficEdit->setText(QString::number(r.kilobytesPerYear) + tr(" кБайт"));
-    qDebug() << "Records in send " << r.recordsPerSend;
-    qDebug() << "Sends per month " << r.sendsPerMonth;
+    qCDebug(lcForecast) << "Records in send " << r.recordsPerSend;
+    qCDebug(lcForecast) << "Sends per month " << r.sendsPerMonth;
 }
 
 void SettingsTab::updateBC68Data(const QStringList &data)

@@ -55,6 +55,8 @@ signals:
     void settingsChanged();
 
 public slots:
+    // Lists the serial ports the system has now.
+    void refreshSerial();
     void setCpuSet(const QStringList &data);
     void updateDHM(int seconds, int min_seconds, int max_seconds, QSpinBox *day, QSpinBox *hour,
                    QSpinBox *min);
@@ -67,7 +69,6 @@ public slots:
     void setEnabledUploadFirmwareButton(bool enabled, const QString &toolTip);
 
 private slots:
-    void refreshSerial();
     void DHM_changed(int);
     void DHM_LOG_changed(int);
     void DHM_SEND_changed(int);

@@ -24,7 +24,7 @@ bool clickAndWait(TabDialog &dialog, const char *name)
     if (!button || !button->isEnabled())
         return false;
     button->click();
-    return QTest::qWaitFor([&dialog] { return dialog.isEnabled(); }, kWaitMs);
+    return QTest::qWaitFor([&dialog] { return !dialog.isCommandRunning(); }, kWaitMs);
 }
 
 } // namespace

@@ -70,7 +70,7 @@ struct Road {
         if (!b || !b->isEnabled())
             return false;
         b->click();
-        return QTest::qWaitFor([this] { return dialog->isEnabled(); }, kWaitMs);
+        return QTest::qWaitFor([this] { return !dialog->isCommandRunning(); }, kWaitMs);
     }
 
     bool authorise() { return click("authButton") && dialog->isAuthorised(); }

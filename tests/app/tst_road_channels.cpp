@@ -60,7 +60,7 @@ void TestRoadChannels::groupEditing()
     road.button("readSettingsButton")->click();
     // The tab counts as read once the read is handed over, before any answer is shown.
     QVERIFY(tab->isSettingsReaded());
-    QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), Road::kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!road.dialog->isCommandRunning(), Road::kWaitMs);
     QVERIFY(!tab->hasChanges());
     QCOMPARE(road.at(0, RS485Tab::AddressColumn)->text(), QStringLiteral("kv1"));
     QCOMPARE(road.at<QComboBox>(1, RS485Tab::TypeColumn)->currentIndex(), 2);
@@ -126,7 +126,7 @@ void TestRoadChannels::digitalWriteRefused()
     if (!message.isEmpty())
         QCOMPARE(road.prompts.shown.first().text, message);
     QCOMPARE(road.status(), status);
-    QVERIFY(road.dialog->isEnabled());
+    QVERIFY(!road.dialog->isCommandRunning());
     QCOMPARE(road.sim->requestCount(kWriteDigital), 0);
 }
 
@@ -159,7 +159,7 @@ void TestRoadChannels::readSelection()
     road.find<QCheckBox>("readSelectedCheck")->setChecked(selectedOnly);
     QVERIFY(road.button("readDataButton")->isEnabled());
     road.button("readDataButton")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!road.dialog->isCommandRunning(), 60000);
     QList<int> asked;
     for (const QByteArray &payload : road.sim->payloads(kReadReadings))
         asked.append(int(payload.at(0)));

@@ -182,7 +182,7 @@ void TestRoadSession::countdownEndsSession()
     }
     QCOMPARE(road.button("exitButton")->text(), QStringLiteral("Выход из режима (через 00:00)"));
     QVERIFY(!road.dialog->isAuthorised() && !road.dialog->isCountdownRunning());
-    QVERIFY(road.dialog->isEnabled()); // nothing was handed to the worker
+    QVERIFY(!road.dialog->isCommandRunning()); // nothing was handed to the worker
     QCOMPARE(road.sim->requestCount(), sent);
     QCOMPARE(road.status(), QStringLiteral("Выход из режима настроек. Требуется авторизация."));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -213,7 +213,7 @@ void TestRoadSession::portLostAndReplugged()
     road.button("readSettingsButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(road.sim->requestCount(4) >= 1, Road::kWaitMs);
     road.sim->closeLine();
-    QTRY_VERIFY_WITH_TIMEOUT(road.dialog->isEnabled(), Road::kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!road.dialog->isCommandRunning(), Road::kWaitMs);
     QCOMPARE(road.status(), MasterThread::noConnectionText());
     QVERIFY(road.dialog->isAuthorised());
 

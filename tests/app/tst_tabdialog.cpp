@@ -37,9 +37,12 @@ void TestTabDialog::construction()
     TabDialog dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("LUMARO RS-485 Configurator v1.4.4"));
     QCOMPARE(dialog.minimumSize(), QSize(1000, 700));
-    // Top to bottom: the tabs, the buttons in a row, the progress bar, the status line.
-    auto *column = qobject_cast<QVBoxLayout *>(dialog.layout());
-    QVERIFY(column && column->count() == 4);
+    // Top to bottom: the tabs, the buttons in a row, the progress bar, which a running command
+    // freezes; then the status line with the stop and the journal's button.
+    auto *outer = qobject_cast<QVBoxLayout *>(dialog.layout());
+    QVERIFY(outer && outer->count() == 2);
+    auto *column = qobject_cast<QVBoxLayout *>(outer->itemAt(0)->widget()->layout());
+    QVERIFY(column && column->count() == 3);
     auto *tabs = qobject_cast<QTabWidget *>(column->itemAt(0)->widget());
     QStringList texts;
     for (int i = 0; i < tabs->count(); ++i)
@@ -53,7 +56,10 @@ void TestTabDialog::construction()
                             "Выход из режима"));
     QCOMPARE(tabs->currentIndex(), 0);
     QVERIFY(qobject_cast<QProgressBar *>(column->itemAt(2)->widget()));
-    QCOMPARE(qobject_cast<QLabel *>(column->itemAt(3)->widget())->text(),
+    auto *statusRow = qobject_cast<QHBoxLayout *>(outer->itemAt(1)->layout());
+    QCOMPARE(statusRow->itemAt(1)->widget()->objectName(), QStringLiteral("cancelButton"));
+    QCOMPARE(statusRow->itemAt(2)->widget()->objectName(), QStringLiteral("trafficButton"));
+    QCOMPARE(qobject_cast<QLabel *>(statusRow->itemAt(0)->widget())->text(),
              QStringLiteral("Перед началом работы необходимо: выбрать верный COM-порт, перевести "
                             "контроллер в режим настройки, авторизоваться."));
     // The gating of a window without a session; the worker waits for the first command.
@@ -154,7 +160,7 @@ void TestTabDialog::passwordConfirmation()
     QCOMPARE(box.kind + '|' + box.title + '|' + box.text, QStringLiteral("critical|Ошибка|") + message);
     // Refused before sending: the worker never started and the window stays usable.
     QVERIFY(!dialog.worker()->isRunning());
-    QVERIFY(dialog.isEnabled());
+    QVERIFY(!dialog.isCommandRunning());
 }
 
 void TestTabDialog::closingEndsTheWorker()
@@ -162,8 +168,8 @@ void TestTabDialog::closingEndsTheWorker()
     auto dialog = std::make_unique<TabDialog>();
     dialog->selectPort(QStringLiteral("/nonexistent/ttyLUMARO"));
     dialog->findChild<QPushButton *>(QStringLiteral("authButton"))->click();
-    QVERIFY(!dialog->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(dialog->isEnabled(), 10000);
+    QVERIFY(dialog->isCommandRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isCommandRunning(), 10000);
     QVERIFY(dialog->findChild<QLabel *>(QStringLiteral("statusLabel"))
                 ->text()
                 .startsWith(QStringLiteral("Невозможно открыть порт /nonexistent/ttyLUMARO")));

@@ -164,6 +164,13 @@ void TestChannelCommands::sequence_data()
         << 8 << 8 << Rows() << thirdSilent
         << (statuses("Считываем настройки %1 канала", 9, 11) << noLink) << QList<int>{3, 6}
         << QList<int>{0, 1, 2, 2} << 100 << 2 << 3 << QStringList{"set_num_of_rs485Inputs 2"};
+    // The engineer's stop: the request waiting to go is not sent; the status says how far.
+    QTest::newRow("8 stopped before the third channel")
+        << 8 << 8 << Rows() << Replies{m, m, ScriptedLine::Stop}
+        << (statuses("Считываем настройки %1 канала", 9, 11)
+            << "Операция прервана: обработано каналов 2 из 32.")
+        << QList<int>{3, 6} << QList<int>{0, 1} << 100 << 2 << 3
+        << QStringList{"set_num_of_rs485Inputs 2"};
     // The table gets what the controller accepted: channel 31 is missing on this one.
     QTest::newRow("32 channels 9 14 40 as answered")
         << 32 << 8
@@ -200,6 +207,11 @@ void TestChannelCommands::sequence_data()
     QTest::newRow("2 eight noise bytes before each frame")
         << 2 << 4 << Rows{{"0"}, {"1"}, {"17"}} << Replies{noisy, noisy, noisy} << meterTexts
         << QList<int>{33, 66, 100} << QList<int>{0, 1, 17} << 6000 << 3 << 3 << meters;
+    QTest::newRow("2 stopped before the second meter")
+        << 2 << 4 << Rows{{"0"}, {"1"}, {"17"}} << Replies{m, ScriptedLine::Stop}
+        << QStringList{meterTexts[0], meterTexts[1],
+                       "Операция прервана: обработано каналов 1 из 3."}
+        << QList<int>{33} << QList<int>{0} << 6000 << 1 << 1 << meters.mid(0, 1);
     QTest::newRow("2 silent controller: one attempt, no further channel")
         << 2 << 4 << Rows{{"0"}, {"1"}, {"17"}} << Replies{silence}
         << QStringList{"Считываем показания 5 канала", noLink} << QList<int>() << QList<int>{0}

@@ -140,6 +140,12 @@ void TestFirmwareUpload::failures_data()
                             << "Не удалось обновить прошивку. Контрольные суммы различаются. "
                                "Повторите попытку.")
         << QList<int>{kStart, kPart, kPart, kPart, kPart, kFinish, kFinish} << 100;
+    // The finish still closes the update, asked once at the tab's time-out.
+    QTest::newRow("stopped before part 2")
+        << Replies{m, m, ScriptedLine::Stop} << 0u
+        << (partTexts(1, 3) << noLink
+                            << "Обновление прошивки прервано: передано частей 1 из 3.")
+        << QList<int>{kStart, kPart, kFinish} << 33;
     QTest::newRow("start unanswered")
         << Replies{ScriptedLine::Silence, ScriptedLine::Silence} << 0u
         << (partTexts(0, 3) << noLink
@@ -164,6 +170,7 @@ void TestFirmwareUpload::failures()
     QCOMPARE(line.commands(), commands);
     QCOMPARE(line.log.progress().last(), lastProgress);
     QCOMPARE(line.log.argsOf("stop_timer").size(), texts.last() == kSuccess ? 1 : 0);
+    QCOMPARE(line.sent.last().timeoutMs, commands.size() == 3 ? 100 : commands.last() == kStart ? 1500 : 30000);
     if (lastProgress == 100)
         QCOMPARE(line.model.firmware.image(), image);
 }

@@ -2,6 +2,7 @@
 // are checked through the records built with them.
 
 #include "link/frame.h"
+#include "link/traffic.h"
 
 #include <QtTest>
 
@@ -102,6 +103,34 @@ private slots:
                 QCOMPARE(check_response(frame, fw), 1);
             }
         }
+    }
+
+    void journalLine_data()
+    {
+        QTest::addColumn<QByteArray>("answer"); // to an authorise request, attempt 2
+        QTest::addColumn<QString>("said");
+        QByteArray spoilt = response(134, 10);
+        spoilt[9] = char(spoilt[9] ^ 1);
+        QTest::newRow("accepted") << response(134, 10) << "aa 08 02 01 04 00 02 86 38 a2 — принят";
+        QTest::newRow("short") << response(134, 9) << "86 9a — неверный размер";
+        QTest::newRow("start byte") << response(134, 10, kFw142, 0xAB) << "— неверный начальный байт";
+        QTest::newRow("checksum") << spoilt << "38 a3 — неверная контрольная сумма";
+        QTest::newRow("another command's") << response(9, 211) << "— чужая команда";
+        QTest::newRow("nothing") << QByteArray() << "авторизация, 0 байт — нет ответа";
+    }
+
+    void journalLine()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, said);
+        const Traffic::Frame frame{QDateTime(QDate(2026, 12, 8), QTime(7, 5, 3, 42)),
+                                   Traffic::Direction::Answer, 134, answer,
+                                   Traffic::judge(answer, 134, kFw142), 2};
+        const QString line = Traffic::formatLine(frame);
+        QVERIFY2(line.startsWith(QStringLiteral("07:05:03.042 ← 134 авторизация, %1 байт")
+                                     .arg(answer.size())),
+                 qPrintable(line));
+        QVERIFY2(line.endsWith(said + ", попытка 2"), qPrintable(line));
     }
 
     void shortFramesAndFieldsNeverReadBeyondThem()

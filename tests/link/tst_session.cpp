@@ -61,7 +61,7 @@ void TestSession::attempts_data()
     QTest::newRow("silent twice") << Replies{ScriptedLine::Silence, ScriptedLine::Silence} << 2
                                   << false << 1;
     QTest::newRow("port lost: once, no repeat") << Replies{ScriptedLine::Lost} << 1 << false << 1;
-    QTest::newRow("closing: nothing sent, nothing said") << Replies{ScriptedLine::Quit} << 0
+    QTest::newRow("closing: nothing sent, nothing said") << Replies{ScriptedLine::Stop} << 0
                                                          << false << 0;
 }
 

@@ -112,8 +112,11 @@ void TestWorker::portOpenedAgainOnlyWhenItsNameChanges()
     QVERIFY(road.run(kAuthorise, &kPassword, 300, alias));
     QCOMPARE(road.log->trace().mid(1), (QStringList{"updateProgressBar 0", "enableTablesContorls true"}));
     const QString text = road.log->statusTexts().first();
-    QVERIFY2(text.startsWith("Невозможно открыть порт " + alias + ", код ошибки "), qPrintable(text));
-    QVERIFY(text.section(QLatin1Char(' '), -1).toInt() > 0);
+    // The code, then the likely reason in words.
+    const QRegularExpressionMatch said =
+        QRegularExpression("^Невозможно открыть порт (.+), код ошибки (\\d+): такого порта нет")
+            .match(text);
+    QVERIFY2(said.captured(1) == alias && said.captured(2).toInt() > 0, qPrintable(text));
     QVERIFY(QFile::link(road.sim.portName(), alias));
     QVERIFY(road.run(kAuthorise, &kPassword, 300, alias));
     // Once the name is gone only a port held open since the first command still reaches it.
@@ -154,14 +157,17 @@ void TestWorker::portLostDuringUploadIsReportedOnce()
 void TestWorker::endsPromptly_data()
 {
     QTest::addColumn<bool>("busy");
-    QTest::newRow("idle between commands") << false;
+    QTest::addColumn<bool>("closing"); // or the engineer's stop
+    QTest::newRow("idle between commands") << false << true;
     // 60 times 900 ms: the meter readings would read for 54 s.
-    QTest::newRow("reading meters") << true;
+    QTest::newRow("reading meters") << true << true;
+    QTest::newRow("reading meters, stopped") << true << false;
 }
 
 void TestWorker::endsPromptly()
 {
     QFETCH(bool, busy);
+    QFETCH(bool, closing);
     Road road;
     QVERIFY(road.run(kAuthorise, &kPassword));
     if (busy) {
@@ -171,6 +177,15 @@ void TestWorker::endsPromptly()
     }
     QElapsedTimer timer;
     timer.start();
+    if (!closing) {
+        road.worker->cancel();
+        QVERIFY(QTest::qWaitFor([&] { return road.log->finished == 2; }, 5000));
+        QCOMPARE(road.log->statusTexts().last(), "Операция прервана: обработано каналов 0 из 1.");
+        // The session goes on: the next command is answered.
+        QVERIFY(road.run(kLeave));
+        QCOMPARE(road.log->argsOf("stop_timer").size(), 1);
+        return;
+    }
     road.worker.reset();
     QVERIFY2(timer.elapsed() < 5000, "the worker must end when the window closes");
 }

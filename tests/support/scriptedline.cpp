@@ -55,6 +55,7 @@ bool ScriptedLine::run(int code, const Rows &commandRows, int timeoutMs)
     const Commands::Function command = Commands::find(code);
     rows = commandRows;
     waitTimeout = timeoutMs;
+    beginCommand();
     if (command)
         command(*this);
     return command != nullptr;
@@ -70,7 +71,7 @@ void ScriptedLine::clear()
 bool ScriptedLine::pause(int ms)
 {
     pauses.append(ms);
-    return !quitting;
+    return !stopRequested();
 }
 
 QList<QByteArray> ScriptedLine::payloads(int cmd) const
@@ -94,11 +95,11 @@ QList<int> ScriptedLine::commands() const
 CommandLine::Transfer ScriptedLine::transfer(const QByteArray &frame, int, int quietGap,
                                              QByteArray &answer)
 {
-    if (lost || quitting)
+    if (lost || stopRequested())
         return Transfer::Stopped;
     const Reply reply = script.isEmpty() ? Reply(Model) : script.takeFirst();
-    if (reply.kind == Quit) {
-        quitting = true;
+    if (reply.kind == Stop) {
+        requestStop();
         return Transfer::Stopped;
     }
     sent.append({frame, waitTimeout, quietGap});

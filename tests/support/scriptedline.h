@@ -44,8 +44,9 @@ private:
 class ScriptedLine : public CommandLine
 {
 public:
-    // Model: the model answers, after the reply's bytes as noise on the line.
-    enum Kind { Model, Frame, Silence, Lost, Quit };
+    // Model: the model answers, after the reply's bytes as noise on the line. Stop: the
+    // engineer stops the command (or the window closes) while this request waits to go.
+    enum Kind { Model, Frame, Silence, Lost, Stop };
     struct Reply {
         Reply(Kind k, const QByteArray &bytes = {}) : kind(k), frame(bytes) {}
         Reply(const QByteArray &bytes) : kind(Frame), frame(bytes) {}
@@ -74,7 +75,7 @@ protected:
                       QByteArray &answer) override;
 
 private:
-    bool lost = false, quitting = false;
+    bool lost = false;
 };
 
 template <class Source>

@@ -1,0 +1,96 @@
+#include "app/trafficwindow.h"
+
+#include "app/userprompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWidth = 900;
+constexpr int kHeight = 420;
+
+} // namespace
+
+TrafficWindow::TrafficWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("trafficWindow"));
+    setWindowTitle(tr("Журнал обмена"));
+    journal = new QPlainTextEdit;
+    journal->setObjectName(QStringLiteral("trafficJournal"));
+    journal->setReadOnly(true);
+    journal->setLineWrapMode(QPlainTextEdit::NoWrap);
+    journal->setMaximumBlockCount(kMaxLines);
+    journal->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    auto *copyButton = new QPushButton(tr("Копировать"));
+    copyButton->setObjectName(QStringLiteral("copyTrafficButton"));
+    auto *saveButton = new QPushButton(tr("Сохранить…"));
+    saveButton->setObjectName(QStringLiteral("saveTrafficButton"));
+    auto *clearButton = new QPushButton(tr("Очистить"));
+    clearButton->setObjectName(QStringLiteral("clearTrafficButton"));
+    connect(copyButton, &QPushButton::clicked, this, &TrafficWindow::copyAll);
+    connect(saveButton, &QPushButton::clicked, this, &TrafficWindow::saveAs);
+    connect(clearButton, &QPushButton::clicked, journal, &QPlainTextEdit::clear);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(copyButton);
+    buttons->addWidget(saveButton);
+    buttons->addWidget(clearButton);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(journal);
+    layout->addLayout(buttons);
+    setLayout(layout);
+    resize(kWidth, kHeight);
+}
+
+bool TrafficWindow::setLogFile(const QString &fileName)
+{
+    logFile.close();
+    logFile.setFileName(fileName);
+    return logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+}
+
+QString TrafficWindow::text() const
+{
+    return journal->toPlainText();
+}
+
+void TrafficWindow::appendFrame(const Traffic::Frame &frame)
+{
+    const QString line = Traffic::formatLine(frame);
+    journal->appendPlainText(line);
+    if (logFile.isOpen()) {
+        // Flushed line by line: a support case wants the lines before a crash or a pulled cable.
+        logFile.write(line.toUtf8() + '\n');
+        logFile.flush();
+    }
+}
+
+void TrafficWindow::copyAll()
+{
+    QApplication::clipboard()->setText(journal->toPlainText());
+}
+
+void TrafficWindow::saveAs()
+{
+    const QString fileName = UserPrompts::current().saveFileName(
+        this, tr("Сохранить журнал обмена"), QDir::current().filePath(QStringLiteral("lumaro-journal.txt")),
+        tr("Текст (*.txt)"));
+    if (fileName.isEmpty())
+        return;
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)
+        || file.write(journal->toPlainText().toUtf8() + '\n') < 0 || !file.commit())
+        UserPrompts::current().critical(this, tr("Ошибка"), tr("Не могу записать в файл."));
+}
