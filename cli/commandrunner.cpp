@@ -35,6 +35,7 @@ void CommandRunner::connectWorker()
     });
     connect(w, &MasterThread::updateProgressBar, this, [this](int value) { console.progress(value); });
     connect(w, &MasterThread::update_timer, this, [this] { reports.answered = true; });
+    connect(w, &MasterThread::portNotOpened, this, [this] { reports.portFailed = true; });
     connect(w, &MasterThread::update_cmd_status, this, [this](int cmd, bool ok) {
         if (ok && cmd == Link::CmdAuthorise)
             reports.authorised = true;
@@ -61,9 +62,11 @@ void CommandRunner::connectWorker()
 
 bool CommandRunner::run(int cmd, const Rows *rows)
 {
-    if (interrupted)
-        return false;
     reports = Reports();
+    if (interrupted) {
+        reports.lastText = stoppedText();
+        return false;
+    }
     reports.cmd = cmd;
     qCDebug(lcRunner) << "command" << cmd << "rows" << (rows ? rows->size() : 0);
     if (rows)
@@ -79,26 +82,31 @@ bool CommandRunner::run(int cmd, const Rows *rows)
 void CommandRunner::interrupt()
 {
     interrupted = true;
-    // CANCEL-HOOK: the one place that stops the worker; MasterThread::cancel() is not yet there,
-    // so until then the running command ends by itself and nothing starts after it.
+    worker->cancel();
 }
 
 int CommandRunner::failed()
 {
     if (interrupted) {
-        console.message(QCoreApplication::translate("CommandRunner", "Прервано."));
+        // The worker says how far a stopped command came; one stopped after its last exchange
+        // says nothing.
+        const bool told = reports.lastText.startsWith(stoppedText().chopped(1));
+        console.message(told ? reports.lastText : stoppedText());
         return ExitCode::Interrupted;
     }
     console.message(reports.lastText);
-    if (reports.lastText == MasterThread::noConnectionText())
-        return ExitCode::NoConnection;
-    if (reports.cmd != Link::CmdAuthorise)
-        return ExitCode::NoConnection;
-    // Before any answer the worker's only other text is the one of a port that did not open.
-    if (!reports.answered)
+    if (reports.portFailed)
         return ExitCode::PortFailed;
+    // An authorise that was answered failed on the password or on the firmware version.
+    if (reports.cmd != Link::CmdAuthorise || !reports.answered)
+        return ExitCode::NoConnection;
     return reports.lastText == SessionCommands::wrongPasswordText() ? ExitCode::WrongPassword
                                                                      : ExitCode::UnsupportedFirmware;
+}
+
+QString CommandRunner::stoppedText()
+{
+    return QCoreApplication::translate("MasterThread", "Операция прервана.");
 }
 
 int CommandRunner::authorise(const QString &password)

@@ -48,6 +48,7 @@ private:
         int cmd = 0;
         QString lastText;
         bool answered = false;
+        bool portFailed = false;
         bool authorised = false;
         bool sessionEnded = false;
         bool ended = false;
@@ -62,6 +63,7 @@ private:
     void connectWorker();
     bool run(int cmd, const Rows *rows = nullptr);
     int failed();
+    static QString stoppedText();
 
     QString portName;
     int timeoutMs = 0;

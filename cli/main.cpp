@@ -7,14 +7,10 @@
 #include "cli/interruptnotifier.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    // The worker traces every frame on the default category; a script's standard error is
-    // for messages. QT_LOGGING_RULES="default.debug=true" brings the trace back.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     Console console;
     CliOptions options;
     QString error;
