@@ -1,0 +1,251 @@
+// lumaro-cli as a program against the simulated controller: the test serves the controller's
+// side of a pseudo-terminal, the program opens the other side as it would a COM port.
+
+#include "sim/simserver.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#ifndef LUMARO_CLI
+#error "LUMARO_CLI must name the lumaro-cli executable"
+#endif
+
+namespace {
+
+constexpr int kRunMs = 60000;
+const QByteArray kAsRead = "as read";
+
+struct Result {
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+
+// A simulated controller and the program pointed at it.
+struct Road {
+    explicit Road(const QString &hw = QStringLiteral("8.1"), const QString &fw = QStringLiteral("1.4.2"))
+    {
+        ControllerModel model;
+        model.setHardware(hw);
+        model.setFirmware(fw);
+        sim = std::make_unique<SimServer>(model);
+        started = sim->start() && dir.isValid();
+    }
+
+    Result cli(const QStringList &args)
+    {
+        QProcess program;
+        program.start(QStringLiteral(LUMARO_CLI), QStringList{QStringLiteral("--port"), sim->portName()} + args);
+        Result r;
+        if (!program.waitForFinished(kRunMs)) {
+            program.kill();
+            program.waitForFinished();
+            return r;
+        }
+        r.code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        r.out = program.readAllStandardOutput();
+        r.err = QString::fromUtf8(program.readAllStandardError());
+        return r;
+    }
+
+    QJsonObject read()
+    {
+        const Result r = cli({QStringLiteral("read")});
+        return r.code == 0 ? QJsonDocument::fromJson(r.out).object() : QJsonObject();
+    }
+
+    QString file(const QByteArray &content)
+    {
+        QFile f(dir.filePath(QStringLiteral("settings%1").arg(++files)));
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        return f.fileName();
+    }
+
+    int writes() const { return sim->requestCount(16) + sim->requestCount(32) + sim->requestCount(33); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SimServer> sim;
+    bool started = false;
+    int files = 0;
+};
+
+// A read document with a partial one laid over it: controller keys, channels by number.
+QJsonObject overlay(QJsonObject document, const QJsonObject &patch)
+{
+    QJsonObject controller = document.value("controller").toObject();
+    const QJsonObject changes = patch.value("controller").toObject();
+    for (auto it = changes.begin(); it != changes.end(); ++it)
+        controller.insert(it.key(), it.value());
+    document.insert("controller", controller);
+    for (const char *section : {"analog", "digital"}) {
+        QJsonArray channels = document.value(section).toArray();
+        for (const QJsonValue &change : patch.value(section).toArray()) {
+            for (int i = 0; i < channels.size(); ++i) {
+                QJsonObject channel = channels.at(i).toObject();
+                if (channel.value("channel") != change.toObject().value("channel"))
+                    continue;
+                const QJsonObject fields = change.toObject();
+                for (auto it = fields.begin(); it != fields.end(); ++it)
+                    channel.insert(it.key(), it.value());
+                channels.replace(i, channel);
+            }
+        }
+        document.insert(section, channels);
+    }
+    return document;
+}
+
+} // namespace
+
+class TestCliRoads : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readEditApplyRead_data();
+    void readEditApplyRead();
+    void applySendsNoWrite_data();
+    void applySendsNoWrite();
+    void stopsBeforeTheSettings_data();
+    void stopsBeforeTheSettings();
+};
+
+void TestCliRoads::readEditApplyRead_data()
+{
+    QTest::addColumn<QByteArray>("edit");
+    QTest::addColumn<QByteArray>("channelFile"); // empty: the edited document is the file
+    QTest::addColumn<QList<int>>("writes");      // commands 33, 16 and 32
+    QTest::newRow("document: log period, temperature LK, a new meter")
+        << QByteArray(R"({"controller": {"logPeriodSeconds": 7200},
+                          "analog": [{"channel": 2, "lk": 20.5}],
+                          "digital": [{"channel": 9, "deviceCode": 8, "protocol": 1,
+                                       "address": "kv12", "password": "12"}]})")
+        << QByteArray() << QList<int>{1, 1, 1};
+    QTest::newRow("window's channel file: temperature thresholds, a meter")
+        << QByteArray(R"({"analog": [{"channel": 2, "lk": -5, "st": -10}],
+                          "digital": [{"channel": 10, "deviceCode": 8, "protocol": 2,
+                                       "address": "kv5", "password": "abc", "object": 7}]})")
+        << QByteArray("Аналоговый(A)/Цифровой(D);№ канала;Тип устройства;Тип входа;Серийный номер;"
+                      "Множитель;Делитель;T1;T2;Показания;Сетевой адреc;Пароль;KT;Объект\n"
+                      "A;2;7;5;T-01;10;1;-50;-100;999;;;;2\n"
+                      "D;2;1;2;;;;;;;kv5;abc;1;7\n")
+        << QList<int>{0, 1, 1};
+}
+
+void TestCliRoads::readEditApplyRead()
+{
+    QFETCH(QByteArray, edit);
+    QFETCH(QByteArray, channelFile);
+    QFETCH(QList<int>, writes);
+    Road road;
+    QVERIFY(road.started);
+    const QJsonObject before = road.read();
+    QVERIFY(!before.isEmpty());
+    const QJsonObject edited = overlay(before, QJsonDocument::fromJson(edit).object());
+    const QString file = road.file(channelFile.isEmpty() ? QJsonDocument(edited).toJson() : channelFile);
+    const Result applied = road.cli({QStringLiteral("apply"), file});
+    QVERIFY2(applied.code == 0, qPrintable(applied.err));
+    QCOMPARE(road.sim->requestCount(33), writes.at(0));
+    QCOMPARE(road.sim->requestCount(16), writes.at(1));
+    QCOMPARE(road.sim->requestCount(32), writes.at(2));
+    // Everything else, the meters' counters among it, reads back as before.
+    QCOMPARE(road.read(), edited);
+}
+
+void TestCliRoads::applySendsNoWrite_data()
+{
+    QTest::addColumn<QString>("hw");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // in the output or the messages
+    QTest::addColumn<bool>("portUntouched");
+    const QString hw = QStringLiteral("8.1");
+    QTest::newRow("unchanged document") << hw << kAsRead << QStringList() << 0
+                                        << "Нечего записывать." << false;
+    QTest::newRow("dry run") << hw << QByteArray(R"({"format": 1, "controller": {"logPeriodSeconds": 60}})")
+                             << QStringList{"--dry-run"} << 0
+                             << "Контроллер: logPeriodSeconds 3600 → 60" << false;
+    QTest::newRow("failing check") << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 2, "lk": -40}]})")
+                                   << QStringList() << 7
+                                   << "Неверная конфигурация для 2 канала! LK не может быть меньше ST" << false;
+    QTest::newRow("question without --yes")
+        << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 3, "lk": 2}]})") << QStringList() << 7
+        << "LK меньше чем период опроса контактных датчиков" << false;
+    QTest::newRow("channel of a larger board")
+        << QStringLiteral("8.2") << QByteArray(R"({"format": 1, "analog": [{"channel": 5, "lk": 1}]})")
+        << QStringList() << 2 << "файл для другой аппаратной версии" << false;
+    QTest::newRow("malformed document") << hw << QByteArray(R"({"format": 1, "analog": [)") << QStringList()
+                                        << 2 << "не читается как JSON" << true;
+    QTest::newRow("unknown key") << hw << QByteArray(R"({"format": 1, "controller": {"logPeriod": 60}})")
+                                 << QStringList() << 2 << "неизвестное поле «logPeriod»" << true;
+}
+
+void TestCliRoads::applySendsNoWrite()
+{
+    QFETCH(QString, hw);
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QFETCH(bool, portUntouched);
+    Road road(hw);
+    QVERIFY(road.started);
+    if (file == kAsRead)
+        file = QJsonDocument(road.read()).toJson();
+    road.sim->clearRequests();
+    const Result r = road.cli(QStringList{QStringLiteral("apply"), road.file(file)} + options);
+    QVERIFY2(r.code == code, qPrintable(r.err));
+    QVERIFY2((QString::fromUtf8(r.out) + r.err).contains(said), qPrintable(r.err));
+    QCOMPARE(road.writes(), 0);
+    if (portUntouched)
+        QCOMPARE(road.sim->requestCount(), 0);
+}
+
+void TestCliRoads::stopsBeforeTheSettings_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("fw");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said");
+    const QString fw = QStringLiteral("1.4.2");
+    QTest::newRow("help") << QStringList{"--help"} << fw << false << 0 << "8  после записи";
+    QTest::newRow("unknown option") << QStringList{"read", "--fast"} << fw << false << 2
+                                    << "неизвестный параметр --fast";
+    QTest::newRow("port cannot be opened") << QStringList{"--port", "/nonexistent/ttyLUMARO", "exit"} << fw
+                                           << false << 3 << "Невозможно открыть порт /nonexistent/ttyLUMARO";
+    QTest::newRow("silent controller") << QStringList{"exit"} << fw << true << 4
+                                       << "Нет связи с контроллером";
+    QTest::newRow("wrong password") << QStringList{"--password", "1111111", "exit"} << fw << false << 5
+                                    << "Неверный пароль доступа. Заводской пароль 5093178";
+    QTest::newRow("unsupported firmware") << QStringList{"exit"} << QStringLiteral("1.4.4") << false << 6
+                                          << "не поддерживает версию ПО контроллера 1.4.4";
+}
+
+void TestCliRoads::stopsBeforeTheSettings()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, fw);
+    QFETCH(bool, silent);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    Road road(QStringLiteral("8.1"), fw);
+    QVERIFY(road.started);
+    if (silent)
+        road.sim->injectFault({SimFault::Silence, 100, 0, -1});
+    const Result r = road.cli(args);
+    QVERIFY2(r.code == code, qPrintable(r.err));
+    QVERIFY2((QString::fromUtf8(r.out) + r.err).contains(said), qPrintable(r.err));
+    // Nothing but the authorisation reaches the controller.
+    QCOMPARE(road.sim->requestCount() - road.sim->requestCount(134), 0);
+}
+
+QTEST_MAIN(TestCliRoads)
+#include "tst_cliroads.moc"
