@@ -64,15 +64,18 @@ int readBack(const ApplyPlan &plan, CommandRunner &runner, Snapshot &after)
 
 bool load(const QString &fileName, Wanted &wanted, QString *error)
 {
-    QFile file;
+    QFile file(fileName);
     const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                      : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
+                                                      : file.open(QIODevice::ReadOnly);
     if (!opened) {
         *error = QCoreApplication::translate("TabDialog", "Не удалось открыть файл %1")
                      .arg(QDir::toNativeSeparators(fileName));
         return false;
     }
-    const QByteArray content = file.readAll();
+    QByteArray content = file.readAll();
+    // Editors on Windows may put a byte-order mark before either kind of file.
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);
     const bool ok = ChannelFileInput::isChannelFile(content)
         ? ChannelFileInput::read(content, wanted, error)
         : JsonDocument::read(content, wanted, error);

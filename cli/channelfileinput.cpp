@@ -93,7 +93,8 @@ bool takeLine(const Line &line, Wanted &out, QString *error)
 
 bool isChannelFile(const QByteArray &content)
 {
-    return !content.trimmed().startsWith('{');
+    const QByteArray start = content.trimmed().left(1);
+    return start != "{" && start != "[";
 }
 
 bool read(const QByteArray &content, Wanted &wanted, QString *error)

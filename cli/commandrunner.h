@@ -68,9 +68,10 @@ private:
     QString portName;
     int timeoutMs = 0;
     Console &console;
-    std::unique_ptr<MasterThread> worker;
     QEventLoop loop;
     Reports reports;
     int analogCount = AnalogRecord::kChannelCount;
     bool interrupted = false;
+    // Last, so that it stops first: its destructor ends the running command and the thread.
+    std::unique_ptr<MasterThread> worker;
 };

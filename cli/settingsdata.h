@@ -20,8 +20,8 @@ struct Snapshot {
     // A board's missing channels read as device type 255; they are never written.
     bool analogPresent(int index) const
     {
-        return index < analogChannelCount && analog.value(index).value(0).toInt()
-            != AnalogRecord::kAbsentChannel;
+        return index < analogChannelCount && analog.contains(index)
+            && analog.value(index).value(0).toInt() != AnalogRecord::kAbsentChannel;
     }
     bool digitalPresent(int index) const
     {
