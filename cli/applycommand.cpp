@@ -66,7 +66,7 @@ bool load(const QString &fileName, Wanted &wanted, QString *error)
 {
     QFile file(fileName);
     const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                      : file.open(QIODevice::ReadOnly);
+                                                       : file.open(QIODevice::ReadOnly);
     if (!opened) {
         *error = QCoreApplication::translate("TabDialog", "Не удалось открыть файл %1")
                      .arg(QDir::toNativeSeparators(fileName));

@@ -63,7 +63,8 @@ void compare(const Field (&table)[N], const QStringList &written, const QStringL
     for (const Field &f : table) {
         if (written.value(f.writeEntry) != held.value(f.writeEntry))
             *lines << text("%1: %2 записано %3, в контроллере %4")
-                          .arg(place, QLatin1String(f.key), shown(f, written.value(f.writeEntry), code),
+                          .arg(place, QLatin1String(f.key),
+                               shown(f, written.value(f.writeEntry), code),
                                shown(f, held.value(f.writeEntry), code));
     }
 }
@@ -94,10 +95,12 @@ AnalogResult analogResult(int index, const QStringList &read, const FieldValues 
     const int readCode = read.value(A::SettingsType).toInt();
     // A threshold the file leaves out keeps the value the window would show, also under
     // another device type: that is what the engineer saw.
-    r.lk = values.contains(A::WriteLk) ? values.value(A::WriteLk).toDouble()
-                                       : AnalogRules::thresholdShown(read.value(A::SettingsLk), readCode);
-    r.st = values.contains(A::WriteSt) ? values.value(A::WriteSt).toDouble()
-                                       : AnalogRules::thresholdShown(read.value(A::SettingsSt), readCode);
+    r.lk = values.contains(A::WriteLk)
+        ? values.value(A::WriteLk).toDouble()
+        : AnalogRules::thresholdShown(read.value(A::SettingsLk), readCode);
+    r.st = values.contains(A::WriteSt)
+        ? values.value(A::WriteSt).toDouble()
+        : AnalogRules::thresholdShown(read.value(A::SettingsSt), readCode);
     r.after = overlay(r.before, values);
     const int code = r.code();
     // Sensors keep tenths of a degree or bar; anything finer would not survive the write.
@@ -132,7 +135,8 @@ QString checkController(const QStringList &after, const QString &hw,
     if (after.value(C::WriteContactPollPeriod).toULongLong() == 0) {
         for (const AnalogResult &r : analog) {
             if (r.code() == A::kContact)
-                return question(WriteChecks::zeroPollPeriodTitle(), WriteChecks::zeroPollPeriodText());
+                return question(WriteChecks::zeroPollPeriodTitle(),
+                                WriteChecks::zeroPollPeriodText());
         }
     }
     const QString path = C::oversizePathField(after);
@@ -145,7 +149,8 @@ QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStri
 {
     bool fastOpenCollector = false;
     for (const AnalogResult &r : analog)
-        fastOpenCollector = fastOpenCollector || AnalogRules::isFastOpenCollector(r.code(), r.input());
+        fastOpenCollector =
+            fastOpenCollector || AnalogRules::isFastOpenCollector(r.code(), r.input());
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const AnalogResult &r = it.value();
         const int channel = it.key() + 1;
@@ -235,7 +240,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     // A section is written only over what this run read of it.
     if ((wanted.controller && read.controller.isEmpty()) || (wanted.analog && read.analog.isEmpty())
         || (wanted.digital && read.digital.isEmpty()))
-        return refused(ExitCode::Refused, text("Настройки не считаны с контроллера. Ничего не записано."));
+        return refused(ExitCode::Refused,
+                       text("Настройки не считаны с контроллера. Ничего не записано."));
     const int analogCount = read.analogChannelCount;
     const QString otherBoard = text("В контроллере нет %1 канала %2: файл для другой аппаратной "
                                     "версии. Ничего не записано.");
@@ -246,7 +252,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     }
     QMap<int, FieldValues> digitalWanted;
     const int offset = wanted.digitalNumberOffset.value_or(analogCount);
-    const QMap<int, FieldValues> digitalByNumber = wanted.digital.value_or(QMap<int, FieldValues>());
+    const QMap<int, FieldValues> digitalByNumber =
+        wanted.digital.value_or(QMap<int, FieldValues>());
     for (auto it = digitalByNumber.cbegin(); it != digitalByNumber.cend(); ++it) {
         const int index = it.key() - 1 - offset;
         if (!read.digitalPresent(index))
@@ -256,23 +263,25 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
 
     ApplyPlan p;
     const QStringList controllerBefore = controllerWriteList(read.controller);
-    const QStringList controllerAfter = overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
+    const QStringList controllerAfter =
+        overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
     if (controllerAfter != controllerBefore) {
         p.controller.append(controllerAfter);
-        describe(FieldNames::kController, controllerBefore, controllerAfter, 0, 0, text("Контроллер"),
-                 &p.changes);
+        describe(FieldNames::kController, controllerBefore, controllerAfter, 0, 0,
+                 text("Контроллер"), &p.changes);
     }
     QMap<int, AnalogResult> analog;
     for (int index = 0; index < A::kChannelCount; ++index) {
         if (!read.analogPresent(index))
             continue;
-        const AnalogResult r = analogResult(index, read.analog.value(index), analogWanted.value(index));
+        const AnalogResult r =
+            analogResult(index, read.analog.value(index), analogWanted.value(index));
         analog.insert(index, r);
         if (!r.changed())
             continue;
         p.analog.append(r.after);
-        describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(), r.code(),
-                 text("Канал %1").arg(index + 1), &p.changes);
+        describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(),
+                 r.code(), text("Канал %1").arg(index + 1), &p.changes);
     }
     QMap<int, QStringList> digital;
     for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
@@ -291,8 +300,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     const int pollPeriod = controllerAfter.value(C::WriteContactPollPeriod).toInt();
     QString problem;
     if (!p.controller.isEmpty())
-        problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion), analog,
-                                  &p.questions);
+        problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion),
+                                  analog, &p.questions);
     if (problem.isEmpty() && !p.analog.isEmpty())
         problem = checkAnalog(analog, pollPeriod, &p.questions);
     if (problem.isEmpty() && !p.digital.isEmpty())

@@ -9,15 +9,18 @@
 #include <QStringList>
 
 struct ApplyPlan {
-    int refusal = 0;         // an exit code when nothing may be sent, else 0
+    int refusal = 0; // an exit code when nothing may be sent, else 0
     QString refusalText;
-    QStringList questions;   // the window's questions for this write, title and text
-    Rows controller;         // the write list of command 33, or none
-    Rows analog;             // write lists of command 16, changed channels only
-    Rows digital;            // write lists of command 32, changed channels only
-    QStringList changes;     // one line per changed setting, for the engineer
+    QStringList questions; // the window's questions for this write, title and text
+    Rows controller;       // the write list of command 33, or none
+    Rows analog;           // write lists of command 16, changed channels only
+    Rows digital;          // write lists of command 32, changed channels only
+    QStringList changes;   // one line per changed setting, for the engineer
 
-    bool sendsNothing() const { return controller.isEmpty() && analog.isEmpty() && digital.isEmpty(); }
+    bool sendsNothing() const
+    {
+        return controller.isEmpty() && analog.isEmpty() && digital.isEmpty();
+    }
 };
 
 namespace ApplyPlanner {

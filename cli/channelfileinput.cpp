@@ -21,7 +21,7 @@ QString text(const char *source)
 }
 
 // The file's column of each field of FieldNames::kAnalog and kDigital, in their order.
-constexpr int kAnalogColumns[] = {DeviceField, InputField,  SerialField, MultiplierField,
+constexpr int kAnalogColumns[] = {DeviceField,  InputField, SerialField, MultiplierField,
                                   DividerField, LkField,    StField,     ObjectField};
 constexpr int kDigitalColumns[] = {DeviceField,   InputField, AddressField,
                                    PasswordField, KtField,    ObjectField};
@@ -68,9 +68,11 @@ bool takeLine(const Line &line, Wanted &out, QString *error)
     // The file names a device by its place in the window's list, not by its code.
     bool ok = false;
     const int position = line.fields.value(DeviceField).toInt(&ok);
-    const int positions = line.analog ? AnalogRecord::kDevicePositions : DigitalRules::kDeviceTypeCount;
+    const int positions =
+        line.analog ? AnalogRecord::kDevicePositions : DigitalRules::kDeviceTypeCount;
     if (!ok || position < 0 || position >= positions) {
-        *error = text("%1, Тип устройства: ожидается номер от 0 до %2").arg(place).arg(positions - 1);
+        *error =
+            text("%1, Тип устройства: ожидается номер от 0 до %2").arg(place).arg(positions - 1);
         return false;
     }
     FieldValues values;

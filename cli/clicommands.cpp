@@ -31,7 +31,8 @@ int ports(Console &console)
 {
     QByteArray out;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        out += (info.portName() + QLatin1Char('\t') + info.description() + QLatin1Char('\n')).toUtf8();
+        out +=
+            (info.portName() + QLatin1Char('\t') + info.description() + QLatin1Char('\n')).toUtf8();
     console.data(out);
     return ExitCode::Done;
 }
@@ -52,7 +53,8 @@ int read(const CliOptions &options, CommandRunner &runner, Console &console)
         return ExitCode::Done;
     }
     QSaveFile file(options.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
+        || !file.commit()) {
         console.message(QCoreApplication::translate("TabDialog", "Не могу записать в файл.")
                         + QLatin1Char(' ') + options.output);
         return ExitCode::Usage;
@@ -101,17 +103,21 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const QStringList settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const bool tenths = AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        const bool tenths =
+            AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
         lines << QStringLiteral("%1;analog;%2;%3;;;")
                      .arg(it.key() + 1)
-                     .arg(settings.value(AnalogRecord::SettingsSerial), tenths ? AnalogRules::tenthsText(raw) : raw);
+                     .arg(settings.value(AnalogRecord::SettingsSerial),
+                          tenths ? AnalogRules::tenthsText(raw) : raw);
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
         QStringList fields = it.value();
         // An empty serial number is the controller's report that the meter kept silent.
         if (fields.value(DigitalRecord::ReadSerial).isEmpty())
-            fields = QStringList{QCoreApplication::translate("RS485Tab", "Нет связи!"), {}, {}, {}, {}};
-        lines << QStringLiteral("%1;meter;").arg(it.key() + s.analogChannelCount + 1) + fields.join(QLatin1Char(';'));
+            fields =
+                QStringList{QCoreApplication::translate("RS485Tab", "Нет связи!"), {}, {}, {}, {}};
+        lines << QStringLiteral("%1;meter;").arg(it.key() + s.analogChannelCount + 1)
+                + fields.join(QLatin1Char(';'));
     }
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
@@ -126,7 +132,8 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const QStringList settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const bool tenths = AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        const bool tenths =
+            AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
         w.beginObject();
         w.value("channel", it.key() + 1);
         w.value("serial", settings.value(AnalogRecord::SettingsSerial));
@@ -196,10 +203,12 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
         const QString why = FirmwareUpdate::whyNot(fw);
         console.message(why.isEmpty() ? text("Версия ПО контроллера не известна.") : why);
         // A controller on the built-in version already has what the update would bring.
-        return fw == QLatin1String(Lumaro::kBuiltInFirmwareVersion) ? ExitCode::Done : ExitCode::Refused;
+        return fw == QLatin1String(Lumaro::kBuiltInFirmwareVersion) ? ExitCode::Done
+                                                                    : ExitCode::Refused;
     }
     if (!options.yes) {
-        console.message(FirmwareUpdate::confirmTitle() + QLatin1Char(' ') + FirmwareUpdate::confirmText());
+        console.message(FirmwareUpdate::confirmTitle() + QLatin1Char(' ')
+                        + FirmwareUpdate::confirmText());
         console.message(text("Без --yes ответ «Нет»: прошивка не обновлена."));
         return ExitCode::Refused;
     }
@@ -222,16 +231,23 @@ int run(const CliOptions &options, Console &console, InterruptNotifier &interrup
         }
     }
     CommandRunner runner(options.port, options.timeoutMs, console);
-    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &runner, &CommandRunner::interrupt);
+    QObject::connect(&interrupt, &InterruptNotifier::interrupted, &runner,
+                     &CommandRunner::interrupt);
     if (const int code = runner.authorise(options.password))
         return code;
     switch (options.command) {
-    case CliOptions::Read: return read(options, runner, console);
-    case CliOptions::Apply: return ApplyCommand::run(wanted, options, runner, console);
-    case CliOptions::Readings: return readings(options, runner, console);
-    case CliOptions::Firmware: return firmware(options, runner, console);
-    case CliOptions::Exit: return runner.leaveSettingsMode();
-    default: return ExitCode::Usage;
+    case CliOptions::Read:
+        return read(options, runner, console);
+    case CliOptions::Apply:
+        return ApplyCommand::run(wanted, options, runner, console);
+    case CliOptions::Readings:
+        return readings(options, runner, console);
+    case CliOptions::Firmware:
+        return firmware(options, runner, console);
+    case CliOptions::Exit:
+        return runner.leaveSettingsMode();
+    default:
+        return ExitCode::Usage;
     }
 }
 

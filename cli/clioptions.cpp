@@ -29,7 +29,7 @@ constexpr CommandName kCommands[] = {
 
 enum OptionId { Help, Port, Password, Timeout, Output, DryRun, Yes, Channels, Format };
 
-struct OptionSpec {
+struct OptionDef {
     OptionId id;
     const char *longName;
     const char *shortName;
@@ -37,7 +37,7 @@ struct OptionSpec {
     unsigned commands; // 0: every command
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionDef kOptions[] = {
     {Help, "--help", "-h", false, 0},
     {Port, "--port", nullptr, true, 0},
     {Password, "--password", nullptr, true, 0},
@@ -49,11 +49,12 @@ constexpr OptionSpec kOptions[] = {
     {Format, "--format", nullptr, true, bit(CliOptions::Readings)},
 };
 
-const OptionSpec *findOption(const QString &name)
+const OptionDef *findOption(const QString &name)
 {
-    for (const OptionSpec &spec : kOptions) {
-        if (name == QLatin1String(spec.longName) || (spec.shortName && name == QLatin1String(spec.shortName)))
-            return &spec;
+    for (const OptionDef &def : kOptions) {
+        if (name == QLatin1String(def.longName)
+            || (def.shortName && name == QLatin1String(def.shortName)))
+            return &def;
     }
     return nullptr;
 }
@@ -66,7 +67,8 @@ bool parseChannels(const QString &list, QList<int> *channels)
         bool ok[2] = {false, false};
         const int first = range.value(0).toInt(&ok[0]);
         const int last = range.size() == 2 ? range.value(1).toInt(&ok[1]) : first;
-        if (!ok[0] || (range.size() == 2 && !ok[1]) || range.size() > 2 || first < 1 || last < first)
+        if (!ok[0] || (range.size() == 2 && !ok[1]) || range.size() > 2 || first < 1
+            || last < first)
             return false;
         for (int n = first; n <= last && channels->size() <= 64; ++n)
             channels->append(n);
@@ -82,7 +84,7 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
         *error = message;
         return false;
     };
-    QList<QPair<const OptionSpec *, QString>> given;
+    QList<QPair<const OptionDef *, QString>> given;
     QStringList words;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
@@ -90,20 +92,21 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             words << arg;
             continue;
         }
-        const int equals = arg.startsWith(QLatin1String("--")) ? int(arg.indexOf(QLatin1Char('='))) : -1;
+        const int equals =
+            arg.startsWith(QLatin1String("--")) ? int(arg.indexOf(QLatin1Char('='))) : -1;
         const QString name = equals < 0 ? arg : arg.left(equals);
-        const OptionSpec *spec = findOption(name);
-        if (!spec)
+        const OptionDef *def = findOption(name);
+        if (!def)
             return fail(text("неизвестный параметр %1").arg(name));
         QString value = equals < 0 ? QString() : arg.mid(equals + 1);
-        if (spec->takesValue && equals < 0) {
+        if (def->takesValue && equals < 0) {
             if (i + 1 >= arguments.size())
                 return fail(text("после %1 нужно значение").arg(name));
             value = arguments.at(++i);
-        } else if (!spec->takesValue && equals >= 0) {
+        } else if (!def->takesValue && equals >= 0) {
             return fail(text("%1 не принимает значения").arg(name));
         }
-        given.append({spec, value});
+        given.append({def, value});
     }
     for (const auto &option : given) {
         if (option.first->id == Help) {
@@ -128,31 +131,46 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
     if (!words.isEmpty())
         return fail(text("лишний аргумент %1").arg(words.first()));
 
-    for (const auto &[spec, value] : given) {
-        if (spec->commands != 0 && (spec->commands & bit(command)) == 0)
-            return fail(text("%1 не относится к команде %2").arg(QLatin1String(spec->longName), commandWord));
+    for (const auto &[def, value] : given) {
+        if (def->commands != 0 && (def->commands & bit(command)) == 0)
+            return fail(text("%1 не относится к команде %2")
+                            .arg(QLatin1String(def->longName), commandWord));
         bool ok = true;
-        switch (spec->id) {
-        case Port: port = value; break;
-        case Password: password = value; break;
+        switch (def->id) {
+        case Port:
+            port = value;
+            break;
+        case Password:
+            password = value;
+            break;
         case Timeout:
             timeoutMs = value.toInt(&ok);
             if (!ok || timeoutMs < kMinTimeoutMs || timeoutMs > kMaxTimeoutMs)
-                return fail(text("--timeout: ожидается число от %1 до %2 мс").arg(kMinTimeoutMs).arg(kMaxTimeoutMs));
+                return fail(text("--timeout: ожидается число от %1 до %2 мс")
+                                .arg(kMinTimeoutMs)
+                                .arg(kMaxTimeoutMs));
             break;
-        case Output: output = value; break;
-        case DryRun: dryRun = true; break;
-        case Yes: yes = true; break;
+        case Output:
+            output = value;
+            break;
+        case DryRun:
+            dryRun = true;
+            break;
+        case Yes:
+            yes = true;
+            break;
         case Channels:
             if (!parseChannels(value, &channels))
-                return fail(text("--channels: ожидается список номеров каналов, например 9,10,12-14"));
+                return fail(
+                    text("--channels: ожидается список номеров каналов, например 9,10,12-14"));
             break;
         case Format:
             if (value != QLatin1String("csv") && value != QLatin1String("json"))
                 return fail(text("--format: ожидается csv или json"));
             json = value == QLatin1String("json");
             break;
-        case Help: break;
+        case Help:
+            break;
         }
     }
     if (command != Ports && port.isEmpty())

@@ -19,12 +19,12 @@ struct CliOptions {
     QString port;
     QString password = QStringLiteral("5093178");
     int timeoutMs = kDefaultTimeoutMs;
-    QString output;        // read -o; empty: standard output
-    QString file;          // apply FILE; "-" is standard input
+    QString output; // read -o; empty: standard output
+    QString file;   // apply FILE; "-" is standard input
     bool dryRun = false;
     bool yes = false;
-    QList<int> channels;   // readings --channels, as numbered in the window; empty: all
-    bool json = false;     // readings --format json
+    QList<int> channels; // readings --channels, as numbered in the window; empty: all
+    bool json = false;   // readings --format json
 
     // False, with a message, on a usage error.
     bool parse(const QStringList &arguments, QString *error);

@@ -33,7 +33,8 @@ void CommandRunner::connectWorker()
             reports.lastText = text;
         console.status(text);
     });
-    connect(w, &MasterThread::updateProgressBar, this, [this](int value) { console.progress(value); });
+    connect(w, &MasterThread::updateProgressBar, this,
+            [this](int value) { console.progress(value); });
     connect(w, &MasterThread::update_timer, this, [this] { reports.answered = true; });
     connect(w, &MasterThread::portNotOpened, this, [this] { reports.portFailed = true; });
     connect(w, &MasterThread::update_cmd_status, this, [this](int cmd, bool ok) {
@@ -44,15 +45,20 @@ void CommandRunner::connectWorker()
     });
     connect(w, &MasterThread::stop_timer, this, [this] { reports.sessionEnded = true; });
     connect(w, &MasterThread::updateHw, this, [this](const QString &hw) { reports.hardware = hw; });
-    connect(w, &MasterThread::setCpuSet, this, [this](const QStringList &list) { reports.controller = list; });
-    connect(w, &MasterThread::setComSettings, this,
-            [this](int index, const QStringList &list) { reports.analogSettings.insert(index, list); });
-    connect(w, &MasterThread::setComData, this,
-            [this](int index, const QStringList &list) { reports.analogReadings.insert(index, list); });
-    connect(w, &MasterThread::setRsSettings, this,
-            [this](int index, const QStringList &list) { reports.digitalSettings.insert(index, list); });
-    connect(w, &MasterThread::setRsData, this,
-            [this](int index, const QStringList &list) { reports.meterReadings.insert(index, list); });
+    connect(w, &MasterThread::setCpuSet, this,
+            [this](const QStringList &list) { reports.controller = list; });
+    connect(w, &MasterThread::setComSettings, this, [this](int index, const QStringList &list) {
+        reports.analogSettings.insert(index, list);
+    });
+    connect(w, &MasterThread::setComData, this, [this](int index, const QStringList &list) {
+        reports.analogReadings.insert(index, list);
+    });
+    connect(w, &MasterThread::setRsSettings, this, [this](int index, const QStringList &list) {
+        reports.digitalSettings.insert(index, list);
+    });
+    connect(w, &MasterThread::setRsData, this, [this](int index, const QStringList &list) {
+        reports.meterReadings.insert(index, list);
+    });
     // The last report of every command, failed or not.
     connect(w, &MasterThread::enableTablesContorls, this, [this] {
         reports.ended = true;
@@ -101,7 +107,7 @@ int CommandRunner::failed()
     if (reports.cmd != Link::CmdAuthorise || !reports.answered)
         return ExitCode::NoConnection;
     return reports.lastText == SessionCommands::wrongPasswordText() ? ExitCode::WrongPassword
-                                                                     : ExitCode::UnsupportedFirmware;
+                                                                    : ExitCode::UnsupportedFirmware;
 }
 
 QString CommandRunner::stoppedText()
@@ -129,7 +135,8 @@ int CommandRunner::readController(Snapshot &snapshot)
 
 int CommandRunner::readAnalog(Snapshot &snapshot)
 {
-    if (!run(Link::CmdReadAnalogSettings) || reports.analogSettings.size() != AnalogRecord::kChannelCount)
+    if (!run(Link::CmdReadAnalogSettings)
+        || reports.analogSettings.size() != AnalogRecord::kChannelCount)
         return failed();
     snapshot.analog = reports.analogSettings;
     snapshot.analogChannelCount = analogCount;
@@ -138,7 +145,8 @@ int CommandRunner::readAnalog(Snapshot &snapshot)
 
 int CommandRunner::readDigital(Snapshot &snapshot)
 {
-    if (!run(Link::CmdReadDigitalSettings) || reports.digitalSettings.size() != DigitalRules::kChannelCount)
+    if (!run(Link::CmdReadDigitalSettings)
+        || reports.digitalSettings.size() != DigitalRules::kChannelCount)
         return failed();
     snapshot.digital = reports.digitalSettings;
     snapshot.analogChannelCount = analogCount;

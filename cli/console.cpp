@@ -53,10 +53,11 @@ void Console::draw()
     if (!bar)
         return;
     const int filled = percent * kBarWidth / 100;
-    const QString line = QStringLiteral("\r\033[K[%1%2] %3% %4")
-                             .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
-                             .arg(percent, 3)
-                             .arg(statusText.left(kStatusWidth));
+    const QString line =
+        QStringLiteral("\r\033[K[%1%2] %3% %4")
+            .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
+            .arg(percent, 3)
+            .arg(statusText.left(kStatusWidth));
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);

@@ -13,7 +13,7 @@ namespace FieldNames {
 
 // How a value is written in a document and what a document may hold for it.
 enum class Kind {
-    Number,    // a whole number from 0 to `max`
+    Number, // a whole number from 0 to `max`
     Text,
     ServerIp,  // four octets, "a.b.c.d"
     Threshold, // LK or ST as the window shows them: degrees, bar, minutes or seconds
@@ -36,8 +36,10 @@ namespace C = ControllerRecord;
 inline constexpr Field kController[] = {
     {"logPeriodSeconds", C::WriteLogPeriod, C::LogPeriod, Kind::Number, kU32},
     {"sendPeriodSeconds", C::WriteSendPeriod, C::SendPeriod, Kind::Number, kU32},
-    {"contactPollPeriodSeconds", C::WriteContactPollPeriod, C::ContactPollPeriod, Kind::Number, kU32},
-    {"consumptionThreshold", C::WriteConsumptionThreshold, C::ConsumptionThreshold, Kind::Number, kU32},
+    {"contactPollPeriodSeconds", C::WriteContactPollPeriod, C::ContactPollPeriod, Kind::Number,
+     kU32},
+    {"consumptionThreshold", C::WriteConsumptionThreshold, C::ConsumptionThreshold, Kind::Number,
+     kU32},
     {"consumptionSendMode", C::WriteConsumptionSendMode, C::ConsumptionSendMode, Kind::Number, kU8},
     {"psm", C::WritePsm, C::Psm, Kind::Number, kU8},
     {"serverIp", C::WriteServerIp, C::ServerIp, Kind::ServerIp, 0},
@@ -89,7 +91,8 @@ inline constexpr char kControllerSection[] = "controller";
 inline constexpr char kAnalogSection[] = "analog";
 inline constexpr char kDigitalSection[] = "digital";
 inline constexpr char kChannel[] = "channel";
-inline constexpr char kReading[] = "reading"; // read-only: the counter stays as the controller keeps it
+inline constexpr char kReading[] =
+    "reading"; // read-only: the counter stays as the controller keeps it
 
 // A value from a file in the form the write list takes; false when the field cannot hold it.
 // Addresses become their decimal number, server addresses lose leading zeros.

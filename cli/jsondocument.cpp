@@ -73,8 +73,9 @@ void writeAnalog(JsonWriter &w, const Snapshot &s)
         w.value(FieldNames::kChannel, index + 1);
         for (const Field &f : FieldNames::kAnalog) {
             const QString raw = list.value(f.readEntry);
-            w.value(f.key, f.kind == Kind::Threshold ? QJsonValue(AnalogRules::thresholdShown(raw, code))
-                                                     : documentValue(f, raw));
+            w.value(f.key,
+                    f.kind == Kind::Threshold ? QJsonValue(AnalogRules::thresholdShown(raw, code))
+                                              : documentValue(f, raw));
         }
         w.value(FieldNames::kReading, shownReading(list.value(AnalogRecord::SettingsValue), code));
         w.endObject();
@@ -102,7 +103,10 @@ void writeDigital(JsonWriter &w, const Snapshot &s)
 class Reader
 {
 public:
-    explicit Reader(QString *e) : error(e) {}
+    explicit Reader(QString *e)
+        : error(e)
+    {
+    }
 
     bool fail(const QString &message)
     {
@@ -147,9 +151,9 @@ public:
             const QString key = it.key();
             if (key == QLatin1String(FieldNames::kChannel) || ignored.contains(key))
                 continue;
-            const Field *field = std::find_if(std::begin(table), std::end(table), [&](const Field &f) {
-                return key == QLatin1String(f.key);
-            });
+            const Field *field =
+                std::find_if(std::begin(table), std::end(table),
+                             [&](const Field &f) { return key == QLatin1String(f.key); });
             if (field == std::end(table))
                 return fail(text("%1: неизвестное поле «%2»").arg(place, key));
             QString raw;
@@ -162,8 +166,8 @@ public:
     }
 
     template <std::size_t N>
-    bool channels(const QJsonValue &section, const char *name, const Field (&table)[N], int maxChannel,
-                  QMap<int, FieldValues> *out)
+    bool channels(const QJsonValue &section, const char *name, const Field (&table)[N],
+                  int maxChannel, QMap<int, FieldValues> *out)
     {
         if (!section.isArray())
             return fail(text("%1: ожидается массив каналов").arg(QLatin1String(name)));
@@ -173,14 +177,15 @@ public:
                 return fail(text("%1: ожидается объект канала").arg(place));
             const QJsonObject object = item.toObject();
             int channel = 0;
-            if (!wholeNumber(object.value(QLatin1String(FieldNames::kChannel)), 1, maxChannel, place,
-                             FieldNames::kChannel, &channel))
+            if (!wholeNumber(object.value(QLatin1String(FieldNames::kChannel)), 1, maxChannel,
+                             place, FieldNames::kChannel, &channel))
                 return false;
             const QString channelPlace = text("%1, канал %2").arg(place).arg(channel);
             if (out->contains(channel))
                 return fail(text("%1: канал указан дважды").arg(channelPlace));
             FieldValues values;
-            if (!fields(object, table, channelPlace, &values, {QLatin1String(FieldNames::kReading)}))
+            if (!fields(object, table, channelPlace, &values,
+                        {QLatin1String(FieldNames::kReading)}))
                 return false;
             out->insert(channel, values);
         }
@@ -221,11 +226,10 @@ bool read(const QByteArray &json, Wanted &wanted, QString *error)
     if (!document.isObject())
         return r.fail(text("ожидается объект JSON"));
     const QJsonObject root = document.object();
-    const QStringList known{QLatin1String(FieldNames::kFormat),
-                            QLatin1String(FieldNames::kAnalogChannelCount),
-                            QLatin1String(FieldNames::kControllerSection),
-                            QLatin1String(FieldNames::kAnalogSection),
-                            QLatin1String(FieldNames::kDigitalSection)};
+    const QStringList known{
+        QLatin1String(FieldNames::kFormat), QLatin1String(FieldNames::kAnalogChannelCount),
+        QLatin1String(FieldNames::kControllerSection), QLatin1String(FieldNames::kAnalogSection),
+        QLatin1String(FieldNames::kDigitalSection)};
     for (const QString &key : root.keys()) {
         if (!known.contains(key))
             return r.fail(text("неизвестное поле «%1»").arg(key));
@@ -256,7 +260,8 @@ bool read(const QByteArray &json, Wanted &wanted, QString *error)
                       QLatin1String(FieldNames::kControllerSection), &*out.controller, info))
             return false;
         // A document without the count numbers its digital channels after its own board's.
-        const QString hw = controller.toObject().value(QLatin1String(FieldNames::kHardwareVersion)).toString();
+        const QString hw =
+            controller.toObject().value(QLatin1String(FieldNames::kHardwareVersion)).toString();
         if (!out.digitalNumberOffset && !hw.isEmpty())
             out.digitalNumberOffset = SessionRecord::analogChannelCount(hw);
     }

@@ -13,8 +13,8 @@
 // The worker's field lists, as they arrived; a section not read stays empty.
 struct Snapshot {
     int analogChannelCount = AnalogRecord::kChannelCount;
-    QStringList controller;        // controller settings list
-    QMap<int, QStringList> analog; // channel index -> analog settings list
+    QStringList controller;         // controller settings list
+    QMap<int, QStringList> analog;  // channel index -> analog settings list
     QMap<int, QStringList> digital; // channel index -> digital settings list
 
     // A board's missing channels read as device type 255; they are never written.

@@ -12,8 +12,9 @@ namespace {
 Snapshot board()
 {
     Snapshot s;
-    s.controller = QStringList{"3600", "86400", "60", "0", "T3-1", "8.1", "1.4.2", "", "", "0",
-                               "3600", "0", "0", "0", "10.20.30.40", "80", "/get", "/save"};
+    s.controller =
+        QStringList{"3600", "86400", "60", "0", "T3-1", "8.1",         "1.4.2", "",     "",
+                    "0",    "3600",  "0",  "0", "0",    "10.20.30.40", "80",    "/get", "/save"};
     s.analog.insert(0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"});
     s.analog.insert(1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"});
     for (int index = 2; index < 7; ++index)
@@ -41,29 +42,31 @@ void TestApplyPlan::plan_data()
     QTest::addColumn<int>("refusal");
     QTest::addColumn<QString>("sent"); // every record to write, fields joined by "|"
     QTest::newRow("values as held send nothing")
-        << QByteArray(R"({"format":1,"analog":[{"channel":1,"deviceCode":1,"lk":30,"reading":5}]})") << 0
-        << "";
+        << QByteArray(R"({"format":1,"analog":[{"channel":1,"deviceCode":1,"lk":30,"reading":5}]})")
+        << 0 << "";
     QTest::newRow("temperature thresholds in tenths, the counter as read")
         << QByteArray(R"({"format":1,"analog":[{"channel":2,"lk":25.55}]})") << 0
         << "1|5|5|T-01|10|1|256|-50|2|215";
-    QTest::newRow("kv address as its number")
-        << QByteArray(R"({"format":1,"digital":[{"channel":9,"deviceCode":8,"protocol":1,"address":"kv1"}]})")
-        << 0 << "0|8|1|4194304011||1|0";
-    QTest::newRow("meters numbered after the file's own analog inputs")
-        << QByteArray(R"({"format":1,"analogChannelCount":4,"digital":[{"channel":5,"deviceCode":8,"protocol":1,"address":"7"}]})")
-        << 0 << "0|8|1|7||1|0";
+    QTest::newRow("kv address as its number") << QByteArray(
+        R"({"format":1,"digital":[{"channel":9,"deviceCode":8,"protocol":1,"address":"kv1"}]})")
+                                              << 0 << "0|8|1|4194304011||1|0";
+    QTest::newRow("meters numbered after the file's own analog inputs") << QByteArray(
+        R"({"format":1,"analogChannelCount":4,"digital":[{"channel":5,"deviceCode":8,"protocol":1,"address":"7"}]})")
+                                                                        << 0 << "0|8|1|7||1|0";
     QTest::newRow("server address without leading zeros")
-        << QByteArray(R"({"format":1,"controller":{"serverIp":"010.0.0.1","serialNumber":"other"}})") << 0
-        << "3600|86400|60|0|0|0|10.0.0.1|80|/get|/save";
+        << QByteArray(
+               R"({"format":1,"controller":{"serverIp":"010.0.0.1","serialNumber":"other"}})")
+        << 0 << "3600|86400|60|0|0|0|10.0.0.1|80|/get|/save";
     QTest::newRow("channel the board lacks")
         << QByteArray(R"({"format":1,"analog":[{"channel":8,"lk":1}]})") << 2 << "";
     QTest::newRow("meter beyond the board's channels")
-        << QByteArray(R"({"format":1,"analogChannelCount":4,"digital":[{"channel":37,"kt":2}]})") << 2 << "";
-    QTest::newRow("protocol the meter cannot speak")
-        << QByteArray(R"({"format":1,"digital":[{"channel":9,"deviceCode":7,"protocol":1,"address":"7"}]})")
-        << 7 << "";
-    QTest::newRow("value beyond its field") << QByteArray(R"({"format":1,"analog":[{"channel":1,"object":70000}]})")
-                                            << 2 << "";
+        << QByteArray(R"({"format":1,"analogChannelCount":4,"digital":[{"channel":37,"kt":2}]})")
+        << 2 << "";
+    QTest::newRow("protocol the meter cannot speak") << QByteArray(
+        R"({"format":1,"digital":[{"channel":9,"deviceCode":7,"protocol":1,"address":"7"}]})")
+                                                     << 7 << "";
+    QTest::newRow("value beyond its field")
+        << QByteArray(R"({"format":1,"analog":[{"channel":1,"object":70000}]})") << 2 << "";
     QTest::newRow("another format") << QByteArray(R"({"format":2})") << 2 << "";
 }
 

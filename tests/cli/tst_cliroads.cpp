@@ -28,7 +28,8 @@ struct Result {
 
 // A simulated controller and the program pointed at it.
 struct Road {
-    explicit Road(const QString &hw = QStringLiteral("8.1"), const QString &fw = QStringLiteral("1.4.2"))
+    explicit Road(const QString &hw = QStringLiteral("8.1"),
+                  const QString &fw = QStringLiteral("1.4.2"))
     {
         ControllerModel model;
         model.setHardware(hw);
@@ -40,7 +41,8 @@ struct Road {
     Result cli(const QStringList &args)
     {
         QProcess program;
-        program.start(QStringLiteral(LUMARO_CLI), QStringList{QStringLiteral("--port"), sim->portName()} + args);
+        program.start(QStringLiteral(LUMARO_CLI),
+                      QStringList{QStringLiteral("--port"), sim->portName()} + args);
         Result r;
         if (!program.waitForFinished(kRunMs)) {
             program.kill();
@@ -67,7 +69,10 @@ struct Road {
         return f.fileName();
     }
 
-    int writes() const { return sim->requestCount(16) + sim->requestCount(32) + sim->requestCount(33); }
+    int writes() const
+    {
+        return sim->requestCount(16) + sim->requestCount(32) + sim->requestCount(33);
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<SimServer> sim;
@@ -148,7 +153,8 @@ void TestCliRoads::readEditApplyRead()
     const QJsonObject before = road.read();
     QVERIFY(!before.isEmpty());
     const QJsonObject edited = overlay(before, QJsonDocument::fromJson(edit).object());
-    const QString file = road.file(channelFile.isEmpty() ? QJsonDocument(edited).toJson() : channelFile);
+    const QString file =
+        road.file(channelFile.isEmpty() ? QJsonDocument(edited).toJson() : channelFile);
     const Result applied = road.cli({QStringLiteral("apply"), file});
     QVERIFY2(applied.code == 0, qPrintable(applied.err));
     QCOMPARE(road.sim->requestCount(33), writes.at(0));
@@ -167,23 +173,28 @@ void TestCliRoads::applySendsNoWrite_data()
     QTest::addColumn<QString>("said"); // in the output or the messages
     QTest::addColumn<bool>("portUntouched");
     const QString hw = QStringLiteral("8.1");
-    QTest::newRow("unchanged document") << hw << kAsRead << QStringList() << 0
-                                        << "Нечего записывать." << false;
-    QTest::newRow("dry run") << hw << QByteArray(R"({"format": 1, "controller": {"logPeriodSeconds": 60}})")
+    QTest::newRow("unchanged document")
+        << hw << kAsRead << QStringList() << 0 << "Нечего записывать." << false;
+    QTest::newRow("dry run") << hw
+                             << QByteArray(
+                                    R"({"format": 1, "controller": {"logPeriodSeconds": 60}})")
                              << QStringList{"--dry-run"} << 0
                              << "Контроллер: logPeriodSeconds 3600 → 60" << false;
-    QTest::newRow("failing check") << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 2, "lk": -40}]})")
-                                   << QStringList() << 7
-                                   << "Неверная конфигурация для 2 канала! LK не может быть меньше ST" << false;
+    QTest::newRow("failing check")
+        << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 2, "lk": -40}]})")
+        << QStringList() << 7 << "Неверная конфигурация для 2 канала! LK не может быть меньше ST"
+        << false;
     QTest::newRow("question without --yes")
-        << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 3, "lk": 2}]})") << QStringList() << 7
-        << "LK меньше чем период опроса контактных датчиков" << false;
+        << hw << QByteArray(R"({"format": 1, "analog": [{"channel": 3, "lk": 2}]})")
+        << QStringList() << 7 << "LK меньше чем период опроса контактных датчиков" << false;
     QTest::newRow("channel of a larger board")
-        << QStringLiteral("8.2") << QByteArray(R"({"format": 1, "analog": [{"channel": 5, "lk": 1}]})")
-        << QStringList() << 2 << "файл для другой аппаратной версии" << false;
-    QTest::newRow("malformed document") << hw << QByteArray(R"({"format": 1, "analog": [)") << QStringList()
-                                        << 2 << "не читается как JSON" << true;
-    QTest::newRow("unknown key") << hw << QByteArray(R"({"format": 1, "controller": {"logPeriod": 60}})")
+        << QStringLiteral("8.2")
+        << QByteArray(R"({"format": 1, "analog": [{"channel": 5, "lk": 1}]})") << QStringList() << 2
+        << "файл для другой аппаратной версии" << false;
+    QTest::newRow("malformed document") << hw << QByteArray(R"({"format": 1, "analog": [)")
+                                        << QStringList() << 2 << "не читается как JSON" << true;
+    QTest::newRow("unknown key") << hw
+                                 << QByteArray(R"({"format": 1, "controller": {"logPeriod": 60}})")
                                  << QStringList() << 2 << "неизвестное поле «logPeriod»" << true;
 }
 
@@ -217,16 +228,17 @@ void TestCliRoads::stopsBeforeTheSettings_data()
     QTest::addColumn<QString>("said");
     const QString fw = QStringLiteral("1.4.2");
     QTest::newRow("help") << QStringList{"--help"} << fw << false << 0 << "8  после записи";
-    QTest::newRow("unknown option") << QStringList{"read", "--fast"} << fw << false << 2
-                                    << "неизвестный параметр --fast";
-    QTest::newRow("port cannot be opened") << QStringList{"--port", "/nonexistent/ttyLUMARO", "exit"} << fw
-                                           << false << 3 << "Невозможно открыть порт /nonexistent/ttyLUMARO";
-    QTest::newRow("silent controller") << QStringList{"exit"} << fw << true << 4
-                                       << "Нет связи с контроллером";
-    QTest::newRow("wrong password") << QStringList{"--password", "1111111", "exit"} << fw << false << 5
-                                    << "Неверный пароль доступа. Заводской пароль 5093178";
-    QTest::newRow("unsupported firmware") << QStringList{"exit"} << QStringLiteral("1.4.4") << false << 6
-                                          << "не поддерживает версию ПО контроллера 1.4.4";
+    QTest::newRow("unknown option")
+        << QStringList{"read", "--fast"} << fw << false << 2 << "неизвестный параметр --fast";
+    QTest::newRow("port cannot be opened")
+        << QStringList{"--port", "/nonexistent/ttyLUMARO", "exit"} << fw << false << 3
+        << "Невозможно открыть порт /nonexistent/ttyLUMARO";
+    QTest::newRow("silent controller")
+        << QStringList{"exit"} << fw << true << 4 << "Нет связи с контроллером";
+    QTest::newRow("wrong password") << QStringList{"--password", "1111111", "exit"} << fw << false
+                                    << 5 << "Неверный пароль доступа. Заводской пароль 5093178";
+    QTest::newRow("unsupported firmware") << QStringList{"exit"} << QStringLiteral("1.4.4") << false
+                                          << 6 << "не поддерживает версию ПО контроллера 1.4.4";
 }
 
 void TestCliRoads::stopsBeforeTheSettings()
