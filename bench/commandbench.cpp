@@ -6,6 +6,7 @@
 #include "channels/digitalrules.h"
 #include "firmware/firmwarecommand.h"
 #include "link/frame.h"
+#include "link/logcategories.h"
 #include "link/masterthread.h"
 #include "link/sessioncommands.h"
 #include "link/sessionrecord.h"
@@ -144,15 +145,19 @@ private:
 std::atomic<Timeline *> activeTimeline{nullptr};
 QtMessageHandler previousHandler = nullptr;
 
-// The worker writes "REQUEST " right after it has handed a request to the port and
-// "RESPONSE" right after a read has ended; the lines still go where they always go.
+// The worker's frame diagnostics say "REQUEST " right after it has handed a request to the
+// port and "RESPONSE" right after a read has ended. The bench switches them on for these marks
+// only: they do not reach the terminal, which stays as quiet as the configurator's.
 void timingHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (Timeline *timeline = activeTimeline.load()) {
-        if (message.startsWith(QLatin1String("REQUEST")))
-            timeline->mark(Timeline::Request);
-        else if (message.startsWith(QLatin1String("RESPONSE")))
-            timeline->mark(Timeline::Response);
+    if (qstrcmp(context.category, lcLink().categoryName()) == 0) {
+        if (Timeline *timeline = activeTimeline.load()) {
+            if (message.startsWith(QLatin1String("REQUEST")))
+                timeline->mark(Timeline::Request);
+            else if (message.startsWith(QLatin1String("RESPONSE")))
+                timeline->mark(Timeline::Response);
+        }
+        return;
     }
     if (previousHandler)
         previousHandler(type, context, message);
@@ -294,6 +299,7 @@ public:
         });
         activeTimeline = &timeline;
         previousHandler = qInstallMessageHandler(timingHandler);
+        QLoggingCategory::setFilterRules(QStringLiteral("lumaro.link.debug=true"));
     }
 
     ~Bench()
@@ -311,9 +317,8 @@ public:
             problem = QStringLiteral("no pseudo-terminal for the simulator");
             return false;
         }
-        // The program has written debug lines while it built its window, before any command;
-        // so does the bench, so that the first command does not pay for setting up logging.
-        qDebug() << "lumaro-bench: simulated controller on" << sim.portName();
+        // The first command should not pay for setting up logging.
+        qCDebug(lcLink) << "lumaro-bench: simulated controller on" << sim.portName();
         worker = std::make_unique<MasterThread>();
         probe = std::make_unique<WorkerProbe>(worker.get(), &timeline);
         return true;
