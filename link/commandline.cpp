@@ -52,8 +52,10 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         response.clear();
         const QDateTime sentAt = QDateTime::currentDateTime();
         const Transfer result = transfer(frame, k, quietGap, response);
-        if (result == Transfer::Stopped)
+        if (result == Transfer::Stopped) {
+            stopHonoured = stopHonoured || stopRequested();
             return 1;
+        }
         logFrame(sentAt, Direction::Request, cmd, frame,
                  result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
         switch (result) {
