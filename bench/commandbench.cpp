@@ -9,6 +9,7 @@
 #include "link/logcategories.h"
 #include "link/masterthread.h"
 #include "link/sessioncommands.h"
+#include "link/traffic.h"
 #include "link/sessionrecord.h"
 #include "settings/controllercommands.h"
 #include "lumaro/version.h"
@@ -244,6 +245,9 @@ public:
                         && index < worker->getAnalogChannelCount())
                         presentAnalog.append(index);
                 });
+        // As in the window, every frame crosses to this thread and becomes a journal line.
+        connect(worker, &MasterThread::traffic, this,
+                [this](const Traffic::Frame &frame) { journalChars += Traffic::formatLine(frame).size(); });
         connect(worker, &MasterThread::enableTablesContorls, this, [this](bool) {
             endNs = clock.nsecsElapsed();
             timeline->mark(Timeline::End);
@@ -277,6 +281,7 @@ public:
     QStringList statuses;
     int progress = -1;
     bool sessionOpened = false;
+    qint64 journalChars = 0;
     QList<int> presentAnalog;
 
 private:

@@ -112,7 +112,7 @@ protected:
                               QByteArray &answer) = 0;
 
 private:
-    void logFrame(const QDateTime &time, Traffic::Direction direction, quint8 cmd,
+    void logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                   const QByteArray &bytes, Traffic::Outcome outcome, int attempt);
 
     std::atomic<bool> stopFlag{false};
