@@ -24,6 +24,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTime>
@@ -696,6 +698,17 @@ void TabDialog::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TabDialog::showEvent(QShowEvent *event)
+{
+    // Qt opens a window at most two thirds of the screen wide: on a laptop that is the
+    // minimum, where labels and values are cut. The first show takes the layout's own size
+    // instead, as far as the screen holds it (resize keeps the minimum). A size the caller
+    // set stays; QDialog then centres the window at its final size.
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Resized))
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    QDialog::showEvent(event);
 }
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)

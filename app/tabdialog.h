@@ -17,6 +17,7 @@ class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QShowEvent;
 class QTabWidget;
 class QTimer;
 class RS485Tab;
@@ -40,6 +41,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private slots:
     void transaction_write_settings();
