@@ -1,5 +1,6 @@
 #include "settings/settingstab.h"
 
+#include "app/textwidth.h"
 #include "app/userprompts.h"
 #include "lumaro/version.h"
 #include "settings/controllerrecord.h"
@@ -19,8 +20,6 @@
 #include <QRegularExpressionValidator>
 #include <QSerialPortInfo>
 #include <QSpinBox>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 #include <limits>
 
@@ -68,8 +67,6 @@ constexpr int kWidestLifetimeMonths = 4 * 12 + 11;
 const char kWidestHardware[] = "88.88";
 const char kWidestFirmware[] = "88.88.88";
 const char kWidestVoltage[] = "88.888";
-// QLineEdit's own gap between its frame and its text, on either side.
-constexpr int kLineEditTextGap = 2;
 
 const char kServerIpOctet[] = "(?:[0-1]?[0-9]?[0-9]|2[0-4][0-9]|25[0-5])";
 
@@ -95,18 +92,10 @@ QLineEdit *readOnlyField(const char *name, const QString &text = QString())
     return edit;
 }
 
-// Makes a line edit at least as wide as it needs to show `text` whole, reckoned as QLineEdit
-// reckons its own size hint.
+// Keeps room in the layout for the widest text a field will show.
 void reserveWidth(QLineEdit *edit, const QString &text)
 {
-    QStyleOptionFrame option;
-    option.initFrom(edit);
-    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-    const QMargins margins = edit->textMargins();
-    const int textWidth = edit->fontMetrics().horizontalAdvance(text) + 2 * kLineEditTextGap
-        + margins.left() + margins.right();
-    edit->setMinimumWidth(
-        edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(textWidth, 0), edit).width());
+    edit->setMinimumWidth(lineEditWidth(edit, text));
 }
 
 QSpinBox *spinBox(const char *name, int minimum, int maximum, const QString &suffix = QString())
