@@ -51,7 +51,7 @@ ProgramOptions::ProgramOptions()
     parser.addOption(versionOption);
     parser.addOption(portOption);
     parser.addOption(verboseOption);
-    // --log FILE goes here.
+    // The traffic journal's --log FILE is added here, after --verbose.
 }
 
 std::optional<int> ProgramOptions::readBeforeApplication(int argc, char *argv[])

@@ -702,10 +702,10 @@ void TabDialog::keyPressEvent(QKeyEvent *event)
 
 void TabDialog::showEvent(QShowEvent *event)
 {
-    // Qt opens a window at most two thirds of the screen wide: on a laptop that is the
-    // minimum, where labels and values are cut. The first show takes the layout's own size
-    // instead, as far as the screen holds it (resize keeps the minimum). A size the caller
-    // set stays; QDialog then centres the window at its final size.
+    // Qt opens a window at no more than two thirds of the screen, which on a laptop is below
+    // the minimum, where labels and values are cut. The first show takes the layout's own
+    // size instead, as far as the screen holds it; resize() keeps the minimum, and QDialog
+    // then centres the window at that size. A size the caller chose stays.
     if (!event->spontaneous() && !testAttribute(Qt::WA_Resized))
         resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
     QDialog::showEvent(event);
