@@ -203,6 +203,17 @@ bool TabDialog::isCountdownRunning() const
     return exitTimer->isActive();
 }
 
+void TabDialog::showEvent(QShowEvent *event)
+{
+    // Qt opens a window at no more than two thirds of the screen, which on a laptop is below
+    // the minimum, where labels and values are cut. The first show takes the layout's own
+    // size instead, as far as the screen holds it; resize() keeps the minimum, and QDialog
+    // then centres the window at that size. A size the caller chose stays.
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Resized))
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    QDialog::showEvent(event);
+}
+
 void TabDialog::selectPort(const QString &name)
 {
     settingsTab->selectPort(name);
@@ -698,17 +709,6 @@ void TabDialog::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void TabDialog::showEvent(QShowEvent *event)
-{
-    // Qt opens a window at no more than two thirds of the screen, which on a laptop is below
-    // the minimum, where labels and values are cut. The first show takes the layout's own
-    // size instead, as far as the screen holds it; resize() keeps the minimum, and QDialog
-    // then centres the window at that size. A size the caller chose stays.
-    if (!event->spontaneous() && !testAttribute(Qt::WA_Resized))
-        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
-    QDialog::showEvent(event);
 }
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)

@@ -40,8 +40,8 @@ public:
     MasterThread *worker() const { return masterThread.get(); }
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void transaction_write_settings();
