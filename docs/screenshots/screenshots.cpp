@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     }
     TabDialog dialog;
     dialog.selectPort(sim.portName());
-    dialog.resize(1280, 820);
+    // At the size the window opens with, which scripts/screenshots gives a screen to hold.
     dialog.show();
     auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
     if (!clickAndWait(dialog, "authButton"))
