@@ -5,6 +5,8 @@
 #include <QLoggingCategory>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
 
@@ -55,6 +57,11 @@ int main(int argc, char *argv[])
     TabDialog dialog;
     if (!options.port().isEmpty())
         dialog.selectPort(options.port());
+    if (!options.logFile().isEmpty() && !dialog.setTrafficLogFile(options.logFile())) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(TabDialog::tr("Не могу открыть файл журнала %1.").arg(options.logFile())));
+        return 1;
+    }
     dialog.setWindowFlags(Qt::Window);
     dialog.show();
     return app.exec();

@@ -41,6 +41,9 @@ ProgramOptions::ProgramOptions()
                  QStringLiteral("NAME"))
     , verboseOption(QStringLiteral("verbose"),
                     tr("Выводить диагностические сообщения (кадры обмена) в терминал."))
+    , logOption(QStringLiteral("log"),
+                tr("Дописывать строки журнала обмена в файл FILE с момента запуска."),
+                QStringLiteral("FILE"))
 {
     parser.setApplicationDescription(
         tr("Настройка контроллера LUMARO через COM-порт (адаптер RS-485)."));
@@ -51,7 +54,7 @@ ProgramOptions::ProgramOptions()
     parser.addOption(versionOption);
     parser.addOption(portOption);
     parser.addOption(verboseOption);
-    // The traffic journal's --log FILE is added here, after --verbose.
+    parser.addOption(logOption);
 }
 
 std::optional<int> ProgramOptions::readBeforeApplication(int argc, char *argv[])

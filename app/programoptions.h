@@ -25,6 +25,7 @@ public:
 
     QString port() const { return parser.value(portOption); }
     bool isVerbose() const { return parser.isSet(verboseOption); }
+    QString logFile() const { return parser.value(logOption); }
 
 private:
     QCommandLineParser parser;
@@ -32,5 +33,5 @@ private:
     const QCommandLineOption versionOption;
     const QCommandLineOption portOption;
     const QCommandLineOption verboseOption;
-    // The traffic journal's --log FILE joins the options here and in the constructor.
+    const QCommandLineOption logOption;
 };
