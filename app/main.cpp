@@ -1,8 +1,11 @@
+#include "app/programoptions.h"
 #include "app/tabdialog.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QLoggingCategory>
 #include <QStyleFactory>
+
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -37,23 +40,28 @@ void quitOnTermination(QApplication &app)
 
 int main(int argc, char *argv[])
 {
+    // Before QApplication, which ends the program when it finds no display.
+    ProgramOptions options;
+    if (const std::optional<int> exitCode = options.readBeforeApplication(argc, argv))
+        return *exitCode;
+    if (options.isVerbose())
+        QLoggingCategory::setFilterRules(QStringLiteral("lumaro.*.debug=true"));
+
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 #ifdef Q_OS_UNIX
     quitOnTermination(app);
 #endif
-
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("COM port to select at start."),
-                                        QStringLiteral("NAME"));
-    parser.addOption(portOption);
-    parser.process(app);
+    options.check(app);
 
     TabDialog dialog;
-    if (parser.isSet(portOption))
-        dialog.selectPort(parser.value(portOption));
+    if (!options.port().isEmpty())
+        dialog.selectPort(options.port());
+    if (!options.logFile().isEmpty() && !dialog.setTrafficLogFile(options.logFile())) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(TabDialog::tr("Не могу открыть файл журнала %1.").arg(options.logFile())));
+        return 1;
+    }
     dialog.setWindowFlags(Qt::Window);
     dialog.show();
     return app.exec();

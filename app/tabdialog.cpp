@@ -25,8 +25,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSerialPort>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTime>
@@ -231,6 +233,17 @@ TabDialog::~TabDialog()
 bool TabDialog::isCountdownRunning() const
 {
     return exitTimer->isActive();
+}
+
+void TabDialog::showEvent(QShowEvent *event)
+{
+    // Qt opens a window at no more than two thirds of the screen, which on a laptop is below
+    // the minimum, where labels and values are cut. The first show takes the layout's own
+    // size instead, as far as the screen holds it; resize() keeps the minimum, and QDialog
+    // then centres the window at that size. A size the caller chose stays.
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Resized))
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    QDialog::showEvent(event);
 }
 
 void TabDialog::selectPort(const QString &name)

@@ -17,6 +17,7 @@ class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QShowEvent;
 class QTabWidget;
 class QTimer;
 class RS485Tab;
@@ -45,6 +46,7 @@ public:
     bool setTrafficLogFile(const QString &fileName);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private slots:

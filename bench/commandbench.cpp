@@ -6,8 +6,10 @@
 #include "channels/digitalrules.h"
 #include "firmware/firmwarecommand.h"
 #include "link/frame.h"
+#include "link/logcategories.h"
 #include "link/masterthread.h"
 #include "link/sessioncommands.h"
+#include "link/traffic.h"
 #include "link/sessionrecord.h"
 #include "settings/controllercommands.h"
 #include "lumaro/version.h"
@@ -144,15 +146,19 @@ private:
 std::atomic<Timeline *> activeTimeline{nullptr};
 QtMessageHandler previousHandler = nullptr;
 
-// The worker writes "REQUEST " right after it has handed a request to the port and
-// "RESPONSE" right after a read has ended; the lines still go where they always go.
+// The worker's frame diagnostics say "REQUEST " right after it has handed a request to the
+// port and "RESPONSE" right after a read has ended. The bench switches them on for these marks
+// only: they do not reach the terminal, which stays as quiet as the configurator's.
 void timingHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (Timeline *timeline = activeTimeline.load()) {
-        if (message.startsWith(QLatin1String("REQUEST")))
-            timeline->mark(Timeline::Request);
-        else if (message.startsWith(QLatin1String("RESPONSE")))
-            timeline->mark(Timeline::Response);
+    if (qstrcmp(context.category, lcLink().categoryName()) == 0) {
+        if (Timeline *timeline = activeTimeline.load()) {
+            if (message.startsWith(QLatin1String("REQUEST")))
+                timeline->mark(Timeline::Request);
+            else if (message.startsWith(QLatin1String("RESPONSE")))
+                timeline->mark(Timeline::Response);
+        }
+        return;
     }
     if (previousHandler)
         previousHandler(type, context, message);
@@ -239,6 +245,9 @@ public:
                         && index < worker->getAnalogChannelCount())
                         presentAnalog.append(index);
                 });
+        // As in the window, every frame crosses to this thread and becomes a journal line.
+        connect(worker, &MasterThread::traffic, this,
+                [this](const Traffic::Frame &frame) { journalChars += Traffic::formatLine(frame).size(); });
         connect(worker, &MasterThread::enableTablesContorls, this, [this](bool) {
             endNs = clock.nsecsElapsed();
             timeline->mark(Timeline::End);
@@ -272,6 +281,7 @@ public:
     QStringList statuses;
     int progress = -1;
     bool sessionOpened = false;
+    qint64 journalChars = 0;
     QList<int> presentAnalog;
 
 private:
@@ -294,6 +304,7 @@ public:
         });
         activeTimeline = &timeline;
         previousHandler = qInstallMessageHandler(timingHandler);
+        QLoggingCategory::setFilterRules(QStringLiteral("lumaro.link.debug=true"));
     }
 
     ~Bench()
@@ -311,9 +322,8 @@ public:
             problem = QStringLiteral("no pseudo-terminal for the simulator");
             return false;
         }
-        // The program has written debug lines while it built its window, before any command;
-        // so does the bench, so that the first command does not pay for setting up logging.
-        qDebug() << "lumaro-bench: simulated controller on" << sim.portName();
+        // The first command should not pay for setting up logging.
+        qCDebug(lcLink) << "lumaro-bench: simulated controller on" << sim.portName();
         worker = std::make_unique<MasterThread>();
         probe = std::make_unique<WorkerProbe>(worker.get(), &timeline);
         return true;

@@ -1,5 +1,6 @@
 #include "channels/rs485tab.h"
 
+#include "app/textwidth.h"
 #include "channels/digitalrecord.h"
 #include "channels/heldzero.h"
 #include "channels/protocolhint.h"
@@ -33,6 +34,15 @@ const char kSelectStyle[] = "margin-left:10%; margin-right:0%;";
 const char kHintStyle[] = "QLabel {color:blue}";
 const char kNoValue[] = "-";
 const QColor kChangedBackground = QColor::fromRgbF(0.0f, 0.470588f, 0.843137f, 1.0f);
+
+// A meter's answer can be wider than its column, which was sized before any answer came:
+// the column grows to show it whole, and the table scrolls sideways when it must.
+void fitColumn(QTableWidget *table, int column, const QLineEdit *edit)
+{
+    const int width = lineEditWidth(edit, edit->text());
+    if (table->columnWidth(column) < width)
+        table->setColumnWidth(column, width);
+}
 
 const char *const kColumnHeaders[RS485Tab::ColumnCount] = {
     "",
@@ -370,6 +380,8 @@ void RS485Tab::setRsData(int index, const QStringList &data)
     for (int i = DigitalRecord::ReadFirst; i < DigitalRecord::ReadingsFieldCount; ++i)
         readings.append(data.value(i));
     e.readings->setText(readings.join(QLatin1Char(',')));
+    fitColumn(table, SerialColumn, e.serial);
+    fitColumn(table, ReadingsColumn, e.readings);
 }
 
 void RS485Tab::clearReadings()

@@ -116,6 +116,7 @@ void upload(CommandLine &line)
         == 0;
 
     if (stopped) {
+        line.stopReported = true;
         emit line.error(workerText("Обновление прошивки прервано: передано частей %1 из %2.")
                             .arg(partsSent)
                             .arg(parts));

@@ -37,7 +37,7 @@ bool CommandLine::reportStop(int done, int total)
     return true;
 }
 
-void CommandLine::logFrame(const QDateTime &time, Traffic::Direction direction, quint8 cmd,
+void CommandLine::logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                            const QByteArray &bytes, Traffic::Outcome outcome, int attempt)
 {
     emit traffic({time, direction, cmd, bytes, outcome, attempt});
@@ -50,17 +50,19 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
     using Traffic::Outcome;
     for (int k = 1; k <= attempts; ++k) {
         response.clear();
-        const QDateTime sentAt = QDateTime::currentDateTime();
+        const qint64 sentAt = QDateTime::currentMSecsSinceEpoch();
         const Transfer result = transfer(frame, k, quietGap, response);
-        if (result == Transfer::Stopped)
+        if (result == Transfer::Stopped) {
+            stopHonoured = stopHonoured || stopRequested();
             return 1;
+        }
         logFrame(sentAt, Direction::Request, cmd, frame,
                  result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
         switch (result) {
         case Transfer::Stopped:
             return 1;
         case Transfer::Lost:
-            logFrame(QDateTime::currentDateTime(), Direction::Answer, cmd, response,
+            logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::PortLost, k);
             // Reported once; the steps that follow (the firmware finish, say) end quietly.
             emit error(noConnectionText());
@@ -71,7 +73,7 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         case Transfer::Read:
             break;
         }
-        const QDateTime answeredAt = QDateTime::currentDateTime();
+        const qint64 answeredAt = QDateTime::currentMSecsSinceEpoch();
         if (response.isEmpty()) {
             logFrame(answeredAt, Direction::Answer, cmd, response, Outcome::NoAnswer, k);
             qCDebug(lcLink) << "response nothing";

@@ -57,12 +57,15 @@ public:
     void beginCommand()
     {
         stopFlag.store(false);
+        stopHonoured = false;
         stopReported = false;
     }
     // After a failed step of a channel loop: when the stop caused it, says how far the command
     // got ("processed N of M channels") and returns true.
     bool reportStop(int done, int total);
-    // Set once a command has said where it stopped; otherwise the worker says it in general.
+    // Set when a stop cut the command short (an exchange not made, a pause cut), and once the
+    // command has said where it stopped; a stop that came after the last exchange changes nothing.
+    bool stopHonoured = false;
     bool stopReported = false;
 
     int rowCount() const { return int(rows.size()); }
@@ -109,7 +112,7 @@ protected:
                               QByteArray &answer) = 0;
 
 private:
-    void logFrame(const QDateTime &time, Traffic::Direction direction, quint8 cmd,
+    void logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                   const QByteArray &bytes, Traffic::Outcome outcome, int attempt);
 
     std::atomic<bool> stopFlag{false};

@@ -209,7 +209,7 @@ void MasterThread::run()
             continue;
         }
         runCommand();
-        if (line->stopRequested() && !line->stopReported)
+        if (line->stopHonoured && !line->stopReported)
             emit error(tr("Операция прервана."));
         emit enableTablesContorls(true);
     }
@@ -291,8 +291,10 @@ bool MasterThread::pause(int ms)
 {
     // Slept in slices so that closing the window does not wait out a modem tick.
     for (int slept = 0; slept < ms; slept += kQuitCheckMs) {
-        if (line->stopRequested())
+        if (line->stopRequested()) {
+            line->stopHonoured = true;
             return false;
+        }
         QThread::msleep(qMin(kQuitCheckMs, ms - slept));
     }
     return true;

@@ -86,7 +86,7 @@ QString outcomeText(Outcome outcome)
 QString formatLine(const Frame &frame)
 {
     const bool request = frame.direction == Direction::Request;
-    QString line = frame.time.toString(QStringLiteral("HH:mm:ss.zzz"))
+    QString line = QDateTime::fromMSecsSinceEpoch(frame.time).toString(QStringLiteral("HH:mm:ss.zzz"))
         + (request ? QStringLiteral(" → ") : QStringLiteral(" ← "))
         + QString::number(frame.cmd) + QLatin1Char(' ') + commandName(frame.cmd)
         + QStringLiteral(", ") + text(QT_TRANSLATE_NOOP("Traffic", "%1 байт")).arg(frame.bytes.size());

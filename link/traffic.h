@@ -25,7 +25,9 @@ enum class Outcome {
 };
 
 struct Frame {
-    QDateTime time;
+    // Milliseconds since the epoch: the worker takes the clock cheaply, the journal turns it
+    // into local time.
+    qint64 time = 0;
     Direction direction = Direction::Request;
     quint8 cmd = 0; // the request's command, also on its answer's line
     QByteArray bytes;

@@ -1,5 +1,6 @@
 #include "settings/settingstab.h"
 
+#include "app/textwidth.h"
 #include "app/userprompts.h"
 #include "firmware/firmwareupdate.h"
 #include "link/logcategories.h"
@@ -37,6 +38,8 @@ constexpr int kTimeoutMinMs = 100;
 constexpr int kTimeoutMaxMs = 900;
 constexpr int kTimeoutStepMs = 100;
 constexpr int kComboMinWidth = 75;
+// Long enough for "/dev/ttyUSB10" or "/dev/pts/12", typed or chosen.
+constexpr int kPortNameChars = 13;
 constexpr int kSpinMinWidth = 60;
 constexpr int kMaxAnalogChannels = 8;
 constexpr int kMaxDigitalChannels = 32;
@@ -56,6 +59,16 @@ constexpr int kServerIpMaxLength = 15;
 constexpr int kApiPathMaxLength = 32;
 constexpr double kMillivoltsPerVolt = 1000.0;
 constexpr int kVoltagePrecision = 6;
+
+// The widest texts the read-only fields show once the controller has answered; the layout
+// keeps room for them from the start, so that the window opens wide enough. A one-minute
+// logging period with all 40 channels comes to about two million kilobytes a year; "4 года
+// 11 мес" is the longest lifetime wording; versions and the voltage get two digits a part.
+constexpr qint64 kWidestYearlyKilobytes = 9999999;
+constexpr int kWidestLifetimeMonths = 4 * 12 + 11;
+const char kWidestHardware[] = "88.88";
+const char kWidestFirmware[] = "88.88.88";
+const char kWidestVoltage[] = "88.888";
 
 const char kServerIpOctet[] = "(?:[0-1]?[0-9]?[0-9]|2[0-4][0-9]|25[0-5])";
 
@@ -79,6 +92,12 @@ QLineEdit *readOnlyField(const char *name, const QString &text = QString())
     auto *edit = named(new QLineEdit(text), name);
     edit->setReadOnly(true);
     return edit;
+}
+
+// Keeps room in the layout for the widest text a field will show.
+void reserveWidth(QLineEdit *edit, const QString &text)
+{
+    edit->setMinimumWidth(lineEditWidth(edit, text));
 }
 
 QSpinBox *spinBox(const char *name, int minimum, int maximum, const QString &suffix = QString())
@@ -116,6 +135,22 @@ quint32 entryWord(const QStringList &data, int index)
 bool modemFieldEmpty(const QString &entry)
 {
     return entry.isEmpty() || entry == QLatin1String("0");
+}
+
+QString versionText(const QString &hardware, const QString &firmware)
+{
+    return SettingsTab::tr("Аппаратура ") + hardware + SettingsTab::tr(", прошивка ") + firmware;
+}
+
+QString powerText(bool external, const QString &volts)
+{
+    return (external ? SettingsTab::tr("Внешнее, ") : SettingsTab::tr("Батарейное, "))
+        + SettingsTab::tr("напряжение на батарее ") + volts + SettingsTab::tr(" В");
+}
+
+QString modemFailedText()
+{
+    return SettingsTab::tr("Не удалось подключиться к сети, повторите попытку");
 }
 
 } // namespace
@@ -167,6 +202,8 @@ void SettingsTab::buildLinkGroup(QWidget *group)
 {
     comPortCombo = named(new QComboBox, "comPortCombo");
     comPortCombo->setMinimumWidth(kComboMinWidth);
+    comPortCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    comPortCombo->setMinimumContentsLength(kPortNameChars);
     // Editable, so that a port the system does not list can be typed in.
     comPortCombo->setEditable(true);
     refreshButton = named(new QPushButton(tr("Обновить")), "refreshButton");
@@ -207,6 +244,9 @@ void SettingsTab::buildForecastGroup(QWidget *group)
     externalPowerCheck = named(new QCheckBox(tr("С внешним питанием")), "externalPowerCheck");
     batteryLifeEdit = readOnlyField("batteryLifeEdit", tr("0 мес."));
     trafficEdit = readOnlyField("trafficEdit");
+    const QString widestLifetime = formatLifetime(kWidestLifetimeMonths);
+    reserveWidth(batteryLifeEdit, widestLifetime + QLatin1String(" / ") + widestLifetime);
+    reserveWidth(trafficEdit, QString::number(kWidestYearlyKilobytes) + tr(" кБайт"));
     priceLinkLabel = named(new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
                                           .arg(QLatin1String(kPriceLink),
                                                tr("Стоимость использования"))),
@@ -240,6 +280,8 @@ void SettingsTab::buildInfoGroup(QWidget *group)
     imeiEdit = readOnlyField("imeiEdit");
     powerEdit = readOnlyField("powerEdit");
     lidEdit = readOnlyField("lidEdit");
+    reserveWidth(versionEdit, versionText(QLatin1String(kWidestHardware), QLatin1String(kWidestFirmware)));
+    reserveWidth(powerEdit, powerText(false, QLatin1String(kWidestVoltage)));
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(tr("Серийный номер:")), 0, 0);
@@ -382,6 +424,7 @@ void SettingsTab::buildModemGroup(QWidget *group)
     imsiEdit = readOnlyField("imsiEdit");
     rssiEdit = readOnlyField("rssiEdit");
     cellIdEdit = readOnlyField("cellIdEdit");
+    reserveWidth(modemStatusEdit, modemFailedText());
     testButton = named(new QPushButton(tr("Выполнить тест")), "testButton");
 
     auto *buttonBox = new QHBoxLayout;
@@ -564,13 +607,11 @@ void SettingsTab::setCpuSet(const QStringList &data)
     contactPollSpin->setValue(int(qMin(entryWord(data, ContactPollPeriod), quint32(kMaxContactPollSeconds))));
     consumptionSpin->setValue(int(qMin(entryWord(data, ConsumptionThreshold), quint32(kMaxConsumption))));
     serialEdit->setText(data.value(SerialNumber));
-    versionEdit->setText(tr("Аппаратура ") + data.value(HardwareVersion) + tr(", прошивка ")
-                         + data.value(FirmwareText));
+    versionEdit->setText(versionText(data.value(HardwareVersion), data.value(FirmwareText)));
     imeiEdit->setText(data.value(Imei));
     const double volts = entryValue(data, BatteryVoltage) / kMillivoltsPerVolt;
-    powerEdit->setText((entryValue(data, PowerSource) == 0 ? tr("Батарейное, ") : tr("Внешнее, "))
-                       + tr("напряжение на батарее ")
-                       + QString::number(volts, 'g', kVoltagePrecision) + tr(" В"));
+    powerEdit->setText(
+        powerText(entryValue(data, PowerSource) != 0, QString::number(volts, 'g', kVoltagePrecision)));
     lidEdit->setText(entryValue(data, LidOpen) != 0 ? tr("Открыта") : tr("Закрыта"));
     // A mode byte the list does not name shows no item.
     const quint32 mode = entryWord(data, ConsumptionSendMode);
@@ -699,7 +740,7 @@ void SettingsTab::updateBC68Data(const QStringList &data)
         modemStatusEdit->setText(tr("Получаем данные сеанса связи"));
     } else if (modemFieldEmpty(data.value(Imsi)) || modemFieldEmpty(data.value(Rssi))
                || modemFieldEmpty(data.value(CellId))) {
-        modemStatusEdit->setText(tr("Не удалось подключиться к сети, повторите попытку"));
+        modemStatusEdit->setText(modemFailedText());
     } else {
         modemStatusEdit->setText(tr("Связь с сетью успешно установлена"));
     }

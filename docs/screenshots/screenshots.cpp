@@ -2,6 +2,7 @@
 // for the README.
 
 #include "app/tabdialog.h"
+#include "app/trafficwindow.h"
 #include "sim/simserver.h"
 
 #include <QApplication>
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
     }
     TabDialog dialog;
     dialog.selectPort(sim.portName());
-    dialog.resize(1280, 820);
+    // At the size the window opens with, which scripts/screenshots gives a screen to hold.
     dialog.show();
     auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
     if (!clickAndWait(dialog, "authButton"))
@@ -78,5 +79,21 @@ int main(int argc, char *argv[])
             return 1;
         std::printf("%s\n", qPrintable(path));
     }
+
+    // The meter readings stopped after the second meter, then the traffic journal.
+    auto *readData = dialog.findChild<QPushButton *>(QStringLiteral("readDataButton"));
+    readData->click();
+    if (!QTest::qWaitFor([&sim] { return sim.requestCount(2) >= 2; }, kWaitMs))
+        return 1;
+    dialog.findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    if (!QTest::qWaitFor([&dialog] { return !dialog.isCommandRunning(); }, kWaitMs))
+        return 1;
+    const QString stopped = QDir(outDir).filePath(QStringLiteral("stopped.png"));
+    QWidget *journal = dialog.trafficJournal();
+    journal->show();
+    const QString journalPath = QDir(outDir).filePath(QStringLiteral("traffic-journal.png"));
+    if (!dialog.grab().save(stopped) || !journal->grab().save(journalPath))
+        return 1;
+    std::printf("%s\n%s\n", qPrintable(stopped), qPrintable(journalPath));
     return 0;
 }

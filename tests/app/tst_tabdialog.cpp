@@ -1,5 +1,5 @@
-// The main window's construction, the gating of its command controls, the settings-mode
-// countdown, its refusals before sending, and its orderly end.
+// The main window's construction and opening size, the gating of its command controls, the
+// settings-mode countdown, its refusals before sending, and its orderly end.
 
 #include "app/commandgating.h"
 #include "app/tabdialog.h"
@@ -7,15 +7,36 @@
 
 #include <QtTest>
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 Q_DECLARE_METATYPE(GatingInput)
+
+namespace {
+
+// The offscreen screen is 800 pixels wide, narrower than the window's minimum: the window is
+// opened on a desktop screen, as it is in the field.
+[[maybe_unused]] const bool desktopScreen = [] {
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" LUMARO_DESKTOP_SCREEN);
+    return true;
+}();
+
+// QLineEdit paints its text inside its frame, 2 pixels from either side.
+bool showsWhole(const QLineEdit *edit)
+{
+    const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+    return edit->fontMetrics().horizontalAdvance(edit->text()) <= edit->width() - 2 * frame - 4;
+}
+
+} // namespace
 
 class TestTabDialog : public QObject
 {
@@ -23,6 +44,8 @@ class TestTabDialog : public QObject
 
 private slots:
     void construction();
+    void opensShowingEverything_data();
+    void opensShowingEverything();
     void gating_data();
     void gating();
     void countdownRestartsOnEveryExchange();
@@ -66,6 +89,43 @@ void TestTabDialog::construction()
     for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton", "exitButton"})
         QVERIFY2(!dialog.findChild<QPushButton *>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(!dialog.worker()->isRunning());
+}
+
+void TestTabDialog::opensShowingEverything_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text"); // shown after the window has opened
+    QTest::newRow("port typed in") << "comPortCombo" << "/dev/ttyUSB10";
+    QTest::newRow("traffic, one-minute logging, 40 channels") << "trafficEdit" << "2073600 кБайт";
+    QTest::newRow("battery life") << "batteryLifeEdit" << "2 года 11 мес / 4 года 11 мес";
+    QTest::newRow("versions") << "versionEdit" << "Аппаратура 8.2, прошивка 1.4.12";
+    QTest::newRow("power") << "powerEdit" << "Батарейное, напряжение на батарее 3.654 В";
+    QTest::newRow("modem test failed") << "modemStatusEdit"
+                                       << "Не удалось подключиться к сети, повторите попытку";
+}
+
+void TestTabDialog::opensShowingEverything()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    TabDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.size(), dialog.sizeHint().expandedTo(QSize(1000, 700)));
+    for (QWidget *widget : dialog.findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<QLabel *>(widget);
+        const bool oneLine = label ? !label->wordWrap()
+                                   : qobject_cast<QAbstractButton *>(widget) || qobject_cast<QComboBox *>(widget);
+        if (oneLine && widget->isVisible())
+            QVERIFY2(widget->width() >= widget->sizeHint().width(),
+                     qPrintable(widget->property("text").toString()
+                                + widget->property("currentText").toString()));
+    }
+    QWidget *widget = dialog.findChild<QWidget *>(field);
+    auto *combo = qobject_cast<QComboBox *>(widget);
+    QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(widget);
+    edit->setText(text);
+    QVERIFY2(showsWhole(edit), qPrintable(text));
 }
 
 void TestTabDialog::gating_data()

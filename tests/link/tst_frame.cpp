@@ -123,7 +123,7 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(QString, said);
-        const Traffic::Frame frame{QDateTime(QDate(2026, 12, 8), QTime(7, 5, 3, 42)),
+        const Traffic::Frame frame{QDateTime(QDate(2026, 12, 8), QTime(7, 5, 3, 42)).toMSecsSinceEpoch(),
                                    Traffic::Direction::Answer, 134, answer,
                                    Traffic::judge(answer, 134, kFw142), 2};
         const QString line = Traffic::formatLine(frame);
