@@ -1,7 +1,13 @@
 #include "cli/console.h"
 
+#include <QtGlobal>
+
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -9,10 +15,19 @@ constexpr int kBarWidth = 30;
 // Keeps the bar on one line of an ordinary terminal.
 constexpr int kStatusWidth = 40;
 
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
 } // namespace
 
 Console::Console()
-    : Console(::isatty(STDERR_FILENO) == 1)
+    : Console(stderrIsTerminal())
 {
 }
 

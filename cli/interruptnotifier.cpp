@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
 
 namespace {
@@ -16,10 +17,12 @@ void onInterrupt(int)
 }
 
 } // namespace
+#endif
 
 InterruptNotifier::InterruptNotifier(QObject *parent)
     : QObject(parent)
 {
+#ifdef Q_OS_UNIX
     if (::pipe(interruptPipe) != 0)
         return;
     notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
@@ -34,10 +37,12 @@ InterruptNotifier::InterruptNotifier(QObject *parent)
     // One stop at the next safe point; an impatient second SIGINT kills as usual.
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
+#endif
 }
 
 InterruptNotifier::~InterruptNotifier()
 {
+#ifdef Q_OS_UNIX
     std::signal(SIGINT, SIG_DFL);
     delete notifier;
     for (int &fd : interruptPipe) {
@@ -45,4 +50,5 @@ InterruptNotifier::~InterruptNotifier()
             ::close(fd);
         fd = -1;
     }
+#endif
 }
