@@ -125,13 +125,15 @@ void TestCliRoads::readEditApplyRead_data()
 {
     QTest::addColumn<QByteArray>("edit");
     QTest::addColumn<QByteArray>("channelFile"); // empty: the edited document is the file
+    QTest::addColumn<QStringList>("options");
     QTest::addColumn<QList<int>>("writes");      // commands 33, 16 and 32
-    QTest::newRow("document: log period, temperature LK, a new meter")
+    // The contact sensor's LK below its poll period asks the window's question.
+    QTest::newRow("document: log period, LK of a sensor and a contact, a new meter, --yes")
         << QByteArray(R"({"controller": {"logPeriodSeconds": 7200},
-                          "analog": [{"channel": 2, "lk": 20.5}],
+                          "analog": [{"channel": 2, "lk": 20.5}, {"channel": 3, "lk": 2}],
                           "digital": [{"channel": 9, "deviceCode": 8, "protocol": 1,
                                        "address": "kv12", "password": "12"}]})")
-        << QByteArray() << QList<int>{1, 1, 1};
+        << QByteArray() << QStringList{"--yes"} << QList<int>{1, 2, 1};
     QTest::newRow("window's channel file: temperature thresholds, a meter")
         << QByteArray(R"({"analog": [{"channel": 2, "lk": -5, "st": -10}],
                           "digital": [{"channel": 10, "deviceCode": 8, "protocol": 2,
@@ -140,13 +142,14 @@ void TestCliRoads::readEditApplyRead_data()
                       "Множитель;Делитель;T1;T2;Показания;Сетевой адреc;Пароль;KT;Объект\n"
                       "A;2;7;5;T-01;10;1;-50;-100;999;;;;2\n"
                       "D;2;1;2;;;;;;;kv5;abc;1;7\n")
-        << QList<int>{0, 1, 1};
+        << QStringList() << QList<int>{0, 1, 1};
 }
 
 void TestCliRoads::readEditApplyRead()
 {
     QFETCH(QByteArray, edit);
     QFETCH(QByteArray, channelFile);
+    QFETCH(QStringList, options);
     QFETCH(QList<int>, writes);
     Road road;
     QVERIFY(road.started);
@@ -155,7 +158,7 @@ void TestCliRoads::readEditApplyRead()
     const QJsonObject edited = overlay(before, QJsonDocument::fromJson(edit).object());
     const QString file =
         road.file(channelFile.isEmpty() ? QJsonDocument(edited).toJson() : channelFile);
-    const Result applied = road.cli({QStringLiteral("apply"), file});
+    const Result applied = road.cli(QStringList{QStringLiteral("apply"), file} + options);
     QVERIFY2(applied.code == 0, qPrintable(applied.err));
     QCOMPARE(road.sim->requestCount(33), writes.at(0));
     QCOMPARE(road.sim->requestCount(16), writes.at(1));
