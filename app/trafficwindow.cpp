@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,7 +70,13 @@ QString TrafficWindow::text() const
 void TrafficWindow::appendFrame(const Traffic::Frame &frame)
 {
     const QString line = Traffic::formatLine(frame);
+    // Following the newest line, the view keeps to the times and commands at its left end
+    // rather than to the end of a long frame; an engineer reading further up is left there.
+    QScrollBar *down = journal->verticalScrollBar();
+    const bool following = down->value() == down->maximum();
     journal->appendPlainText(line);
+    if (following)
+        journal->setTextCursor(QTextCursor(journal->document()->lastBlock()));
     if (logFile.isOpen()) {
         // Flushed line by line: a support case wants the lines before a crash or a pulled cable.
         logFile.write(line.toUtf8() + '\n');

@@ -49,14 +49,13 @@ public:
     virtual bool pause(int ms) = 0;
 
     // The engineer's stop, or the program closing: the line takes no further exchange, and a
-    // wait for an answer that has not begun ends. Cleared when the next command begins.
+    // wait for an answer that has not begun ends. Cleared when the next command is handed over.
     void requestStop() { stopFlag.store(true); }
     bool stopRequested() const { return stopFlag.load(); }
     // Lets a command that was stopped send its closing exchange (the firmware finish).
     void resumeAfterStop() { stopFlag.store(false); }
     void beginCommand()
     {
-        stopFlag.store(false);
         stopHonoured = false;
         stopReported = false;
     }

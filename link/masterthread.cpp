@@ -127,6 +127,8 @@ void MasterThread::handOver(const QString &name, int timeout, int command, const
     requestedCmd = command;
     if (newRows)
         requestedRows = std::make_unique<Rows>(*newRows);
+    // Here rather than when the worker takes the command: a stop pressed at once must hold.
+    line->resumeAfterStop();
     // The flag, not the wake, carries the command: a wake that finds no waiter is lost.
     commandPending = true;
     if (!isRunning())

@@ -173,7 +173,9 @@ void TestWorker::endsPromptly()
     if (busy) {
         road.sim.injectFault({SimFault::Silence, 1});
         road.worker->transaction(road.sim.portName(), 900, Link::CmdDigitalReadings, {{"0"}});
-        QTRY_VERIFY(road.sim.requestCount(Link::CmdDigitalReadings) == 1);
+        // A stop pressed at once holds even before the worker has taken the command.
+        if (closing)
+            QTRY_VERIFY(road.sim.requestCount(Link::CmdDigitalReadings) == 1);
     }
     QElapsedTimer timer;
     timer.start();

@@ -55,6 +55,7 @@ bool ScriptedLine::run(int code, const Rows &commandRows, int timeoutMs)
     const Commands::Function command = Commands::find(code);
     rows = commandRows;
     waitTimeout = timeoutMs;
+    resumeAfterStop();
     beginCommand();
     if (command)
         command(*this);
