@@ -269,7 +269,8 @@ void TabDialog::beginTransaction()
 
 void TabDialog::cancelCommand()
 {
-    if (!commandRunning)
+    // A second press would stop again what the first stop lets finish (a firmware finish).
+    if (!commandRunning || !cancelButton->isEnabled())
         return;
     masterThread->cancel();
     // Once is enough: the worker stops at its next safe point and says how far it got.

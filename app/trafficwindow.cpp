@@ -1,6 +1,7 @@
 #include "app/trafficwindow.h"
 
 #include "app/userprompts.h"
+#include "lumaro/version.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -59,7 +60,15 @@ bool TrafficWindow::setLogFile(const QString &fileName)
 {
     logFile.close();
     logFile.setFileName(fileName);
-    return logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+    if (!logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return false;
+    // The lines carry the time of day only; a file kept over days and runs gets the date here.
+    logFile.write(tr("— %1, LUMARO RS-485 Configurator %2 —\n")
+                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                           QLatin1String(Lumaro::kProgramVersion))
+                      .toUtf8());
+    logFile.flush();
+    return true;
 }
 
 QString TrafficWindow::text() const

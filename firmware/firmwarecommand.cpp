@@ -100,10 +100,14 @@ void upload(CommandLine &line)
 
     // A stopped upload ends as a failed one does, but the finish is asked once, at the
     // engineer's time-out: the controller may be the reason for the stop.
-    const bool stopped = partsFailed && line.stopRequested();
+    // A stop that came with the last part's answer leaves the upload whole: the finish then
+    // goes out as usual.
+    const bool stopAsked = line.stopRequested();
+    if (stopAsked)
+        line.resumeAfterStop();
+    const bool stopped = partsFailed && stopAsked;
     int finishAttempts = CommandLine::kAttempts;
     if (stopped) {
-        line.resumeAfterStop();
         line.waitTimeout = engineerTimeout;
         finishAttempts = 1;
     }

@@ -61,6 +61,11 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         switch (result) {
         case Transfer::Stopped:
             return 1;
+        case Transfer::Abandoned:
+            logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
+                     Outcome::Abandoned, k);
+            stopHonoured = true;
+            return 1;
         case Transfer::Lost:
             logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::PortLost, k);

@@ -33,7 +33,8 @@ public:
         Read,    // the read is over; the answer holds whatever arrived, perhaps nothing
         NotSent, // the request did not leave within the time-out
         Lost,    // the port died under the attempt
-        Stopped, // the port was lost earlier or the program is closing: end quietly
+        Stopped, // not sent: the port was lost earlier or the command is to stop; end quietly
+        Abandoned, // sent, but a stop ended the wait before an answer began
     };
 
     explicit CommandLine(QObject *parent = nullptr);

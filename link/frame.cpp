@@ -83,6 +83,23 @@ int requiredResponseSize(quint8 cmd, quint32 fwWord)
     return 0;
 }
 
+bool answerMayBeAbandoned(quint8 cmd)
+{
+    switch (cmd) {
+    case CmdAnalogReading:
+    case CmdDigitalReadings:
+    case CmdReadAnalogSettings:
+    case CmdReadDigitalSettings:
+    case CmdReadControllerSettings:
+    case CmdAnalogReadingAlt:
+    case CmdModemSessionData:
+    case CmdFirmwarePart:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int check_response(const QByteArray &resp, quint32 fwWord)
 {
     const int n = int(resp.size());

@@ -50,6 +50,11 @@ QByteArray buildRequest(quint8 cmd, const QByteArray *payload = nullptr);
 // Unknown codes give 0, so that no answer to them is ever accepted.
 int requiredResponseSize(quint8 cmd, quint32 fwWord);
 
+// Whether a stop may abandon the wait for the answer to `cmd` once the request has left: true
+// where the request changes nothing on the controller, or belongs to a firmware upload that a
+// stop abandons anyway. A written record, a new password or the leave command is waited for.
+bool answerMayBeAbandoned(quint8 cmd);
+
 // 0 when the response is acceptable, 1 otherwise.
 int check_response(const QByteArray &resp, quint32 fwWord);
 

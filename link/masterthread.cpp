@@ -1,6 +1,7 @@
 #include "link/masterthread.h"
 
 #include "link/commandtable.h"
+#include "link/frame.h"
 #include "link/logcategories.h"
 #include "lumaro/version.h"
 
@@ -248,9 +249,10 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
     serial.clear(QSerialPort::AllDirections);
     serial.write(frame);
     qCDebug(lcLink) << "REQUEST " << attempt << ":" << frame.toHex();
-    const WriteResult written = waitWritten();
+    const bool abandonable = Link::answerMayBeAbandoned(quint8(frame.at(7)));
+    const WriteResult written = waitWritten(abandonable);
     if (written == WriteQuit)
-        return CommandLine::Transfer::Stopped;
+        return CommandLine::Transfer::Abandoned;
     if (written == WriteFailed)
         return portLost() ? CommandLine::Transfer::Lost : CommandLine::Transfer::NotSent;
     const int waitTimeout = line->waitTimeout;
@@ -273,12 +275,13 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
         elapsed += kPollStepMs;
         if (elapsed >= waitTimeout)
             break;
-        // A stop ends the wait, where the meter readings may last close to a minute, but not
-        // inside an answer that is arriving: that is read up to a quiet gap, or for a second
-        // on a line that never falls quiet.
-        if (line->stopRequested()) {
+        // A stop ends the wait where the request changed nothing (the meter readings may last
+        // close to a minute) or the upload is abandoned anyway, but not inside an answer that is
+        // arriving: that is read up to a quiet gap, or for a second on a line that never falls
+        // quiet. A written record's answer is waited for, so that the window takes it.
+        if (abandonable && line->stopRequested()) {
             if (answer.isEmpty())
-                return CommandLine::Transfer::Stopped;
+                return CommandLine::Transfer::Abandoned;
             if (stopSeenAt < 0)
                 stopSeenAt = elapsed;
             if (elapsed - lastDataAt >= CommandLine::kQuietGapMs
@@ -302,7 +305,7 @@ bool MasterThread::pause(int ms)
     return true;
 }
 
-MasterThread::WriteResult MasterThread::waitWritten()
+MasterThread::WriteResult MasterThread::waitWritten(bool abandonable)
 {
     // Waited for in slices, so that closing the window need not outlast a stuck adapter.
     const int timeout = qMax(line->waitTimeout, 0);
@@ -314,7 +317,7 @@ MasterThread::WriteResult MasterThread::waitWritten()
         if (!timedOut || waited + kQuitCheckMs >= timeout)
             return WriteFailed;
         serial.clearError();
-        if (line->stopRequested())
+        if (abandonable && line->stopRequested())
             return WriteQuit;
     }
 }

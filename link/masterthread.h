@@ -81,7 +81,8 @@ private:
     bool pause(int ms);
     bool portLost();
     enum WriteResult { WriteDone, WriteFailed, WriteQuit };
-    WriteResult waitWritten();
+    // `abandonable`: a stop may end a write that does not finish.
+    WriteResult waitWritten(bool abandonable);
 
     QSerialPort serial;
     // Hand-over fields, guarded by mutex.

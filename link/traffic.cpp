@@ -78,6 +78,7 @@ QString outcomeText(Outcome outcome)
         return text(QT_TRANSLATE_NOOP("Traffic", "неверная контрольная сумма"));
     case Outcome::ForeignCommand: return text(QT_TRANSLATE_NOOP("Traffic", "чужая команда"));
     case Outcome::NoAnswer: return text(QT_TRANSLATE_NOOP("Traffic", "нет ответа"));
+    case Outcome::Abandoned: return text(QT_TRANSLATE_NOOP("Traffic", "ожидание прервано"));
     case Outcome::PortLost: return text(QT_TRANSLATE_NOOP("Traffic", "порт потерян"));
     }
     return QString();

@@ -21,6 +21,7 @@ enum class Outcome {
     WrongChecksum,
     ForeignCommand, // a sound frame that answers another command
     NoAnswer,
+    Abandoned, // the engineer's stop ended the wait
     PortLost,
 };
 

@@ -76,7 +76,11 @@ void TestRoadField::journalShowsEveryFrameQuietly()
         QCOMPARE(QString::fromUtf8(saved.readAll()), journal->text() + '\n');
         QFile log(logName);
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(log.readAll()), journal->text() + '\n');
+        // A heading with the date, then the journal's lines.
+        const QString logged = QString::fromUtf8(log.readAll());
+        QVERIFY2(QRegularExpression("^— \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d, LUMARO").match(logged).hasMatch(),
+                 qPrintable(logged.left(80)));
+        QCOMPARE(logged.section('\n', 1), journal->text() + '\n');
         journal->findChild<QPushButton *>(QStringLiteral("clearTrafficButton"))->click();
         QVERIFY(journal->text().isEmpty());
     }

@@ -49,6 +49,7 @@ private slots:
     void portOpenedAgainOnlyWhenItsNameChanges();
     void commandHandedOverWhileBusyIsNotLost();
     void portLostDuringUploadIsReportedOnce();
+    void stopWaitsForAWrittenRecordsAnswer();
     void endsPromptly_data();
     void endsPromptly();
 };
@@ -152,6 +153,22 @@ void TestWorker::portLostDuringUploadIsReportedOnce()
     // The parts and the finish that follow the loss end quietly on the closed port.
     QCOMPARE(road.log->statusTexts().count(MasterThread::noConnectionText()), 1);
     QCOMPARE(road.log->progress().last(), 0);
+}
+
+void TestWorker::stopWaitsForAWrittenRecordsAnswer()
+{
+    Road road;
+    QVERIFY(road.run(kAuthorise, &kPassword));
+    road.sim.injectFault({SimFault::Late, 1, 400});
+    const Rows rows{{"0", "8", "1", "42", "", "1", "7"}, {"1", "8", "1", "43", "", "1", "7"}};
+    road.worker->transaction(road.sim.portName(), 300, Link::CmdWriteDigitalSettings, rows);
+    QTRY_VERIFY(road.sim.requestCount(Link::CmdWriteDigitalSettings) == 1);
+    road.worker->cancel();
+    QVERIFY(QTest::qWaitFor([&] { return road.log->finished == 2; }, 10000));
+    // The controller stored the first record: the table takes its answer, the second is not sent.
+    QCOMPARE(road.log->statusTexts().last(), "Операция прервана: обработано каналов 1 из 2.");
+    QCOMPARE(road.log->argsOf("setRsSettings").size(), 1);
+    QCOMPARE(road.sim.requestCount(Link::CmdWriteDigitalSettings), 1);
 }
 
 void TestWorker::endsPromptly_data()
