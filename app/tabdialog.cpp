@@ -262,6 +262,8 @@ void TabDialog::beginTransaction()
     body->setEnabled(false);
     cancelButton->setEnabled(true);
     cancelButton->show();
+    // Esc reaches the window through the stop; the engineer's place comes back afterwards.
+    focusBeforeCommand = focusWidget();
     cancelButton->setFocus();
     progressBar->setValue(0);
     statusLabel->clear();
@@ -582,6 +584,8 @@ void TabDialog::setTablesEnabledControls(bool on)
     commandRunning = !on;
     body->setEnabled(on);
     cancelButton->setVisible(!on);
+    if (on && focusBeforeCommand && focusBeforeCommand->isEnabled())
+        focusBeforeCommand->setFocus();
     if (on)
         setButtonsEnabledControls(authorised);
 }

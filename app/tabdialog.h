@@ -6,6 +6,7 @@
 #include "link/masterthread.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -126,6 +127,7 @@ private:
     // Holds everything a running command freezes: tabs, command buttons, progress.
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
+    QPointer<QWidget> focusBeforeCommand;
     std::unique_ptr<QTimer> exitTimer;
     // Destroyed with the dialog: its destructor stops the thread in order.
     std::unique_ptr<MasterThread> masterThread;
