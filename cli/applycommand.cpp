@@ -25,27 +25,51 @@ QString text(const char *source)
 }
 
 // Reads the sections the file names, and those its checks look at: the controller record
-// always (hardware, poll period), the analog channels also for a controller write.
+// always (hardware, poll period), the analog channels also for a controller write. The analog
+// channels come last: a changed meter channel writes back the counter read here, and every
+// pulse counted between this read and the write would be lost.
 int readBefore(const Wanted &wanted, CommandRunner &runner, Snapshot &snapshot)
 {
     int code = runner.readController(snapshot);
-    if (code == ExitCode::Done && (wanted.controller || wanted.analog))
-        code = runner.readAnalog(snapshot);
     if (code == ExitCode::Done && wanted.digital)
         code = runner.readDigital(snapshot);
+    if (code == ExitCode::Done && (wanted.controller || wanted.analog))
+        code = runner.readAnalog(snapshot);
     return code;
 }
 
-int write(const ApplyPlan &plan, CommandRunner &runner)
+// Sends the records, the analog channels first for their counters (see readBefore). When a
+// command fails, says which changes the controller had confirmed before it.
+int write(const ApplyPlan &plan, CommandRunner &runner, Console &console)
 {
-    int code = ExitCode::Done;
-    if (!plan.controller.isEmpty())
-        code = runner.write(Link::CmdWriteControllerSettings, plan.controller);
-    if (code == ExitCode::Done && !plan.analog.isEmpty())
-        code = runner.write(Link::CmdWriteAnalogSettings, plan.analog);
-    if (code == ExitCode::Done && !plan.digital.isEmpty())
-        code = runner.write(Link::CmdWriteDigitalSettings, plan.digital);
-    return code;
+    struct Step {
+        int cmd;
+        const Rows &rows;
+        const QList<QStringList> &changes;
+    };
+    const Step steps[] = {
+        {Link::CmdWriteAnalogSettings, plan.analog, plan.analogChanges},
+        {Link::CmdWriteControllerSettings, plan.controller, plan.controllerChanges},
+        {Link::CmdWriteDigitalSettings, plan.digital, plan.digitalChanges},
+    };
+    QStringList written;
+    for (const Step &step : steps) {
+        if (step.rows.isEmpty())
+            continue;
+        int answered = 0;
+        const int code = runner.write(step.cmd, step.rows, &answered);
+        for (int k = 0; k < answered && k < step.changes.size(); ++k)
+            written += step.changes.at(k);
+        if (code == ExitCode::Done)
+            continue;
+        if (!written.isEmpty()) {
+            console.message(text("Записано изменений до сбоя: %1").arg(written.size()));
+            for (const QString &change : written)
+                console.message(change);
+        }
+        return code;
+    }
+    return ExitCode::Done;
 }
 
 int readBack(const ApplyPlan &plan, CommandRunner &runner, Snapshot &after)
@@ -98,8 +122,9 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
         console.message(QCoreApplication::translate("TabDialog", "Нечего записывать."));
         return ExitCode::Done;
     }
+    const QStringList changes = plan.changes();
     if (options.dryRun)
-        console.data((plan.changes.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        console.data((changes.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     if (!plan.questions.isEmpty() && !options.yes) {
         for (const QString &question : plan.questions)
             console.message(question);
@@ -109,10 +134,10 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     if (options.dryRun)
         return ExitCode::Done;
 
-    if (const int code = write(plan, runner))
+    if (const int code = write(plan, runner, console))
         return code;
-    console.message(text("Записано изменений: %1").arg(plan.changes.size()));
-    for (const QString &change : plan.changes)
+    console.message(text("Записано изменений: %1").arg(changes.size()));
+    for (const QString &change : changes)
         console.message(change);
     Snapshot after;
     if (const int code = readBack(plan, runner, after))

@@ -5,10 +5,13 @@
 #include "channels/digitalrules.h"
 #include "cli/exitcode.h"
 #include "cli/fieldnames.h"
+#include "settings/forecast.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ApplyPlanner {
 
@@ -21,6 +24,55 @@ namespace C = ControllerRecord;
 namespace D = DigitalRecord;
 
 constexpr double kTenthsPerUnit = 10.0;
+
+// What the thresholds' 16-bit record fields store: signed for temperatures, whose LK and ST
+// boxes go down to -3276.8 degrees, unsigned otherwise.
+struct StoredRange {
+    qint64 low;
+    qint64 high;
+};
+
+StoredRange thresholdRange(int code)
+{
+    if (code == AnalogRecord::kTemperature)
+        return {std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()};
+    return {0, std::numeric_limits<quint16>::max()};
+}
+
+// What the window's editors let the engineer set where that is less than the record field
+// holds. A value the controller already holds passes whatever it is: the window sends it back
+// as it came.
+struct EditorRange {
+    int entry;
+    qint64 low;
+    qint64 high;
+    bool offToo; // 0 also, which switches the setting off
+};
+
+// The poll period and the consumption threshold are 32-bit fields edited in int spin boxes.
+constexpr qint64 kSpinBoxMax = std::numeric_limits<int>::max();
+constexpr qint64 kCountMax = 0xFFFF;
+// The КТ box of the meter table: 1 up to what its one-byte field holds.
+constexpr qint64 kKtMax = 0xFF;
+
+constexpr EditorRange kControllerRanges[] = {
+    {C::WriteLogPeriod, Forecast::kLogPeriodMinSeconds, Forecast::kLogPeriodMaxSeconds, true},
+    {C::WriteSendPeriod, Forecast::kSendPeriodMinSeconds, Forecast::kSendPeriodMaxSeconds, true},
+    {C::WriteContactPollPeriod, 0, kSpinBoxMax, false},
+    {C::WriteConsumptionThreshold, 0, kSpinBoxMax, false},
+    {C::WriteConsumptionSendMode, 0, 1, false}, // the mode list has two items
+    {C::WritePsm, 0, 1, false},                 // a check box
+};
+// A scale or КТ of 0 zeroes the readings; the boxes start at 1 (channels/heldzero.h).
+constexpr EditorRange kAnalogRanges[] = {
+    {A::WriteInput, 0, A::kInputTypes - 1, false},
+    {A::WriteScale, 1, kCountMax, false},
+    {A::WriteDivider, 1, kCountMax, false},
+};
+constexpr EditorRange kDigitalRanges[] = {
+    {D::WriteProtocol, 0, DigitalRules::kProtocolCount - 1, false},
+    {D::WriteKt, 1, kKtMax, false},
+};
 
 QString text(const char *source)
 {
@@ -82,11 +134,44 @@ struct AnalogResult {
     QStringList after;
     double lk = 0;
     double st = 0;
+    bool lkFits = true; // the threshold is stored exactly in its record field
+    bool stFits = true;
 
     bool changed() const { return after != before; }
+    bool entryChanged(int entry) const { return after.value(entry) != before.value(entry); }
     int code() const { return after.value(A::WriteType).toInt(); }
     int input() const { return after.value(A::WriteInput).toInt(); }
 };
+
+// A shown threshold as the record field stores it for `code`. The field is 16 bits and
+// takes whole numbers only: the encoder would cut a larger value, or zero one that is no
+// whole number, so such a value is reported as not fitting instead of being written.
+QString storedThreshold(double shown, int code, bool *fits)
+{
+    const double stored = A::isTenthsCode(code) ? std::round(shown * kTenthsPerUnit) : shown;
+    const StoredRange range = thresholdRange(code);
+    double whole = 0;
+    *fits = std::modf(stored, &whole) == 0 && stored >= double(range.low)
+        && stored <= double(range.high);
+    // What fits, as the window collects it; anything else in full, so that the row counts
+    // as changed and is refused.
+    return *fits ? QString::number(qint64(stored))
+                 : QString::number(stored, 'g', std::numeric_limits<double>::max_digits10);
+}
+
+// A message in the window's words for a threshold its field cannot store.
+QString thresholdRangeText(const char *key, int code, int channel)
+{
+    const StoredRange range = thresholdRange(code);
+    if (A::isTenthsCode(code))
+        return text("Неверная конфигурация для %1 канала! %2 должно быть от %3 до %4")
+            .arg(channel)
+            .arg(QLatin1String(key), QString::number(double(range.low) / kTenthsPerUnit),
+                 QString::number(double(range.high) / kTenthsPerUnit));
+    return text("Неверная конфигурация для %1 канала! %2 должно быть целым от %3 до %4")
+        .arg(channel)
+        .arg(QLatin1String(key), QString::number(range.low), QString::number(range.high));
+}
 
 AnalogResult analogResult(int index, const QStringList &read, const FieldValues &values)
 {
@@ -108,8 +193,8 @@ AnalogResult analogResult(int index, const QStringList &read, const FieldValues 
         r.lk = std::round(r.lk * kTenthsPerUnit) / kTenthsPerUnit;
         r.st = std::round(r.st * kTenthsPerUnit) / kTenthsPerUnit;
     }
-    r.after[A::WriteLk] = AnalogRules::thresholdCollected(r.lk, code);
-    r.after[A::WriteSt] = AnalogRules::thresholdCollected(r.st, code);
+    r.after[A::WriteLk] = storedThreshold(r.lk, code, &r.lkFits);
+    r.after[A::WriteSt] = storedThreshold(r.st, code, &r.stFits);
     return r;
 }
 
@@ -124,6 +209,67 @@ ApplyPlan refused(int code, const QString &message)
 QString question(const QString &title, const QString &body)
 {
     return title + QStringLiteral(": ") + body;
+}
+
+template <std::size_t N>
+const char *keyOf(const Field (&table)[N], int entry)
+{
+    for (const Field &f : table) {
+        if (f.writeEntry == entry)
+            return f.key;
+    }
+    return "";
+}
+
+QString notInWindow(const QString &place, const char *key, const QString &what)
+{
+    return text("%1, %2: в окне можно задать %3. Ничего не записано.")
+        .arg(place, QLatin1String(key), what);
+}
+
+// The first value the window's editors could not have set, among those that differ from
+// what was read.
+template <std::size_t N, std::size_t M>
+QString outsideRanges(const Field (&table)[N], const EditorRange (&ranges)[M],
+                      const QStringList &before, const QStringList &after, const QString &place)
+{
+    for (const EditorRange &range : ranges) {
+        const QString value = after.value(range.entry);
+        if (value == before.value(range.entry))
+            continue;
+        const qint64 number = value.toLongLong();
+        if ((range.offToo && number == 0) || (number >= range.low && number <= range.high))
+            continue;
+        const QString span = range.high == range.low + 1
+            ? text("%1 или %2").arg(range.low).arg(range.high)
+            : text("целое число от %1 до %2").arg(range.low).arg(range.high);
+        return notInWindow(place, keyOf(table, range.entry),
+                           range.offToo ? text("0 или %1").arg(span) : span);
+    }
+    return {};
+}
+
+// A device code the window's list does not name: 255 would mark the channel absent, and
+// any other the controller would not know what to poll for.
+template <std::size_t N>
+QString unlistedDevice(const Field (&table)[N], int entry, const QStringList &before,
+                       const QStringList &after, const QString &place, int positions,
+                       int (*codeAt)(int))
+{
+    const QString value = after.value(entry);
+    if (value == before.value(entry))
+        return {};
+    QList<int> codes;
+    for (int position = 0; position < positions; ++position)
+        codes << codeAt(position);
+    if (codes.contains(value.toInt()))
+        return {};
+    std::sort(codes.begin(), codes.end());
+    QStringList listed;
+    for (const int code : codes)
+        listed << QString::number(code);
+    return notInWindow(place, keyOf(table, entry),
+                       text("код из списка: %1").arg(listed.join(QStringLiteral(", "))));
 }
 
 // The controller record's checks, as the window runs them before command 33.
@@ -154,6 +300,11 @@ QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStri
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const AnalogResult &r = it.value();
         const int channel = it.key() + 1;
+        // A device and input paired anew must be a pair the window's input list offers: the
+        // row check alone lets an unused channel keep any input.
+        if ((r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput))
+            && !AnalogRules::isInputAllowed(A::positionForCode(r.code()), r.input()))
+            return WriteChecks::analogMessage(AnalogRules::InputMismatch, channel);
         AnalogRules::RowValues values;
         values.devicePosition = A::positionForCode(r.code());
         values.inputCode = r.input();
@@ -170,6 +321,12 @@ QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStri
             return WriteChecks::analogMessage(check, channel);
         if (!r.changed())
             continue;
+        // The row check bounds thresholds only for some devices; what is written must also
+        // fit its field, or the controller would store another value than the file asks.
+        if (!r.lkFits)
+            return thresholdRangeText("LK", r.code(), channel);
+        if (!r.stFits)
+            return thresholdRangeText("ST", r.code(), channel);
         if (!A::serialFits(r.after.value(A::WriteSerial)))
             return WriteChecks::serialTooLongText(channel);
         const bool lkLow = WriteChecks::thresholdBelowPollPeriod(r.lk, pollPeriod);
@@ -218,8 +375,8 @@ QStringList analogWriteList(int index, const QStringList &read)
         list[f.writeEntry] = read.value(f.readEntry);
     const int code = read.value(A::SettingsType).toInt();
     for (const int entry : {A::WriteLk, A::WriteSt}) {
-        const double threshold = AnalogRules::thresholdShown(list[entry], code);
-        list[entry] = AnalogRules::thresholdCollected(threshold, code);
+        bool fits = true; // whatever the field held, it holds
+        list[entry] = storedThreshold(AnalogRules::thresholdShown(list[entry], code), code, &fits);
     }
     // The counter goes back as read: the file carries none.
     list[A::WriteValue] = read.value(A::SettingsValue);
@@ -262,13 +419,19 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     }
 
     ApplyPlan p;
+    // The first value that no editor of the window could have set; refused before the
+    // window's own checks run, as a file the window could not have produced.
+    QString outside;
     const QStringList controllerBefore = controllerWriteList(read.controller);
     const QStringList controllerAfter =
         overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
     if (controllerAfter != controllerBefore) {
+        const QString place = text("Контроллер");
         p.controller.append(controllerAfter);
-        describe(FieldNames::kController, controllerBefore, controllerAfter, 0, 0,
-                 text("Контроллер"), &p.changes);
+        describe(FieldNames::kController, controllerBefore, controllerAfter, 0, 0, place,
+                 &p.controllerChanges.emplace_back());
+        outside = outsideRanges(FieldNames::kController, kControllerRanges, controllerBefore,
+                                controllerAfter, place);
     }
     QMap<int, AnalogResult> analog;
     for (int index = 0; index < A::kChannelCount; ++index) {
@@ -279,9 +442,15 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         analog.insert(index, r);
         if (!r.changed())
             continue;
+        const QString place = text("Канал %1").arg(index + 1);
         p.analog.append(r.after);
         describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(),
-                 r.code(), text("Канал %1").arg(index + 1), &p.changes);
+                 r.code(), place, &p.analogChanges.emplace_back());
+        if (outside.isEmpty())
+            outside = unlistedDevice(FieldNames::kAnalog, A::WriteType, r.before, r.after, place,
+                                     A::kDevicePositions, A::codeForPosition);
+        if (outside.isEmpty())
+            outside = outsideRanges(FieldNames::kAnalog, kAnalogRanges, r.before, r.after, place);
     }
     QMap<int, QStringList> digital;
     for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
@@ -292,12 +461,24 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         digital.insert(index, after);
         if (after == before)
             continue;
+        const QString place = text("Канал %1").arg(index + analogCount + 1);
         p.digital.append(after);
-        describe(FieldNames::kDigital, before, after, 0, 0,
-                 text("Канал %1").arg(index + analogCount + 1), &p.changes);
+        describe(FieldNames::kDigital, before, after, 0, 0, place,
+                 &p.digitalChanges.emplace_back());
+        if (outside.isEmpty())
+            outside = unlistedDevice(FieldNames::kDigital, D::WriteDeviceType, before, after,
+                                     place, DigitalRules::kDeviceTypeCount,
+                                     DigitalRules::codeForDevicePosition);
+        if (outside.isEmpty())
+            outside = outsideRanges(FieldNames::kDigital, kDigitalRanges, before, after, place);
     }
+    if (!outside.isEmpty())
+        return refused(ExitCode::Usage, outside);
 
-    const int pollPeriod = controllerAfter.value(C::WriteContactPollPeriod).toInt();
+    // As the window's spin box holds it: a period beyond its range counts as its maximum,
+    // which still asks the contact-sensor question.
+    const int pollPeriod =
+        int(qMin(controllerAfter.value(C::WriteContactPollPeriod).toLongLong(), kSpinBoxMax));
     QString problem;
     if (!p.controller.isEmpty())
         problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion),
@@ -331,3 +512,13 @@ QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after)
 }
 
 } // namespace ApplyPlanner
+
+QStringList ApplyPlan::changes() const
+{
+    QStringList lines;
+    for (const QList<QStringList> *section : {&controllerChanges, &analogChanges, &digitalChanges}) {
+        for (const QStringList &record : *section)
+            lines += record;
+    }
+    return lines;
+}

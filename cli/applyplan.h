@@ -15,12 +15,17 @@ struct ApplyPlan {
     Rows controller;       // the write list of command 33, or none
     Rows analog;           // write lists of command 16, changed channels only
     Rows digital;          // write lists of command 32, changed channels only
-    QStringList changes;   // one line per changed setting, for the engineer
+    // For each record above, one line per setting it changes, for the engineer.
+    QList<QStringList> controllerChanges;
+    QList<QStringList> analogChanges;
+    QList<QStringList> digitalChanges;
 
     bool sendsNothing() const
     {
         return controller.isEmpty() && analog.isEmpty() && digital.isEmpty();
     }
+    // Every change line: the controller's, then the analog and the digital channels'.
+    QStringList changes() const;
 };
 
 namespace ApplyPlanner {

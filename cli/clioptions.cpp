@@ -59,7 +59,8 @@ const OptionDef *findOption(const QString &name)
     return nullptr;
 }
 
-// "9,10,12-14" into channel numbers.
+// "9,10,12-14" into channel numbers, each once however often the list names it: the
+// readings are collected by channel.
 bool parseChannels(const QString &list, QList<int> *channels)
 {
     for (const QString &item : list.split(QLatin1Char(','))) {
@@ -70,8 +71,10 @@ bool parseChannels(const QString &list, QList<int> *channels)
         if (!ok[0] || (range.size() == 2 && !ok[1]) || range.size() > 2 || first < 1
             || last < first)
             return false;
-        for (int n = first; n <= last && channels->size() <= 64; ++n)
-            channels->append(n);
+        for (int n = first; n <= last && channels->size() <= 64; ++n) {
+            if (!channels->contains(n))
+                channels->append(n);
+        }
     }
     return true;
 }

@@ -153,17 +153,19 @@ int CommandRunner::readDigital(Snapshot &snapshot)
     return ExitCode::Done;
 }
 
-int CommandRunner::write(int cmd, const Rows &rows)
+int CommandRunner::write(int cmd, const Rows &rows, int *answered)
 {
-    if (!run(cmd, &rows))
-        return failed();
-    // The controller answers every record with what it now holds.
-    qsizetype answered = reports.digitalSettings.size();
+    const bool ran = run(cmd, &rows);
+    // The controller answers every record with what it now holds; the worker sends the
+    // records in order and stops at the first that goes unanswered.
+    qsizetype count = reports.digitalSettings.size();
     if (cmd == Link::CmdWriteControllerSettings)
-        answered = reports.controller.isEmpty() ? 0 : 1;
+        count = reports.controller.isEmpty() ? 0 : 1;
     else if (cmd == Link::CmdWriteAnalogSettings)
-        answered = reports.analogSettings.size();
-    return answered == rows.size() ? int(ExitCode::Done) : failed();
+        count = reports.analogSettings.size();
+    if (answered)
+        *answered = int(qMin(count, rows.size()));
+    return ran && count == rows.size() ? int(ExitCode::Done) : failed();
 }
 
 int CommandRunner::readAnalogReadings(const Rows &rows, QMap<int, QStringList> &readings)

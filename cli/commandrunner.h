@@ -30,7 +30,8 @@ public:
     int readAnalog(Snapshot &snapshot);
     int readDigital(Snapshot &snapshot);
     // Command 33, 16 or 32 with its write lists; done when every record was answered.
-    int write(int cmd, const Rows &rows);
+    // `answered`: how many of the first rows the controller confirmed, also on a failure.
+    int write(int cmd, const Rows &rows, int *answered = nullptr);
     int readAnalogReadings(const Rows &rows, QMap<int, QStringList> &readings);
     int readMeterReadings(const Rows &rows, QMap<int, QStringList> &readings);
     int uploadFirmware();

@@ -8,7 +8,8 @@
 
 namespace {
 
-// A board with eight analog inputs, the last one missing, and 32 unused meter channels.
+// A board with eight analog inputs, the last one missing, and 32 unused meter channels;
+// channel 4 holds a scale of 0, as one never set up.
 Snapshot board()
 {
     Snapshot s;
@@ -18,7 +19,7 @@ Snapshot board()
     s.analog.insert(0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"});
     s.analog.insert(1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"});
     for (int index = 2; index < 7; ++index)
-        s.analog.insert(index, {"0", "0", "", "1", "1", "0", "0", "0", "0"});
+        s.analog.insert(index, {"0", "0", "", index == 3 ? "0" : "1", "1", "0", "0", "0", "0"});
     s.analog.insert(7, QStringList{"255"} + QStringList(8, "0"));
     for (int index = 0; index < 32; ++index)
         s.digital.insert(index, {"0", "0", "0", "", "1", "0"});
@@ -68,6 +69,22 @@ void TestApplyPlan::plan_data()
     QTest::newRow("value beyond its field")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"object":70000}]})") << 2 << "";
     QTest::newRow("another format") << QByteArray(R"({"format":2})") << 2 << "";
+    QTest::newRow("contact sensor's LK beyond its field") << QByteArray(
+        R"({"format":1,"analog":[{"channel":3,"deviceCode":9,"input":9,"lk":100000}]})") << 7 << "";
+    QTest::newRow("unused channel's ST of seven digits")
+        << QByteArray(R"({"format":1,"analog":[{"channel":3,"st":1234567}]})") << 7 << "";
+    QTest::newRow("device code that marks a channel absent")
+        << QByteArray(R"({"format":1,"analog":[{"channel":3,"deviceCode":255}]})") << 2 << "";
+    QTest::newRow("pressure input on an unused channel")
+        << QByteArray(R"({"format":1,"analog":[{"channel":3,"input":13}]})") << 7 << "";
+    QTest::newRow("meter divider of 0")
+        << QByteArray(R"({"format":1,"analog":[{"channel":1,"divider":0}]})") << 2 << "";
+    QTest::newRow("scale of 0 as held goes back") << QByteArray(
+        R"({"format":1,"analog":[{"channel":4,"serial":"A1"}]})") << 0 << "3|0|0|A1|0|1|0|0|0|0";
+    QTest::newRow("logging period below the window's minimum")
+        << QByteArray(R"({"format":1,"controller":{"logPeriodSeconds":30}})") << 2 << "";
+    QTest::newRow("meter КТ of 0")
+        << QByteArray(R"({"format":1,"digital":[{"channel":9,"kt":0}]})") << 2 << "";
 }
 
 void TestApplyPlan::plan()

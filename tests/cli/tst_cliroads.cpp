@@ -119,6 +119,7 @@ private slots:
     void applySendsNoWrite();
     void stopsBeforeTheSettings_data();
     void stopsBeforeTheSettings();
+    void endsAsScriptsExpect();
 };
 
 void TestCliRoads::readEditApplyRead_data()
@@ -260,6 +261,21 @@ void TestCliRoads::stopsBeforeTheSettings()
     QVERIFY2((QString::fromUtf8(r.out) + r.err).contains(said), qPrintable(r.err));
     // Nothing but the authorisation reaches the controller.
     QCOMPARE(road.sim->requestCount() - road.sim->requestCount(134), 0);
+}
+
+// What a script relies on: a channel named twice is read once; a write that fails part way
+// says which changes the controller had already confirmed.
+void TestCliRoads::endsAsScriptsExpect()
+{
+    Road road;
+    QVERIFY(road.started);
+    const Result readings = road.cli({"readings", "--channels", "2,1-2"});
+    QVERIFY2(readings.code == 0, qPrintable(readings.err));
+    road.sim->injectFault({SimFault::Silence, 100, 0, 33});
+    const Result r = road.cli({"apply", road.file(R"({"format": 1, "analog": [{"channel": 2,
+        "lk": 20.5}], "controller": {"logPeriodSeconds": 7200}})")});
+    QVERIFY2(r.code == 4, qPrintable(r.err));
+    QVERIFY2(r.err.contains("Записано изменений до сбоя: 1\nКанал 2: lk"), qPrintable(r.err));
 }
 
 QTEST_MAIN(TestCliRoads)
