@@ -66,7 +66,7 @@ void upload(CommandLine &line)
     QByteArray response;
     if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
                      response)) {
-        // Stopped before the first part: nothing to close on the controller's side.
+        // Stopped before the start went out (its answer is always waited for): nothing to close.
         if (line.stopRequested())
             return;
         emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство "
@@ -99,9 +99,8 @@ void upload(CommandLine &line)
     }
 
     // A stopped upload ends as a failed one does, but the finish is asked once, at the
-    // engineer's time-out: the controller may be the reason for the stop.
-    // A stop that came with the last part's answer leaves the upload whole: the finish then
-    // goes out as usual.
+    // engineer's time-out: the controller may be the reason for the stop. A stop that came with
+    // the last part's answer leaves the upload whole, and the finish goes out as usual.
     const bool stopAsked = line.stopRequested();
     if (stopAsked)
         line.resumeAfterStop();
