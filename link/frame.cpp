@@ -100,21 +100,27 @@ bool answerMayBeAbandoned(quint8 cmd)
     }
 }
 
-int check_response(const QByteArray &resp, quint32 fwWord)
+FrameFault responseFault(const QByteArray &resp, quint32 fwWord)
 {
     const int n = int(resp.size());
     if (n < kHeaderSize)
-        return 1;
+        return FrameFault::Size;
     int required = requiredResponseSize(quint8(resp.at(7)), fwWord);
     if (required == kAnySize)
         required = n;
     if (n != required) {
         qCDebug(lcLink) << "requiredSize" << required << "resp.size()" << n;
-        return 1;
+        return FrameFault::Size;
     }
     if (quint8(resp.at(0)) != kStartByte)
-        return 1;
-    return quint8(resp.at(n - 1)) == frameChecksum(resp, n - 1) ? 0 : 1;
+        return FrameFault::Start;
+    return quint8(resp.at(n - 1)) == frameChecksum(resp, n - 1) ? FrameFault::None
+                                                                  : FrameFault::Checksum;
+}
+
+int check_response(const QByteArray &resp, quint32 fwWord)
+{
+    return responseFault(resp, fwWord) == FrameFault::None ? 0 : 1;
 }
 
 QStringList decodeResponse(const QByteArray &resp, int cmd)

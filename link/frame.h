@@ -55,6 +55,10 @@ int requiredResponseSize(quint8 cmd, quint32 fwWord);
 // stop abandons anyway. A written record, a new password or the leave command is waited for.
 bool answerMayBeAbandoned(quint8 cmd);
 
+// What is wrong with a response frame, checked in this order.
+enum class FrameFault { None, Size, Start, Checksum };
+FrameFault responseFault(const QByteArray &resp, quint32 fwWord);
+
 // 0 when the response is acceptable, 1 otherwise.
 int check_response(const QByteArray &resp, quint32 fwWord);
 

@@ -45,15 +45,12 @@ Outcome judge(const QByteArray &answer, quint8 cmd, quint32 fwWord)
 {
     if (answer.isEmpty())
         return Outcome::NoAnswer;
-    if (answer.size() < Link::kHeaderSize)
-        return Outcome::WrongSize;
-    const int required = Link::requiredResponseSize(quint8(answer.at(7)), fwWord);
-    if (required >= 0 && answer.size() != required)
-        return Outcome::WrongSize;
-    if (quint8(answer.at(0)) != Link::kStartByte)
-        return Outcome::WrongStart;
-    if (Link::check_response(answer, fwWord) != 0)
-        return Outcome::WrongChecksum;
+    switch (Link::responseFault(answer, fwWord)) {
+    case Link::FrameFault::Size: return Outcome::WrongSize;
+    case Link::FrameFault::Start: return Outcome::WrongStart;
+    case Link::FrameFault::Checksum: return Outcome::WrongChecksum;
+    case Link::FrameFault::None: break;
+    }
     return quint8(answer.at(7)) == cmd ? Outcome::Accepted : Outcome::ForeignCommand;
 }
 
