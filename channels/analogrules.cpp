@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace AnalogRules {
 
@@ -192,18 +193,49 @@ int checkRow(const RowValues &row, bool fastOpenCollectorPresent)
 double thresholdShown(const QString &raw, int deviceCode)
 {
     if (deviceCode == AnalogRecord::kTemperature)
-        return qint16(quint16(wordValue(raw) & 0xFFFF)) / kTenthsPerUnit;
+        return thresholdShown(double(qint16(quint16(wordValue(raw) & 0xFFFF))), deviceCode);
     bool ok = false;
     const double value = double(raw.toLongLong(&ok, 10));
-    if (!ok)
-        return 0;
-    return deviceCode == AnalogRecord::kPressure ? value / kTenthsPerUnit : value;
+    return ok ? thresholdShown(value, deviceCode) : 0;
+}
+
+double thresholdShown(double stored, int deviceCode)
+{
+    return AnalogRecord::isTenthsCode(deviceCode) ? stored / kTenthsPerUnit : stored;
 }
 
 QString thresholdCollected(double shown, int deviceCode)
 {
     const double value = AnalogRecord::isTenthsCode(deviceCode) ? shown * kTenthsPerUnit : shown;
     return QString::number(value, 'g', kSignificantDigits);
+}
+
+QString thresholdStored(double shown, int deviceCode, bool *fits)
+{
+    const double stored =
+        AnalogRecord::isTenthsCode(deviceCode) ? std::round(shown * kTenthsPerUnit) : shown;
+    double whole = 0;
+    *fits = std::modf(stored, &whole) == 0 && stored >= double(thresholdStoredMin(deviceCode))
+        && stored <= double(thresholdStoredMax(deviceCode));
+    return *fits ? QString::number(qint64(stored))
+                 : QString::number(stored, 'g', std::numeric_limits<double>::max_digits10);
+}
+
+// Temperatures go below zero, so their field is signed; the LK and ST boxes reach -3276.8.
+qint64 thresholdStoredMin(int deviceCode)
+{
+    return deviceCode == AnalogRecord::kTemperature ? std::numeric_limits<qint16>::min() : 0;
+}
+
+qint64 thresholdStoredMax(int deviceCode)
+{
+    return deviceCode == AnalogRecord::kTemperature ? std::numeric_limits<qint16>::max()
+                                                    : std::numeric_limits<quint16>::max();
+}
+
+QString readingShown(const QString &raw, int deviceCode)
+{
+    return AnalogRecord::isTenthsCode(deviceCode) ? tenthsText(raw) : raw;
 }
 
 QString signedThresholdText(const QString &raw)

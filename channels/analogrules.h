@@ -58,8 +58,20 @@ int checkRow(const RowValues &row, bool fastOpenCollectorPresent);
 
 // A threshold as the controller stores it (raw list text) to the value shown for `deviceCode`.
 double thresholdShown(const QString &raw, int deviceCode);
+// A stored threshold number to the value shown, without the 16-bit field's wrap: a file or a
+// plan may carry a number the field cannot hold, which must stay visible as it is.
+double thresholdShown(double stored, int deviceCode);
 // A shown threshold to the text that is written for `deviceCode`.
 QString thresholdCollected(double shown, int deviceCode);
+// A shown threshold to the text its record field stores, sensors rounded to the tenth. The
+// field is 16 bits (signed for temperatures) and takes whole numbers only; a value outside
+// that clears `*fits` and comes back in full, so that it is refused rather than cut.
+QString thresholdStored(double shown, int deviceCode, bool *fits);
+// The lowest and highest stored threshold the field holds for `deviceCode`.
+qint64 thresholdStoredMin(int deviceCode);
+qint64 thresholdStoredMax(int deviceCode);
+// A raw reading as the window shows it: tenths for temperature and pressure, else as read.
+QString readingShown(const QString &raw, int deviceCode);
 // A raw temperature threshold in the decimal form collected from the table ("65486" -> "-50").
 QString signedThresholdText(const QString &raw);
 // A raw reading of a temperature or pressure channel in tenths ("235" -> "23.5").

@@ -296,9 +296,7 @@ void AnalogTab::setComData(int index, const QStringList &data)
     if (!isRow(index))
         return;
     const QString raw = data.value(0);
-    cells[index].value->setText(AnalogRecord::isTenthsCode(deviceCode(index))
-                                    ? AnalogRules::tenthsText(raw)
-                                    : raw);
+    cells[index].value->setText(AnalogRules::readingShown(raw, deviceCode(index)));
     stored[index][StoredValue] = raw;
     if (index == int(channelCount) - 1) {
         readed = true;

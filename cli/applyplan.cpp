@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace ApplyPlanner {
@@ -22,22 +21,6 @@ using FieldNames::Kind;
 namespace A = AnalogRecord;
 namespace C = ControllerRecord;
 namespace D = DigitalRecord;
-
-constexpr double kTenthsPerUnit = 10.0;
-
-// What the thresholds' 16-bit record fields store: signed for temperatures, whose LK and ST
-// boxes go down to -3276.8 degrees, unsigned otherwise.
-struct StoredRange {
-    qint64 low;
-    qint64 high;
-};
-
-StoredRange thresholdRange(int code)
-{
-    if (code == AnalogRecord::kTemperature)
-        return {std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()};
-    return {0, std::numeric_limits<quint16>::max()};
-}
 
 // What the window's editors let the engineer set where that is less than the record field
 // holds. A value the controller already holds passes whatever it is: the window sends it back
@@ -84,8 +67,7 @@ QString shown(const Field &field, const QString &value, int code)
 {
     switch (field.kind) {
     case Kind::Threshold:
-        return QString::number(A::isTenthsCode(code) ? value.toDouble() / kTenthsPerUnit
-                                                     : value.toDouble());
+        return QString::number(AnalogRules::thresholdShown(value.toDouble(), code));
     case Kind::Address:
         return DigitalRules::numberToAddress(value);
     case Kind::Text:
@@ -143,34 +125,19 @@ struct AnalogResult {
     int input() const { return after.value(A::WriteInput).toInt(); }
 };
 
-// A shown threshold as the record field stores it for `code`. The field is 16 bits and
-// takes whole numbers only: the encoder would cut a larger value, or zero one that is no
-// whole number, so such a value is reported as not fitting instead of being written.
-QString storedThreshold(double shown, int code, bool *fits)
-{
-    const double stored = A::isTenthsCode(code) ? std::round(shown * kTenthsPerUnit) : shown;
-    const StoredRange range = thresholdRange(code);
-    double whole = 0;
-    *fits = std::modf(stored, &whole) == 0 && stored >= double(range.low)
-        && stored <= double(range.high);
-    // What fits, as the window collects it; anything else in full, so that the row counts
-    // as changed and is refused.
-    return *fits ? QString::number(qint64(stored))
-                 : QString::number(stored, 'g', std::numeric_limits<double>::max_digits10);
-}
-
 // A message in the window's words for a threshold its field cannot store.
 QString thresholdRangeText(const char *key, int code, int channel)
 {
-    const StoredRange range = thresholdRange(code);
+    const qint64 low = AnalogRules::thresholdStoredMin(code);
+    const qint64 high = AnalogRules::thresholdStoredMax(code);
     if (A::isTenthsCode(code))
         return text("Неверная конфигурация для %1 канала! %2 должно быть от %3 до %4")
             .arg(channel)
-            .arg(QLatin1String(key), QString::number(double(range.low) / kTenthsPerUnit),
-                 QString::number(double(range.high) / kTenthsPerUnit));
+            .arg(QLatin1String(key), QString::number(AnalogRules::thresholdShown(low, code)),
+                 QString::number(AnalogRules::thresholdShown(high, code)));
     return text("Неверная конфигурация для %1 канала! %2 должно быть целым от %3 до %4")
         .arg(channel)
-        .arg(QLatin1String(key), QString::number(range.low), QString::number(range.high));
+        .arg(QLatin1String(key), QString::number(low), QString::number(high));
 }
 
 AnalogResult analogResult(int index, const QStringList &read, const FieldValues &values)
@@ -188,13 +155,12 @@ AnalogResult analogResult(int index, const QStringList &read, const FieldValues 
         : AnalogRules::thresholdShown(read.value(A::SettingsSt), readCode);
     r.after = overlay(r.before, values);
     const int code = r.code();
-    // Sensors keep tenths of a degree or bar; anything finer would not survive the write.
-    if (A::isTenthsCode(code)) {
-        r.lk = std::round(r.lk * kTenthsPerUnit) / kTenthsPerUnit;
-        r.st = std::round(r.st * kTenthsPerUnit) / kTenthsPerUnit;
-    }
-    r.after[A::WriteLk] = storedThreshold(r.lk, code, &r.lkFits);
-    r.after[A::WriteSt] = storedThreshold(r.st, code, &r.stFits);
+    r.after[A::WriteLk] = AnalogRules::thresholdStored(r.lk, code, &r.lkFits);
+    r.after[A::WriteSt] = AnalogRules::thresholdStored(r.st, code, &r.stFits);
+    // The checks see what is written: sensors keep tenths of a degree or bar, anything finer
+    // would not survive the write.
+    r.lk = AnalogRules::thresholdShown(r.after.value(A::WriteLk).toDouble(), code);
+    r.st = AnalogRules::thresholdShown(r.after.value(A::WriteSt).toDouble(), code);
     return r;
 }
 
@@ -376,7 +342,7 @@ QStringList analogWriteList(int index, const QStringList &read)
     const int code = read.value(A::SettingsType).toInt();
     for (const int entry : {A::WriteLk, A::WriteSt}) {
         bool fits = true; // whatever the field held, it holds
-        list[entry] = storedThreshold(AnalogRules::thresholdShown(list[entry], code), code, &fits);
+        list[entry] = AnalogRules::thresholdStored(AnalogRules::thresholdShown(list[entry], code), code, &fits);
     }
     // The counter goes back as read: the file carries none.
     list[A::WriteValue] = read.value(A::SettingsValue);

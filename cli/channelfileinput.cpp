@@ -1,6 +1,7 @@
 #include "cli/channelfileinput.h"
 
 #include "bulk/channelfile.h"
+#include "channels/analogrules.h"
 #include "channels/digitalrules.h"
 #include "cli/fieldnames.h"
 
@@ -41,7 +42,7 @@ bool takeFields(const Line &line, const Field (&table)[N], const int (&columns)[
         }
         // The file holds thresholds as the controller does, in tenths for sensors.
         if (table[i].kind == FieldNames::Kind::Threshold && AnalogRecord::isTenthsCode(code))
-            value = QString::number(value.toDouble() / 10);
+            value = QString::number(AnalogRules::thresholdShown(value.toDouble(), code));
         values->insert(table[i].writeEntry, value);
     }
     return true;

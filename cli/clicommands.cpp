@@ -103,12 +103,11 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const QStringList settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const bool tenths =
-            AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        const int code = settings.value(AnalogRecord::SettingsType).toInt();
         lines << QStringLiteral("%1;analog;%2;%3;;;")
                      .arg(it.key() + 1)
                      .arg(settings.value(AnalogRecord::SettingsSerial),
-                          tenths ? AnalogRules::tenthsText(raw) : raw);
+                          AnalogRules::readingShown(raw, code));
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
         QStringList fields = it.value();
@@ -132,12 +131,11 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
     for (auto it = analog.begin(); it != analog.end(); ++it) {
         const QStringList settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const bool tenths =
-            AnalogRecord::isTenthsCode(settings.value(AnalogRecord::SettingsType).toInt());
+        const int code = settings.value(AnalogRecord::SettingsType).toInt();
         w.beginObject();
         w.value("channel", it.key() + 1);
         w.value("serial", settings.value(AnalogRecord::SettingsSerial));
-        w.value("reading", tenths ? AnalogRules::tenthsText(raw).toDouble() : raw.toDouble());
+        w.value("reading", AnalogRules::readingShown(raw, code).toDouble());
         w.endObject();
     }
     w.endArray();

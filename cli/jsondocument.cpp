@@ -46,9 +46,7 @@ QJsonValue documentValue(const Field &field, const QString &listText)
 // The reading as the window shows it: tenths of a degree or bar for sensors.
 QJsonValue shownReading(const QString &raw, int code)
 {
-    if (AnalogRecord::isTenthsCode(code))
-        return AnalogRules::tenthsText(raw).toDouble();
-    return double(raw.toULongLong());
+    return AnalogRules::readingShown(raw, code).toDouble();
 }
 
 void writeController(JsonWriter &w, const QStringList &list)
