@@ -459,7 +459,8 @@ void TabDialog::writeDigitalChannels()
         // poll a wrong meter set-up just the same.
         const int code = rs485Tab->checkChannel(r);
         if (code == 1 || code == 2) {
-            critical(tr("Ошибка"), WriteChecks::digitalMessage(code, r + analogCount + 1));
+            critical(tr("Ошибка"), WriteChecks::digitalMessage(
+                                       code, DigitalRules::displayNumber(r, analogCount)));
             return;
         }
         if (rs485Tab->isChannelChanged(r))
@@ -472,8 +473,9 @@ void TabDialog::writeDigitalChannels()
     // A password is never cut to its field: the engineer shortens it.
     const int longPassword = DigitalRules::firstOverlongPassword(rows);
     if (longPassword >= 0) {
-        critical(tr("Ошибка"), WriteChecks::passwordTooLongText(longPassword + analogCount + 1,
-                                                                DigitalRules::kPasswordFieldBytes));
+        critical(tr("Ошибка"), WriteChecks::passwordTooLongText(
+                                   DigitalRules::displayNumber(longPassword, analogCount),
+                                   DigitalRules::kPasswordFieldBytes));
         return;
     }
     rs485Tab->setRsSettingsReaded(true, false);
@@ -688,7 +690,8 @@ void TabDialog::saveFile()
     for (int r = 0; r < kDigitalRows; ++r) {
         if (rs485Tab->checkChannel(r) != 0) {
             critical(tr("Ошибка"),
-                     tr("Неверная конфигурация для %1 канала!").arg(r + 1 + analogCount));
+                     tr("Неверная конфигурация для %1 канала!")
+                         .arg(DigitalRules::displayNumber(r, analogCount)));
             return;
         }
         if (!rs485Tab->isChannelEnabled(r))
@@ -699,7 +702,8 @@ void TabDialog::saveFile()
             r + 1, RS485Tab::devicePositionForCode(settings.value(1).toInt()), settings,
             readings.value(0), readings.value(1), RS485Tab::numberToAddress(settings.value(3))));
         if (!ChannelFile::readsBack(lines.last())) {
-            critical(tr("Ошибка"), unreadableLineMessage(r + 1 + analogCount));
+            critical(tr("Ошибка"),
+                     unreadableLineMessage(DigitalRules::displayNumber(r, analogCount)));
             return;
         }
     }

@@ -55,4 +55,15 @@ bool passwordFits(const QString &password);
 // Channel index (entry 0) of the first write entry whose password does not fit, or -1.
 int firstOverlongPassword(const QList<QStringList> &entries);
 
+// The engineer numbers the digital channels after the board's analog ones, from 1: the number
+// of digital channel `index`, and the index of the digital channel numbered `number`.
+constexpr int displayNumber(int index, int analogCount)
+{
+    return index + analogCount + 1;
+}
+constexpr int indexForNumber(int number, int analogCount)
+{
+    return number - analogCount - 1;
+}
+
 } // namespace DigitalRules

@@ -110,7 +110,7 @@ bool load(const QString &fileName, Wanted &wanted, QString *error)
 
 int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console)
 {
-    Snapshot before;
+    Snapshot before = runner.snapshot();
     if (const int code = readBefore(wanted, runner, before))
         return code;
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
@@ -139,7 +139,7 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     console.message(text("Записано изменений: %1").arg(changes.size()));
     for (const QString &change : changes)
         console.message(change);
-    Snapshot after;
+    Snapshot after = runner.snapshot();
     if (const int code = readBack(plan, runner, after))
         return code;
     const QStringList differences = ApplyPlanner::readBackDifferences(plan, after);

@@ -314,12 +314,14 @@ QString checkDigital(const QMap<int, QStringList> &after, const Rows &changed, i
             DigitalRules::devicePositionForCode(row.value(D::WriteDeviceType).toInt()),
             row.value(D::WriteProtocol).toInt(), row.value(D::WriteAddress));
         if (check != DigitalRules::ChannelValid)
-            return WriteChecks::digitalMessage(check, it.key() + analogCount + 1);
+            return WriteChecks::digitalMessage(
+                check, DigitalRules::displayNumber(it.key(), analogCount));
     }
     const int longPassword = DigitalRules::firstOverlongPassword(changed);
     if (longPassword >= 0)
-        return WriteChecks::passwordTooLongText(longPassword + analogCount + 1,
-                                                DigitalRules::kPasswordFieldBytes);
+        return WriteChecks::passwordTooLongText(
+            DigitalRules::displayNumber(longPassword, analogCount),
+            DigitalRules::kPasswordFieldBytes);
     return {};
 }
 
@@ -342,7 +344,8 @@ QStringList analogWriteList(int index, const QStringList &read)
     const int code = read.value(A::SettingsType).toInt();
     for (const int entry : {A::WriteLk, A::WriteSt}) {
         bool fits = true; // whatever the field held, it holds
-        list[entry] = AnalogRules::thresholdStored(AnalogRules::thresholdShown(list[entry], code), code, &fits);
+        const double shown = AnalogRules::thresholdShown(list[entry], code);
+        list[entry] = AnalogRules::thresholdStored(shown, code, &fits);
     }
     // The counter goes back as read: the file carries none.
     list[A::WriteValue] = read.value(A::SettingsValue);
@@ -378,7 +381,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     const QMap<int, FieldValues> digitalByNumber =
         wanted.digital.value_or(QMap<int, FieldValues>());
     for (auto it = digitalByNumber.cbegin(); it != digitalByNumber.cend(); ++it) {
-        const int index = it.key() - 1 - offset;
+        const int index = DigitalRules::indexForNumber(it.key(), offset);
         if (!read.digitalPresent(index))
             return refused(ExitCode::Usage, otherBoard.arg(text("цифрового")).arg(it.key()));
         digitalWanted.insert(index, it.value());
@@ -427,7 +430,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         digital.insert(index, after);
         if (after == before)
             continue;
-        const QString place = text("Канал %1").arg(index + analogCount + 1);
+        const QString place =
+            text("Канал %1").arg(DigitalRules::displayNumber(index, analogCount));
         p.digital.append(after);
         describe(FieldNames::kDigital, before, after, 0, 0, place,
                  &p.digitalChanges.emplace_back());
@@ -472,7 +476,9 @@ QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after)
     for (const QStringList &row : plan.digital) {
         const int index = row.value(D::WriteChannel).toInt();
         compare(FieldNames::kDigital, row, digitalWriteList(index, after.digital.value(index)), 0,
-                text("Канал %1").arg(index + after.analogChannelCount + 1), &lines);
+                text("Канал %1").arg(
+                    DigitalRules::displayNumber(index, after.analogChannelCount)),
+                &lines);
     }
     return lines;
 }

@@ -39,7 +39,7 @@ int ports(Console &console)
 
 int read(const CliOptions &options, CommandRunner &runner, Console &console)
 {
-    Snapshot snapshot;
+    Snapshot snapshot = runner.snapshot();
     int code = runner.readController(snapshot);
     if (code == ExitCode::Done)
         code = runner.readAnalog(snapshot);
@@ -83,7 +83,7 @@ bool chooseReadings(const CliOptions &options, const Snapshot &s, Rows *analog, 
         return true;
     }
     for (const int channel : options.channels) {
-        const int digitalIndex = channel - analogCount - 1;
+        const int digitalIndex = DigitalRules::indexForNumber(channel, analogCount);
         if (channel <= analogCount && s.analogPresent(channel - 1)) {
             analog->append({QString::number(channel - 1)});
         } else if (channel > analogCount && isMeter(digitalIndex)) {
@@ -115,7 +115,8 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
         if (fields.value(DigitalRecord::ReadSerial).isEmpty())
             fields =
                 QStringList{QCoreApplication::translate("RS485Tab", "Нет связи!"), {}, {}, {}, {}};
-        lines << QStringLiteral("%1;meter;").arg(it.key() + s.analogChannelCount + 1)
+        lines << QStringLiteral("%1;meter;").arg(
+                     DigitalRules::displayNumber(it.key(), s.analogChannelCount))
                 + fields.join(QLatin1Char(';'));
     }
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
@@ -144,7 +145,7 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
         const QStringList fields = it.value();
         const bool answered = !fields.value(DigitalRecord::ReadSerial).isEmpty();
         w.beginObject();
-        w.value("channel", it.key() + s.analogChannelCount + 1);
+        w.value("channel", DigitalRules::displayNumber(it.key(), s.analogChannelCount));
         w.value("answered", answered);
         if (answered) {
             w.value("serial", fields.value(DigitalRecord::ReadSerial));
@@ -162,7 +163,7 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
 
 int readings(const CliOptions &options, CommandRunner &runner, Console &console)
 {
-    Snapshot snapshot;
+    Snapshot snapshot = runner.snapshot();
     int code = runner.readAnalog(snapshot);
     bool namesMeters = options.channels.isEmpty();
     for (const int channel : options.channels)
@@ -193,7 +194,7 @@ int readings(const CliOptions &options, CommandRunner &runner, Console &console)
 
 int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
 {
-    Snapshot snapshot;
+    Snapshot snapshot = runner.snapshot();
     if (const int code = runner.readController(snapshot))
         return code;
     const QString fw = snapshot.controller.value(ControllerRecord::FirmwareText);

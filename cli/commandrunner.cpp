@@ -125,6 +125,13 @@ int CommandRunner::authorise(const QString &password)
     return ExitCode::Done;
 }
 
+Snapshot CommandRunner::snapshot() const
+{
+    Snapshot s;
+    s.analogChannelCount = analogCount;
+    return s;
+}
+
 int CommandRunner::readController(Snapshot &snapshot)
 {
     if (!run(Link::CmdReadControllerSettings) || reports.controller.isEmpty())
@@ -139,7 +146,6 @@ int CommandRunner::readAnalog(Snapshot &snapshot)
         || reports.analogSettings.size() != AnalogRecord::kChannelCount)
         return failed();
     snapshot.analog = reports.analogSettings;
-    snapshot.analogChannelCount = analogCount;
     return ExitCode::Done;
 }
 
@@ -149,7 +155,6 @@ int CommandRunner::readDigital(Snapshot &snapshot)
         || reports.digitalSettings.size() != DigitalRules::kChannelCount)
         return failed();
     snapshot.digital = reports.digitalSettings;
-    snapshot.analogChannelCount = analogCount;
     return ExitCode::Done;
 }
 

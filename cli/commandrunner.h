@@ -26,6 +26,8 @@ public:
 
     // Each returns ExitCode::Done, or the code of the failure after printing the worker's text.
     int authorise(const QString &password);
+    // An empty snapshot of this session's board, to be filled by the reads below.
+    Snapshot snapshot() const;
     int readController(Snapshot &snapshot);
     int readAnalog(Snapshot &snapshot);
     int readDigital(Snapshot &snapshot);

@@ -89,7 +89,7 @@ void writeDigital(JsonWriter &w, const Snapshot &s)
             continue;
         const QStringList list = s.digital.value(index);
         w.beginObject();
-        w.value(FieldNames::kChannel, index + s.analogChannelCount + 1);
+        w.value(FieldNames::kChannel, DigitalRules::displayNumber(index, s.analogChannelCount));
         for (const Field &f : FieldNames::kDigital)
             w.value(f.key, documentValue(f, list.value(f.readEntry)));
         w.endObject();

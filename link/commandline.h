@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "channels/digitalrules.h"
 #include "link/traffic.h"
 
 #include <atomic>
@@ -72,8 +73,10 @@ public:
     QStringList row(int i) const { return rows.value(i); }
     // Channel index of row i; text that is no number gives 0.
     int rowChannel(int i) const { return row(i).value(0).toInt(); }
-    // Digital channels are numbered for the engineer after the analog ones.
-    int digitalDisplayNumber(int index) const { return index + analogChannelCount.load() + 1; }
+    int digitalDisplayNumber(int index) const
+    {
+        return DigitalRules::displayNumber(index, analogChannelCount.load());
+    }
 
     static QString noConnectionText();
 
