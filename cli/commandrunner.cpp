@@ -8,7 +8,6 @@
 #include "link/sessioncommands.h"
 #include "link/sessionrecord.h"
 
-#include <QCoreApplication>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcRunner, "lumaro.cli.runner", QtWarningMsg)
@@ -70,7 +69,7 @@ bool CommandRunner::run(int cmd, const Rows *rows)
 {
     reports = Reports();
     if (interrupted) {
-        reports.lastText = stoppedText();
+        reports.lastText = MasterThread::stoppedText();
         return false;
     }
     reports.cmd = cmd;
@@ -82,7 +81,9 @@ bool CommandRunner::run(int cmd, const Rows *rows)
     if (!reports.ended)
         loop.exec();
     console.endProgress();
-    return !interrupted;
+    // The caller judges what the command brought: one stopped after its last exchange is
+    // complete all the same.
+    return true;
 }
 
 void CommandRunner::interrupt()
@@ -93,14 +94,10 @@ void CommandRunner::interrupt()
 
 int CommandRunner::failed()
 {
-    if (interrupted) {
-        // The worker says how far a stopped command came; one stopped after its last exchange
-        // says nothing.
-        const bool told = reports.lastText.startsWith(stoppedText().chopped(1));
-        console.message(told ? reports.lastText : stoppedText());
-        return ExitCode::Interrupted;
-    }
+    // After a stop the worker's last text says how far the command came.
     console.message(reports.lastText);
+    if (interrupted)
+        return ExitCode::Interrupted;
     if (reports.portFailed)
         return ExitCode::PortFailed;
     // An authorise that was answered failed on the password or on the firmware version.
@@ -108,11 +105,6 @@ int CommandRunner::failed()
         return ExitCode::NoConnection;
     return reports.lastText == SessionCommands::wrongPasswordText() ? ExitCode::WrongPassword
                                                                     : ExitCode::UnsupportedFirmware;
-}
-
-QString CommandRunner::stoppedText()
-{
-    return QCoreApplication::translate("MasterThread", "Операция прервана.");
 }
 
 int CommandRunner::authorise(const QString &password)

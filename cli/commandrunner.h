@@ -64,9 +64,9 @@ private:
     };
 
     void connectWorker();
+    // Runs one command to its end; false only when a stop came before it could start.
     bool run(int cmd, const Rows *rows = nullptr);
     int failed();
-    static QString stoppedText();
 
     QString portName;
     int timeoutMs = 0;

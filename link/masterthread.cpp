@@ -94,6 +94,11 @@ QString MasterThread::noConnectionText()
     return CommandLine::noConnectionText();
 }
 
+QString MasterThread::stoppedText()
+{
+    return tr("Операция прервана.");
+}
+
 QString MasterThread::openFailureText(const QString &portName, QSerialPort::SerialPortError code)
 {
     QString text = tr("Невозможно открыть порт %1, код ошибки %2").arg(portName).arg(int(code));
@@ -213,7 +218,7 @@ void MasterThread::run()
         }
         runCommand();
         if (line->stopHonoured && !line->stopReported)
-            emit error(tr("Операция прервана."));
+            emit error(stoppedText());
         emit enableTablesContorls(true);
     }
     serial.close();

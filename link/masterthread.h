@@ -39,6 +39,8 @@ public:
     void setAnalogChannelCount(quint8 count);
 
     static QString noConnectionText();
+    // "Операция прервана.": a command stopped after its exchanges said how far it came.
+    static QString stoppedText();
     // "Невозможно открыть порт X, код ошибки N" with the likely reason for the common codes.
     static QString openFailureText(const QString &portName, QSerialPort::SerialPortError code);
 
