@@ -467,7 +467,7 @@ void TabDialog::writeDigitalChannels()
             rows.append(rs485Tab->channelSettings(r));
     }
     if (rows.isEmpty()) {
-        statusLabel->setText(tr("Нечего записывать."));
+        statusLabel->setText(WriteChecks::nothingToWriteText());
         return;
     }
     // A password is never cut to its field: the engineer shortens it.
@@ -708,7 +708,7 @@ void TabDialog::saveFile()
         }
     }
     if (!ChannelFile::save(fileName, lines))
-        critical(tr("Ошибка"), tr("Не могу записать в файл."));
+        critical(tr("Ошибка"), ChannelFile::saveFailedText());
 }
 
 void TabDialog::loadFile()
@@ -740,7 +740,7 @@ void TabDialog::loadFile()
 
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        statusLabel->setText(tr("Не удалось открыть файл %1").arg(QDir::toNativeSeparators(fileName)));
+        statusLabel->setText(ChannelFile::openFailedText(fileName));
         return;
     }
     const ChannelFile::Parsed parsed = ChannelFile::parse(file.readAll());

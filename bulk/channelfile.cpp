@@ -2,7 +2,9 @@
 
 #include "link/logcategories.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QSaveFile>
 
 #include <climits>
@@ -32,6 +34,17 @@ QString headerLine()
     return QStringLiteral("Аналоговый(A)/Цифровой(D);№ канала;Тип устройства;Тип входа;"
                           "Серийный номер;Множитель;Делитель;T1;T2;Показания;Сетевой адреc;"
                           "Пароль;KT;Объект");
+}
+
+QString openFailedText(const QString &path)
+{
+    return QCoreApplication::translate("TabDialog", "Не удалось открыть файл %1")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString saveFailedText()
+{
+    return QCoreApplication::translate("TabDialog", "Не могу записать в файл.");
 }
 
 QString fileFilter()

@@ -52,6 +52,9 @@ QByteArray content(const QStringList &lines);
 // In a folder where no new file can be made but the file itself may be written, it is
 // written in place instead.
 bool save(const QString &path, const QStringList &lines, QString *errorText = nullptr);
+// What the engineer is told when a settings file cannot be opened or written.
+QString openFailedText(const QString &path);
+QString saveFailedText();
 
 struct Line {
     bool analog = false;

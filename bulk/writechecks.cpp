@@ -1,5 +1,8 @@
 #include "bulk/writechecks.h"
 
+#include "channels/analogrecord.h"
+#include "channels/analogrules.h"
+
 #include <QCoreApplication>
 
 namespace WriteChecks {
@@ -120,6 +123,25 @@ QString passwordTooLongText(int channel, int fieldBytes)
     return text("Неверная конфигурация для %1 канала! Пароль длиннее %2 байт.")
         .arg(channel)
         .arg(fieldBytes);
+}
+
+QString thresholdRangeText(const QString &key, int deviceCode, int channel)
+{
+    const qint64 low = AnalogRules::thresholdStoredMin(deviceCode);
+    const qint64 high = AnalogRules::thresholdStoredMax(deviceCode);
+    if (AnalogRecord::isTenthsCode(deviceCode))
+        return text("Неверная конфигурация для %1 канала! %2 должно быть от %3 до %4")
+            .arg(channel)
+            .arg(key, QString::number(AnalogRules::thresholdShown(low, deviceCode)),
+                 QString::number(AnalogRules::thresholdShown(high, deviceCode)));
+    return text("Неверная конфигурация для %1 канала! %2 должно быть целым от %3 до %4")
+        .arg(channel)
+        .arg(key, QString::number(low), QString::number(high));
+}
+
+QString nothingToWriteText()
+{
+    return text("Нечего записывать.");
 }
 
 } // namespace WriteChecks

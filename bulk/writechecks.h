@@ -30,5 +30,11 @@ QString zeroPollPeriodText();
 // Serial numbers and meter passwords are never cut to their fields: the engineer shortens them.
 QString serialTooLongText(int channel);
 QString passwordTooLongText(int channel, int fieldBytes);
+// A threshold (`key`: "LK" or "ST") that its record field cannot store for `deviceCode`; the
+// window's boxes keep within the field, a file need not.
+QString thresholdRangeText(const QString &key, int deviceCode, int channel);
+
+// Every record as the controller holds it: no command is sent.
+QString nothingToWriteText();
 
 } // namespace WriteChecks

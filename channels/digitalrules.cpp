@@ -175,4 +175,14 @@ int firstOverlongPassword(const QList<QStringList> &entries)
     return -1;
 }
 
+bool meterSilent(const QStringList &readings)
+{
+    return readings.value(DigitalRecord::ReadSerial).isEmpty();
+}
+
+QString meterSilentText()
+{
+    return QCoreApplication::translate("RS485Tab", "Нет связи!");
+}
+
 } // namespace DigitalRules

@@ -55,6 +55,11 @@ bool passwordFits(const QString &password);
 // Channel index (entry 0) of the first write entry whose password does not fit, or -1.
 int firstOverlongPassword(const QList<QStringList> &entries);
 
+// An empty serial number in a meter's readings is the controller's report that the meter kept
+// silent; the readings are then shown as this text.
+bool meterSilent(const QStringList &readings);
+QString meterSilentText();
+
 // The engineer numbers the digital channels after the board's analog ones, from 1: the number
 // of digital channel `index`, and the index of the digital channel numbered `number`.
 constexpr int displayNumber(int index, int analogCount)

@@ -369,9 +369,8 @@ void RS485Tab::setRsData(int index, const QStringList &data)
     if (!validRow(index))
         return;
     const RowEditors &e = rows[index];
-    if (data.value(DigitalRecord::ReadSerial).isEmpty()) {
-        // An empty serial number is the controller's report that the meter kept silent.
-        e.serial->setText(tr("Нет связи!"));
+    if (DigitalRules::meterSilent(data)) {
+        e.serial->setText(DigitalRules::meterSilentText());
         e.readings->setText(QStringLiteral("-,-,-,-"));
         return;
     }

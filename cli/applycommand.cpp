@@ -1,5 +1,7 @@
 #include "cli/applycommand.h"
 
+#include "bulk/channelfile.h"
+#include "bulk/writechecks.h"
 #include "cli/applyplan.h"
 #include "cli/channelfileinput.h"
 #include "cli/clioptions.h"
@@ -92,8 +94,7 @@ bool load(const QString &fileName, Wanted &wanted, QString *error)
     const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                        : file.open(QIODevice::ReadOnly);
     if (!opened) {
-        *error = QCoreApplication::translate("TabDialog", "Не удалось открыть файл %1")
-                     .arg(QDir::toNativeSeparators(fileName));
+        *error = ChannelFile::openFailedText(fileName);
         return false;
     }
     QByteArray content = file.readAll();
@@ -119,7 +120,7 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
         return plan.refusal;
     }
     if (plan.sendsNothing()) {
-        console.message(QCoreApplication::translate("TabDialog", "Нечего записывать."));
+        console.message(WriteChecks::nothingToWriteText());
         return ExitCode::Done;
     }
     const QStringList changes = plan.changes();

@@ -125,21 +125,6 @@ struct AnalogResult {
     int input() const { return after.value(A::WriteInput).toInt(); }
 };
 
-// A message in the window's words for a threshold its field cannot store.
-QString thresholdRangeText(const char *key, int code, int channel)
-{
-    const qint64 low = AnalogRules::thresholdStoredMin(code);
-    const qint64 high = AnalogRules::thresholdStoredMax(code);
-    if (A::isTenthsCode(code))
-        return text("Неверная конфигурация для %1 канала! %2 должно быть от %3 до %4")
-            .arg(channel)
-            .arg(QLatin1String(key), QString::number(AnalogRules::thresholdShown(low, code)),
-                 QString::number(AnalogRules::thresholdShown(high, code)));
-    return text("Неверная конфигурация для %1 канала! %2 должно быть целым от %3 до %4")
-        .arg(channel)
-        .arg(QLatin1String(key), QString::number(low), QString::number(high));
-}
-
 AnalogResult analogResult(int index, const QStringList &read, const FieldValues &values)
 {
     AnalogResult r;
@@ -290,9 +275,9 @@ QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStri
         // The row check bounds thresholds only for some devices; what is written must also
         // fit its field, or the controller would store another value than the file asks.
         if (!r.lkFits)
-            return thresholdRangeText("LK", r.code(), channel);
+            return WriteChecks::thresholdRangeText(QStringLiteral("LK"), r.code(), channel);
         if (!r.stFits)
-            return thresholdRangeText("ST", r.code(), channel);
+            return WriteChecks::thresholdRangeText(QStringLiteral("ST"), r.code(), channel);
         if (!A::serialFits(r.after.value(A::WriteSerial)))
             return WriteChecks::serialTooLongText(channel);
         const bool lkLow = WriteChecks::thresholdBelowPollPeriod(r.lk, pollPeriod);

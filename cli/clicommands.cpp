@@ -1,5 +1,6 @@
 #include "cli/clicommands.h"
 
+#include "bulk/channelfile.h"
 #include "channels/analogrules.h"
 #include "channels/digitalrules.h"
 #include "cli/applycommand.h"
@@ -55,8 +56,7 @@ int read(const CliOptions &options, CommandRunner &runner, Console &console)
     QSaveFile file(options.output);
     if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
         || !file.commit()) {
-        console.message(QCoreApplication::translate("TabDialog", "Не могу записать в файл.")
-                        + QLatin1Char(' ') + options.output);
+        console.message(ChannelFile::saveFailedText() + QLatin1Char(' ') + options.output);
         return ExitCode::Usage;
     }
     return ExitCode::Done;
@@ -111,10 +111,8 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
         QStringList fields = it.value();
-        // An empty serial number is the controller's report that the meter kept silent.
-        if (fields.value(DigitalRecord::ReadSerial).isEmpty())
-            fields =
-                QStringList{QCoreApplication::translate("RS485Tab", "Нет связи!"), {}, {}, {}, {}};
+        if (DigitalRules::meterSilent(fields))
+            fields = QStringList{DigitalRules::meterSilentText(), {}, {}, {}, {}};
         lines << QStringLiteral("%1;meter;").arg(
                      DigitalRules::displayNumber(it.key(), s.analogChannelCount))
                 + fields.join(QLatin1Char(';'));
