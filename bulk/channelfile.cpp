@@ -1,5 +1,8 @@
 #include "bulk/channelfile.h"
 
+#include "channels/analogrecord.h"
+#include "channels/digitalrecord.h"
+
 #include "link/logcategories.h"
 
 #include <QCoreApplication>
@@ -8,12 +11,14 @@
 #include <QSaveFile>
 
 #include <climits>
+#include <iterator>
 
 namespace ChannelFile {
 
 namespace {
 
-constexpr int kTemperatureCode = 5;
+static_assert(std::size(kAnalogColumns) == AnalogRecord::SettingsObject + 1);
+static_assert(std::size(kDigitalColumns) == DigitalRecord::SettingsFieldCount);
 const QLatin1Char kSeparator(';');
 const QLatin1Char kFallbackSeparator(',');
 
@@ -166,23 +171,25 @@ Parsed parse(const QByteArray &data)
 
 QStringList analogSettings(const Line &line, int deviceCode)
 {
-    const QStringList &f = line.fields;
-    QString lk = f.value(LkField);
-    QString st = f.value(StField);
-    if (deviceCode == kTemperatureCode) {
+    QStringList list;
+    for (const int column : kAnalogColumns)
+        list << line.fields.value(column);
+    list[AnalogRecord::SettingsType] = QString::number(deviceCode);
+    if (deviceCode == AnalogRecord::kTemperature) {
         // -50 tenths of a degree travel as 4294967246.
-        lk = QString::number(quint32(lk.toInt()));
-        st = QString::number(quint32(st.toInt()));
+        for (const int entry : {AnalogRecord::SettingsLk, AnalogRecord::SettingsSt})
+            list[entry] = QString::number(quint32(list[entry].toInt()));
     }
-    return {QString::number(deviceCode), f.value(InputField), f.value(SerialField),
-            f.value(MultiplierField), f.value(DividerField), lk, st, f.value(ObjectField)};
+    return list;
 }
 
 QStringList digitalSettings(const Line &line, int deviceCode)
 {
-    const QStringList &f = line.fields;
-    return {QString::number(deviceCode), f.value(InputField), f.value(AddressField),
-            f.value(PasswordField), f.value(KtField), f.value(ObjectField)};
+    QStringList list;
+    for (const int column : kDigitalColumns)
+        list << line.fields.value(column);
+    list[DigitalRecord::SetDeviceType] = QString::number(deviceCode);
+    return list;
 }
 
 } // namespace ChannelFile

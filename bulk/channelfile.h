@@ -70,6 +70,14 @@ struct Parsed {
 // Reads a file's content; the first line is a header and is dropped unread.
 Parsed parse(const QByteArray &content);
 
+// The file's column of each entry of the analog settings list (AnalogRecord::SettingsType to
+// SettingsObject) and of the digital one (DigitalRecord::SetDeviceType to SetObject). The
+// device column holds a list position, where the lists carry the wire code.
+inline constexpr int kAnalogColumns[] = {DeviceField,  InputField, SerialField, MultiplierField,
+                                         DividerField, LkField,    StField,     ObjectField};
+inline constexpr int kDigitalColumns[] = {DeviceField,   InputField, AddressField,
+                                          PasswordField, KtField,    ObjectField};
+
 // The eight-entry list for the analog table; temperature thresholds are stored as the
 // unsigned 32-bit pattern of the signed tenths, as the controller keeps them.
 QStringList analogSettings(const Line &line, int deviceCode);

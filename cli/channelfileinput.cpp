@@ -7,8 +7,6 @@
 
 #include <QCoreApplication>
 
-#include <iterator>
-
 namespace ChannelFileInput {
 
 namespace {
@@ -21,22 +19,18 @@ QString text(const char *source)
     return QCoreApplication::translate("ChannelFileInput", source);
 }
 
-// The file's column of each field of FieldNames::kAnalog and kDigital, in their order.
-constexpr int kAnalogColumns[] = {DeviceField,  InputField, SerialField, MultiplierField,
-                                  DividerField, LkField,    StField,     ObjectField};
-constexpr int kDigitalColumns[] = {DeviceField,   InputField, AddressField,
-                                   PasswordField, KtField,    ObjectField};
-static_assert(std::size(kAnalogColumns) == std::size(FieldNames::kAnalog));
-static_assert(std::size(kDigitalColumns) == std::size(FieldNames::kDigital));
-
-// The line's values after its device, which comes first in both tables.
-template <std::size_t N>
-bool takeFields(const Line &line, const Field (&table)[N], const int (&columns)[N], int code,
+// The line's values after its device, which comes first in both tables; each field is found
+// in the column the window's import takes its settings-list entry from. The text is the
+// file's own: the import's conversions would turn a threshold no field holds into another
+// value instead of letting it be refused.
+template <std::size_t N, std::size_t M>
+bool takeFields(const Line &line, const Field (&table)[N], const int (&columns)[M], int code,
                 const QString &place, FieldValues *values, QString *error)
 {
     for (std::size_t i = 1; i < N; ++i) {
         QString value;
-        if (!FieldNames::normalize(table[i], line.fields.value(columns[i]), &value)) {
+        const QString cell = line.fields.value(columns[table[i].readEntry]);
+        if (!FieldNames::normalize(table[i], cell, &value)) {
             *error = FieldNames::refusalText(table[i], place);
             return false;
         }
