@@ -15,6 +15,10 @@ constexpr double kPressureMaxBar = 100.0;
 // Meters ignore suspicious-flow and stop times below this many minutes, except 0 (off).
 constexpr double kMeterMinTime = 5.0;
 constexpr double kMeterMaxTime = 32767.0;
+// A multiplier or divider of 0 zeroes the readings, so the editors start at 1; the field is
+// 16 bits.
+constexpr int kScaleMin = 1;
+constexpr int kScaleMax = 65535;
 
 // Result codes of the row check; the write checks name each in their message.
 enum CheckResult {

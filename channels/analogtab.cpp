@@ -25,8 +25,6 @@ namespace {
 // Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
 // -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed. A scale
 // of 0 is shown only as read (showCountKeepingZero).
-constexpr int kScaleMin = 1;
-constexpr int kScaleMax = 65535;
 constexpr double kThresholdMin = -3276.8;
 constexpr double kThresholdMax = 65535.0;
 constexpr int kObjectMax = 65535;
@@ -153,9 +151,9 @@ void AnalogTab::createRow(int row)
     w.serial = new QLineEdit;
     w.serial->setMaxLength(kSerialMaxChars);
     w.multiplier = new QSpinBox;
-    w.multiplier->setRange(kScaleMin, kScaleMax);
+    w.multiplier->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
     w.divider = new QSpinBox;
-    w.divider->setRange(kScaleMin, kScaleMax);
+    w.divider->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
     w.lk = new QDoubleSpinBox;
     w.lk->setDecimals(kThresholdDecimals);
     w.lk->setRange(kThresholdMin, kThresholdMax);

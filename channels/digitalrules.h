@@ -15,6 +15,9 @@ constexpr int kProtocolCount = 12;
 // The controller reports this device type code for a channel it does not have.
 constexpr int kMissingChannelCode = 255;
 constexpr int kPasswordFieldBytes = 10;
+// A КТ of 0 zeroes the readings, so the editor starts at 1; the field is one byte.
+constexpr int kKtMin = 1;
+constexpr int kKtMax = 255;
 
 // kv addresses occupy every eighth 32-bit value from this base upwards.
 constexpr quint32 kKvAddressBase = 4194304003u; // 0xFA000003

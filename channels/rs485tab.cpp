@@ -168,7 +168,7 @@ void RS485Tab::buildRow(int row)
     e.passwordLimit = new PasswordValidator(e.password);
     e.password->setValidator(e.passwordLimit);
     e.kt = new QSpinBox;
-    e.kt->setRange(kKtMin, kKtMax);
+    e.kt->setRange(DigitalRules::kKtMin, DigitalRules::kKtMax);
     // The serial number and readings only show what the meter answered. No length limit:
     // the serial number field holds 16 bytes and must be shown whole.
     e.serial = new QLineEdit;

@@ -39,10 +39,6 @@ public:
 
     static constexpr int kRowCount = DigitalRules::kChannelCount;
     static constexpr int kPasswordMaxChars = 9;
-    // Every value of the controller's one-byte field; 0 is shown only as read
-    // (showCountKeepingZero).
-    static constexpr int kKtMin = 1;
-    static constexpr int kKtMax = 255;
 
     explicit RS485Tab(QWidget *parent = nullptr);
 

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <limits>
 
 namespace ApplyPlanner {
 
@@ -32,29 +31,23 @@ struct EditorRange {
     bool offToo; // 0 also, which switches the setting off
 };
 
-// The poll period and the consumption threshold are 32-bit fields edited in int spin boxes.
-constexpr qint64 kSpinBoxMax = std::numeric_limits<int>::max();
-constexpr qint64 kCountMax = 0xFFFF;
-// The КТ box of the meter table: 1 up to what its one-byte field holds.
-constexpr qint64 kKtMax = 0xFF;
-
 constexpr EditorRange kControllerRanges[] = {
     {C::WriteLogPeriod, Forecast::kLogPeriodMinSeconds, Forecast::kLogPeriodMaxSeconds, true},
     {C::WriteSendPeriod, Forecast::kSendPeriodMinSeconds, Forecast::kSendPeriodMaxSeconds, true},
-    {C::WriteContactPollPeriod, 0, kSpinBoxMax, false},
-    {C::WriteConsumptionThreshold, 0, kSpinBoxMax, false},
+    {C::WriteContactPollPeriod, 0, C::kContactPollPeriodMax, false},
+    {C::WriteConsumptionThreshold, 0, C::kConsumptionThresholdMax, false},
     {C::WriteConsumptionSendMode, 0, 1, false}, // the mode list has two items
     {C::WritePsm, 0, 1, false},                 // a check box
 };
 // A scale or КТ of 0 zeroes the readings; the boxes start at 1 (channels/heldzero.h).
 constexpr EditorRange kAnalogRanges[] = {
     {A::WriteInput, 0, A::kInputTypes - 1, false},
-    {A::WriteScale, 1, kCountMax, false},
-    {A::WriteDivider, 1, kCountMax, false},
+    {A::WriteScale, AnalogRules::kScaleMin, AnalogRules::kScaleMax, false},
+    {A::WriteDivider, AnalogRules::kScaleMin, AnalogRules::kScaleMax, false},
 };
 constexpr EditorRange kDigitalRanges[] = {
     {D::WriteProtocol, 0, DigitalRules::kProtocolCount - 1, false},
-    {D::WriteKt, 1, kKtMax, false},
+    {D::WriteKt, DigitalRules::kKtMin, DigitalRules::kKtMax, false},
 };
 
 QString text(const char *source)
@@ -433,7 +426,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     // As the window's spin box holds it: a period beyond its range counts as its maximum,
     // which still asks the contact-sensor question.
     const int pollPeriod =
-        int(qMin(controllerAfter.value(C::WriteContactPollPeriod).toLongLong(), kSpinBoxMax));
+        int(qMin(controllerAfter.value(C::WriteContactPollPeriod).toLongLong(),
+                 qint64(C::kContactPollPeriodMax)));
     QString problem;
     if (!p.controller.isEmpty())
         problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion),

@@ -148,10 +148,11 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             break;
         case Timeout:
             timeoutMs = value.toInt(&ok);
-            if (!ok || timeoutMs < kMinTimeoutMs || timeoutMs > kMaxTimeoutMs)
+            if (!ok || timeoutMs < SessionRecord::kTimeoutMinMs
+                || timeoutMs > SessionRecord::kTimeoutMaxMs)
                 return fail(text("--timeout: ожидается число от %1 до %2 мс")
-                                .arg(kMinTimeoutMs)
-                                .arg(kMaxTimeoutMs));
+                                .arg(SessionRecord::kTimeoutMinMs)
+                                .arg(SessionRecord::kTimeoutMaxMs));
             break;
         case Output:
             output = value;
@@ -203,8 +204,8 @@ QString CliOptions::helpText()
         "\n"
         "Параметры:\n"
         "  --port ПОРТ                  COM-порт, например /dev/ttyUSB0\n"
-        "  --password ПАРОЛЬ            пароль доступа (по умолчанию 5093178)\n"
-        "  --timeout МС                 время ожидания ответа, 100..900 (по умолчанию 100)\n"
+        "  --password ПАРОЛЬ            пароль доступа (по умолчанию %1)\n"
+        "  --timeout МС                 время ожидания ответа, %2..%3 (по умолчанию %4)\n"
         "  -h, --help                   эта справка\n"
         "\n"
         "Данные выводятся в стандартный вывод, сообщения и ход работы — в стандартный поток\n"
@@ -217,5 +218,9 @@ QString CliOptions::helpText()
         "  6  версия ПО контроллера не поддерживается\n"
         "  7  отказ проверки или вопрос без --yes; ничего не записано\n"
         "  8  после записи контроллер хранит не то, что записано\n"
-        "  130 прервано (Ctrl+C)\n");
+        "  130 прервано (Ctrl+C)\n")
+        .arg(QLatin1String(SessionRecord::kFactoryPassword))
+        .arg(SessionRecord::kTimeoutMinMs)
+        .arg(SessionRecord::kTimeoutMaxMs)
+        .arg(kDefaultTimeoutMs);
 }

@@ -2,6 +2,8 @@
 
 // The command line of lumaro-cli: its commands, options and help text.
 
+#include "link/sessionrecord.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,15 +11,13 @@
 struct CliOptions {
     enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit };
 
-    static constexpr int kDefaultTimeoutMs = 100;
-    // The window's time-out spin box offers this range.
-    static constexpr int kMinTimeoutMs = 100;
-    static constexpr int kMaxTimeoutMs = 900;
+    // As a session in the window starts.
+    static constexpr int kDefaultTimeoutMs = SessionRecord::kTimeoutMinMs;
 
     Command command = NoCommand;
     bool help = false;
     QString port;
-    QString password = QStringLiteral("5093178");
+    QString password = QString::fromLatin1(SessionRecord::kFactoryPassword);
     int timeoutMs = kDefaultTimeoutMs;
     QString output; // read -o; empty: standard output
     QString file;   // apply FILE; "-" is standard input

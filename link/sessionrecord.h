@@ -11,6 +11,13 @@ namespace SessionRecord {
 
 constexpr int kPasswordFieldSize = 8;
 constexpr quint32 kPasswordAccepted = 255;
+// The password a controller leaves the factory with; the session starts with it offered.
+inline constexpr char kFactoryPassword[] = "5093178";
+// The answer time-out the engineer may choose, in steps of kTimeoutStepMs; a session starts
+// with the shortest.
+constexpr int kTimeoutMinMs = 100;
+constexpr int kTimeoutMaxMs = 900;
+constexpr int kTimeoutStepMs = 100;
 
 // Firmware versions this utility can configure, in the order shown to the user.
 QStringList supportedFirmware();

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <limits>
+
 namespace ControllerRecord {
 
 // Whole response frames of commands 9 and 33; firmware 1.4.0 has no firmware text field.
@@ -15,6 +17,12 @@ constexpr int kPathFieldBytes = 32;
 constexpr int kServerIpParts = 4;
 // 0xFF filler, four periods (4 bytes each), two flags, address (4), port (2), two paths.
 constexpr int kWritePayloadSize = 1 + 4 * 4 + 2 + 4 + 2 + 2 * kPathFieldBytes;
+
+// The controller keeps the contact poll period and the consumption threshold as 32-bit
+// numbers; the editors reach half of that, and a larger value read stays as it is until the
+// engineer changes it.
+constexpr int kContactPollPeriodMax = std::numeric_limits<int>::max();
+constexpr int kConsumptionThresholdMax = std::numeric_limits<int>::max();
 
 // Positions in the controller settings list that the worker emits with setCpuSet.
 enum Entry {

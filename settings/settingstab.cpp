@@ -4,6 +4,7 @@
 #include "app/userprompts.h"
 #include "firmware/firmwareupdate.h"
 #include "link/logcategories.h"
+#include "link/sessionrecord.h"
 #include "lumaro/version.h"
 #include "settings/controllerrecord.h"
 #include "settings/forecast.h"
@@ -23,8 +24,6 @@
 #include <QSerialPortInfo>
 #include <QSpinBox>
 
-#include <limits>
-
 namespace {
 
 // The maker's server and price page as shown to the engineer: the one place to change them.
@@ -32,11 +31,7 @@ const char kMakerServerIp[] = "203.0.113.10";
 const char kPriceLink[] = "https://lumaro.ru/tariffs";
 
 constexpr int kPasswordMaxLength = 7;
-const char kFactoryPassword[] = "5093178";
 
-constexpr int kTimeoutMinMs = 100;
-constexpr int kTimeoutMaxMs = 900;
-constexpr int kTimeoutStepMs = 100;
 constexpr int kComboMinWidth = 75;
 // Long enough for "/dev/ttyUSB10" or "/dev/pts/12", typed or chosen.
 constexpr int kPortNameChars = 13;
@@ -47,11 +42,7 @@ constexpr int kMaxSendDays = 10;
 constexpr int kMaxLogDays = 1;
 constexpr int kMaxHours = 23;
 constexpr int kMaxMinutes = 59;
-// The controller keeps both as 32-bit numbers; a spin box reaches half of that, and a
-// larger value read stays held (below) until the engineer changes it.
-constexpr int kMaxConsumption = std::numeric_limits<int>::max();
 constexpr int kConsumptionStep = 100;
-constexpr int kMaxContactPollSeconds = std::numeric_limits<int>::max();
 constexpr int kMaxServerPort = 65535;
 constexpr int kServerIpMaxLength = 15;
 // The controller's path fields are 32 bytes and need no terminating zero; a longer UTF-8
@@ -207,13 +198,15 @@ void SettingsTab::buildLinkGroup(QWidget *group)
     // Editable, so that a port the system does not list can be typed in.
     comPortCombo->setEditable(true);
     refreshButton = named(new QPushButton(tr("Обновить")), "refreshButton");
-    timeoutSpin = spinBox("timeoutSpin", kTimeoutMinMs, kTimeoutMaxMs);
-    timeoutSpin->setValue(kTimeoutMinMs);
-    timeoutSpin->setSingleStep(kTimeoutStepMs);
+    timeoutSpin =
+        spinBox("timeoutSpin", SessionRecord::kTimeoutMinMs, SessionRecord::kTimeoutMaxMs);
+    timeoutSpin->setValue(SessionRecord::kTimeoutMinMs);
+    timeoutSpin->setSingleStep(SessionRecord::kTimeoutStepMs);
     timeoutSpin->setMinimumWidth(kSpinMinWidth);
     timeoutSpin->setToolTip(tr("Минимальное время ожидания ответа от контроллера. "
                                "Для сложных операций применяется мультипликатор."));
-    passwordEdit = passwordField("passwordEdit", QString::fromLatin1(kFactoryPassword));
+    passwordEdit =
+        passwordField("passwordEdit", QString::fromLatin1(SessionRecord::kFactoryPassword));
     authButton = named(new QPushButton(tr("Авторизоваться")), "authButton");
     newPasswordEdit = passwordField("newPasswordEdit");
     confirmPasswordEdit = passwordField("confirmPasswordEdit");
@@ -339,14 +332,14 @@ void SettingsTab::buildControllerGroup(QWidget *group)
     logMinutesEdit->setToolTip(offTip);
     logDaysSpin = spinBox("logDaysSpin", 0, kMaxLogDays, days);
     logHoursSpin = spinBox("logHoursSpin", 0, kMaxHours, hours);
-    consumptionSpin = spinBox("consumptionSpin", 0, kMaxConsumption);
+    consumptionSpin = spinBox("consumptionSpin", 0, ControllerRecord::kConsumptionThresholdMax);
     consumptionSpin->setSingleStep(kConsumptionStep);
     consumptionSpin->setToolTip(consumptionTip);
     consumptionModeCombo = named(new QComboBox, "consumptionModeCombo");
     consumptionModeCombo->addItems(
         {tr("Не чаще чем раз в сутки"), tr("При каждом журналировании")});
     consumptionModeCombo->setToolTip(consumptionTip);
-    contactPollSpin = spinBox("contactPollSpin", 0, kMaxContactPollSeconds);
+    contactPollSpin = spinBox("contactPollSpin", 0, ControllerRecord::kContactPollPeriodMax);
     contactPollSpin->setToolTip(pollTip);
     psmCheck = named(new QCheckBox, "psmCheck");
     psmCheck->setToolTip(psmTip);
@@ -604,8 +597,8 @@ void SettingsTab::setCpuSet(const QStringList &data)
     sendMinutesEdit->setText(QString::number(sendSeconds / Forecast::kSecondsPerMinute));
 
     // Spin boxes clamp what they cannot hold; the exact value is held below.
-    contactPollSpin->setValue(int(qMin(entryWord(data, ContactPollPeriod), quint32(kMaxContactPollSeconds))));
-    consumptionSpin->setValue(int(qMin(entryWord(data, ConsumptionThreshold), quint32(kMaxConsumption))));
+    contactPollSpin->setValue(int(qMin(entryWord(data, ContactPollPeriod), quint32(kContactPollPeriodMax))));
+    consumptionSpin->setValue(int(qMin(entryWord(data, ConsumptionThreshold), quint32(kConsumptionThresholdMax))));
     serialEdit->setText(data.value(SerialNumber));
     versionEdit->setText(versionText(data.value(HardwareVersion), data.value(FirmwareText)));
     imeiEdit->setText(data.value(Imei));
