@@ -305,20 +305,29 @@ QString checkDigital(const QMap<int, QStringList> &after, const Rows &changed, i
 
 } // namespace
 
-QStringList controllerWriteList(const QStringList &read)
+namespace {
+
+// The write list of `size` entries with every named field taken from the read list.
+template <std::size_t N>
+QStringList writeListOf(int size, const Field (&fields)[N], const QStringList &read)
 {
-    QStringList list(C::WriteEntryCount);
-    for (const Field &f : FieldNames::kController)
+    QStringList list(size);
+    for (const Field &f : fields)
         list[f.writeEntry] = read.value(f.readEntry);
     return list;
 }
 
+} // namespace
+
+QStringList controllerWriteList(const QStringList &read)
+{
+    return writeListOf(C::WriteEntryCount, FieldNames::kController, read);
+}
+
 QStringList analogWriteList(int index, const QStringList &read)
 {
-    QStringList list(A::WriteFieldCount);
+    QStringList list = writeListOf(A::WriteFieldCount, FieldNames::kAnalog, read);
     list[A::WriteChannel] = QString::number(index);
-    for (const Field &f : FieldNames::kAnalog)
-        list[f.writeEntry] = read.value(f.readEntry);
     const int code = read.value(A::SettingsType).toInt();
     for (const int entry : {A::WriteLk, A::WriteSt}) {
         bool fits = true; // whatever the field held, it holds
@@ -332,10 +341,8 @@ QStringList analogWriteList(int index, const QStringList &read)
 
 QStringList digitalWriteList(int index, const QStringList &read)
 {
-    QStringList list(D::WriteFieldCount);
+    QStringList list = writeListOf(D::WriteFieldCount, FieldNames::kDigital, read);
     list[D::WriteChannel] = QString::number(index);
-    for (const Field &f : FieldNames::kDigital)
-        list[f.writeEntry] = read.value(f.readEntry);
     return list;
 }
 
