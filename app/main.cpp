@@ -1,5 +1,5 @@
 #include "app/programoptions.h"
-#include "app/tabdialog.h"
+#include "ui/dialog/tabdialog.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

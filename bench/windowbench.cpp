@@ -1,7 +1,7 @@
 #include "bench/windowbench.h"
 
-#include "app/tabdialog.h"
-#include "link/masterthread.h"
+#include "ui/dialog/tabdialog.h"
+#include "link/worker/masterthread.h"
 #include "sim/simserver.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "cli/applycommand.h"
 
-#include "bulk/channelfile.h"
-#include "bulk/writechecks.h"
+#include "protocol/bulk/channelfile.h"
+#include "protocol/bulk/writechecks.h"
 #include "cli/applyplan.h"
 #include "cli/channelfileinput.h"
 #include "cli/clioptions.h"
@@ -9,7 +9,7 @@
 #include "cli/console.h"
 #include "cli/exitcode.h"
 #include "cli/jsondocument.h"
-#include "link/frame.h"
+#include "protocol/frame/frame.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "cli/applyplan.h"
 
-#include "bulk/writechecks.h"
-#include "channels/analogrules.h"
-#include "channels/digitalrules.h"
+#include "protocol/bulk/writechecks.h"
+#include "protocol/channels/analogrules.h"
+#include "protocol/channels/digitalrules.h"
 #include "cli/exitcode.h"
 #include "cli/fieldnames.h"
-#include "settings/forecast.h"
+#include "protocol/settings/forecast.h"
 
 #include <QCoreApplication>
 

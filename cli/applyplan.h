@@ -4,7 +4,7 @@
 // after the window's write checks. Pure: it sees field lists, never the line.
 
 #include "cli/settingsdata.h"
-#include "link/commandline.h"
+#include "link/worker/commandline.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "cli/channelfileinput.h"
 
-#include "bulk/channelfile.h"
-#include "channels/analogrules.h"
-#include "channels/digitalrules.h"
+#include "protocol/bulk/channelfile.h"
+#include "protocol/channels/analogrules.h"
+#include "protocol/channels/digitalrules.h"
 #include "cli/fieldnames.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "cli/clicommands.h"
 
-#include "bulk/channelfile.h"
-#include "channels/analogrules.h"
-#include "channels/digitalrules.h"
+#include "protocol/bulk/channelfile.h"
+#include "protocol/channels/analogrules.h"
+#include "protocol/channels/digitalrules.h"
 #include "cli/applycommand.h"
 #include "cli/clioptions.h"
 #include "cli/commandrunner.h"
@@ -11,9 +11,9 @@
 #include "cli/interruptnotifier.h"
 #include "cli/jsondocument.h"
 #include "cli/jsonwriter.h"
-#include "firmware/firmwareupdate.h"
+#include "protocol/firmware/firmwareupdate.h"
 #include "lumaro/version.h"
-#include "settings/controllerrecord.h"
+#include "protocol/settings/controllerrecord.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 
 // The command line of lumaro-cli: its commands, options and help text.
 
-#include "link/sessionrecord.h"
+#include "protocol/frame/sessionrecord.h"
 
 #include <QList>
 #include <QString>

@@ -1,12 +1,12 @@
 #include "cli/commandrunner.h"
 
-#include "channels/digitalrules.h"
+#include "protocol/channels/digitalrules.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
-#include "link/frame.h"
-#include "link/masterthread.h"
-#include "link/sessioncommands.h"
-#include "link/sessionrecord.h"
+#include "protocol/frame/frame.h"
+#include "link/worker/masterthread.h"
+#include "link/session/sessioncommands.h"
+#include "protocol/frame/sessionrecord.h"
 
 #include <QLoggingCategory>
 

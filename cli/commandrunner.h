@@ -4,7 +4,7 @@
 // each to end; turns the worker's reports into field lists, progress and exit codes.
 
 #include "cli/settingsdata.h"
-#include "link/commandline.h"
+#include "link/worker/commandline.h"
 
 #include <QEventLoop>
 #include <QMap>

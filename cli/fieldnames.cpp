@@ -1,6 +1,6 @@
 #include "cli/fieldnames.h"
 
-#include "channels/digitalrules.h"
+#include "protocol/channels/digitalrules.h"
 
 #include <QCoreApplication>
 

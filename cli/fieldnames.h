@@ -3,9 +3,9 @@
 // The names under which lumaro-cli's documents carry each setting, with the record places
 // they stand for. Scripts and files in the field depend on the names: they never change.
 
-#include "channels/analogrecord.h"
-#include "channels/digitalrecord.h"
-#include "settings/controllerrecord.h"
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrecord.h"
+#include "protocol/settings/controllerrecord.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "cli/jsondocument.h"
 
-#include "channels/analogrules.h"
-#include "channels/digitalrules.h"
+#include "protocol/channels/analogrules.h"
+#include "protocol/channels/digitalrules.h"
 #include "cli/fieldnames.h"
 #include "cli/jsonwriter.h"
-#include "link/sessionrecord.h"
+#include "protocol/frame/sessionrecord.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

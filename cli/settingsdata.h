@@ -2,8 +2,8 @@
 
 // What a controller holds, as read in this run, and what a file asks of it.
 
-#include "channels/analogrecord.h"
-#include "channels/digitalrecord.h"
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrecord.h"
 
 #include <QMap>
 #include <QStringList>

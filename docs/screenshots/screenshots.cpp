@@ -1,8 +1,8 @@
 // Renders each tab of the configurator, filled from the simulated controller, to PNG files
 // for the README.
 
-#include "app/tabdialog.h"
-#include "app/trafficwindow.h"
+#include "ui/dialog/tabdialog.h"
+#include "ui/journal/trafficwindow.h"
 #include "sim/simserver.h"
 
 #include <QApplication>

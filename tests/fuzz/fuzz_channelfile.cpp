@@ -2,9 +2,9 @@
 // file could hold them, and every line it accepts to the conversions an import applies on
 // its way into the tables; any crash, sanitizer report or broken invariant aborts the run.
 
-#include "bulk/channelfile.h"
-#include "channels/analogrecord.h"
-#include "channels/analogrules.h"
+#include "protocol/bulk/channelfile.h"
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/analogrules.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 #include <cstddef>

@@ -2,9 +2,9 @@
 // with a broken line or broken firmware could send them, and to the cutting of a firmware
 // image into parts; any crash, sanitizer report or broken invariant aborts the run.
 
-#include "firmware/firmwarerecord.h"
-#include "link/frame.h"
-#include "settings/controllerrecord.h"
+#include "protocol/firmware/firmwarerecord.h"
+#include "protocol/frame/frame.h"
+#include "protocol/settings/controllerrecord.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 #include <QMap>

@@ -1,7 +1,7 @@
 // One request on the line (attempts, frame checks, the no-connection text and the countdown),
 // then authorise, new password and leave settings mode, over a scripted line.
 
-#include "link/frame.h"
+#include "protocol/frame/frame.h"
 #include "tests/support/scriptedline.h"
 
 #include <QtTest>

@@ -2,8 +2,8 @@
 // rules of the serial line, the port's life across commands, hand-over and the worker's end.
 // The window's port-loss road covers a port that vanishes and comes back under its name.
 
-#include "link/frame.h"
-#include "link/masterthread.h"
+#include "protocol/frame/frame.h"
+#include "link/worker/masterthread.h"
 #include "sim/simserver.h"
 #include "tests/support/scriptedline.h"
 

@@ -2,7 +2,7 @@
 
 // Answers the program's message boxes and file dialogs from the test, without modal loops.
 
-#include "app/userprompts.h"
+#include "ui/dialog/userprompts.h"
 
 #include <QList>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "tests/support/scriptedline.h"
 
-#include "link/commandtable.h"
+#include "link/worker/commandtable.h"
 
 #include <QBuffer>
 

@@ -3,7 +3,7 @@
 // A command line in memory for the command tests: each attempt is answered from a script of
 // replies, then by the simulated controller's model; requests, pauses and reports are kept.
 
-#include "link/commandline.h"
+#include "link/worker/commandline.h"
 #include "sim/controllermodel.h"
 
 #include <QObject>

@@ -1,0 +1,95 @@
+#include "link/channels/analogcommands.h"
+
+#include "protocol/bulk/writechecks.h"
+#include "protocol/channels/analogrecord.h"
+#include "link/worker/commandline.h"
+#include "protocol/frame/frame.h"
+
+namespace AnalogCommands {
+
+void readSettings(CommandLine &line)
+{
+    constexpr int channels = AnalogRecord::kChannelCount;
+    int used = 0;
+    // All eight always: a board with four inputs answers the others with type 255.
+    for (int n = 1; n <= channels; ++n) {
+        const int index = n - 1;
+        const QByteArray payload = AnalogRecord::channelPayload(index);
+        QByteArray response;
+        if (line.request(Link::CmdReadAnalogSettings, &payload,
+                         workerText("Считываем настройки %1 канала").arg(n), response)) {
+            line.reportStop(n - 1, channels);
+            break;
+        }
+        line.pause(CommandLine::kChannelPauseMs);
+        const QStringList settings = Link::decodeResponse(response, Link::CmdReadAnalogSettings);
+        emit line.setComSettings(index, settings);
+        emit line.setComData(index, {settings.value(AnalogRecord::SettingsValue)});
+        emit line.updateProgressBar(CommandLine::kProgressDone * n / channels);
+        emit line.error(QString());
+        if (settings.value(AnalogRecord::SettingsType).toInt() != AnalogRecord::kDeviceOff)
+            ++used;
+    }
+    emit line.set_num_of_analogInputs(used);
+}
+
+void writeSettings(CommandLine &line)
+{
+    line.waitTimeout *= kWriteTimeoutFactor;
+    const int entries = line.rowCount();
+    QList<QByteArray> payloads;
+    // Every record is encoded before the first is sent: a serial number that does not fit
+    // its field refuses the whole write instead of leaving the channels half written.
+    for (int k = 0; k < entries; ++k) {
+        QByteArray payload;
+        if (!AnalogRecord::encodeSettings(line.row(k), payload)) {
+            emit line.error(WriteChecks::serialTooLongText(line.rowChannel(k) + 1));
+            emit line.updateProgressBar(0);
+            // Like a write that stops at its first channel: nothing was stored.
+            emit line.set_num_of_analogInputs(0);
+            return;
+        }
+        payloads.append(payload);
+    }
+    int used = 0;
+    for (int k = 1; k <= entries; ++k) {
+        const int index = line.rowChannel(k - 1);
+        QByteArray response;
+        if (line.request(Link::CmdWriteAnalogSettings, &payloads.at(k - 1),
+                         workerText("Записываем настройки %1 канала").arg(index + 1), response)) {
+            line.reportStop(k - 1, entries);
+            break;
+        }
+        // The controller answers with what it stored; that becomes the table's copy.
+        const QStringList settings = Link::decodeResponse(response, Link::CmdWriteAnalogSettings);
+        emit line.setComSettings(index, settings);
+        emit line.setComData(index, {settings.value(AnalogRecord::SettingsValue)});
+        emit line.updateProgressBar(CommandLine::kProgressDone * k / entries);
+        emit line.error(QString());
+        if (settings.value(AnalogRecord::SettingsType).toInt() != AnalogRecord::kDeviceOff)
+            ++used;
+    }
+    emit line.set_num_of_analogInputs(used);
+}
+
+void readReadings(CommandLine &line)
+{
+    const int entries = line.rowCount();
+    if (entries == 0)
+        return;
+    for (int k = 1; k <= entries; ++k) {
+        const int index = line.rowChannel(k - 1);
+        const QByteArray payload = AnalogRecord::channelPayload(index);
+        QByteArray response;
+        if (line.request(Link::CmdAnalogReading, &payload,
+                         workerText("Считываем показание %1 канала").arg(index + 1), response)) {
+            line.reportStop(k - 1, entries);
+            return;
+        }
+        emit line.setComData(index, Link::decodeResponse(response, Link::CmdAnalogReading));
+        emit line.updateProgressBar(CommandLine::kProgressDone * k / entries);
+    }
+    emit line.error(QString());
+}
+
+} // namespace AnalogCommands

@@ -1,0 +1,58 @@
+#include "link/settings/controllercommands.h"
+
+#include "link/worker/commandline.h"
+#include "protocol/frame/frame.h"
+#include "protocol/global/logcategories.h"
+#include "protocol/settings/controllerrecord.h"
+
+#include <QDebug>
+
+namespace ControllerCommands {
+
+void readSettings(CommandLine &line)
+{
+    line.waitTimeout *= kReadTimeoutFactor;
+    QByteArray response;
+    if (line.request(Link::CmdReadControllerSettings, nullptr,
+                     workerText("Считываем настройки контроллера"), response)) {
+        emit line.updateProgressBar(0);
+        return;
+    }
+    const QStringList settings = ControllerRecord::decodeSettings(response, line.fwWord);
+    emit line.setCpuSet(settings);
+    emit line.enableButtonsContorls(true, settings.value(ControllerRecord::FirmwareText));
+    emit line.updateProgressBar(CommandLine::kProgressDone);
+    emit line.error(QString());
+}
+
+void writeSettings(CommandLine &line)
+{
+    const QStringList settings = line.row(0);
+    qCDebug(lcSettings) << ControllerRecord::serverIpParts(settings.value(ControllerRecord::WriteServerIp));
+    QByteArray payload;
+    switch (ControllerRecord::encodeWrite(settings, payload)) {
+    case ControllerRecord::WriteProblem::ServerIp:
+        emit line.error(ControllerRecord::badServerIpText());
+        return;
+    case ControllerRecord::WriteProblem::PathTooLong:
+        emit line.error(
+            ControllerRecord::oversizePathText(ControllerRecord::oversizePathField(settings)));
+        return;
+    case ControllerRecord::WriteProblem::None:
+        break;
+    }
+
+    line.waitTimeout *= kWriteTimeoutFactor;
+    QByteArray response;
+    if (line.request(Link::CmdWriteControllerSettings, &payload,
+                     workerText("Записываем настройки в контроллер"), response)) {
+        emit line.updateProgressBar(0);
+        return;
+    }
+    // The controller answers with the whole record as it now holds it.
+    emit line.setCpuSet(ControllerRecord::decodeSettings(response, line.fwWord));
+    emit line.updateProgressBar(CommandLine::kProgressDone);
+    emit line.error(QString());
+}
+
+} // namespace ControllerCommands

@@ -1,0 +1,109 @@
+#include "link/worker/commandline.h"
+
+#include "protocol/frame/frame.h"
+#include "protocol/global/logcategories.h"
+
+#include <QDebug>
+
+CommandLine::CommandLine(QObject *parent)
+    : QObject(parent)
+{
+}
+
+CommandLine::~CommandLine() = default;
+
+QString CommandLine::noConnectionText()
+{
+    return workerText("Нет связи с контроллером: неверно выбран COM-порт, контроллер не в "
+                      "режиме настройки, обрыв кабеля, перепутана полярность, неисправен "
+                      "адаптер COM-порта!");
+}
+
+int CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
+                         QByteArray &response, int quietGap, int attempts)
+{
+    QByteArray frame;
+    Link::buildRequest(frame, cmd, payload);
+    emit error(status);
+    return exchange(cmd, frame, response, quietGap, attempts);
+}
+
+bool CommandLine::reportStop(int done, int total)
+{
+    if (!stopRequested())
+        return false;
+    emit error(workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
+    stopReported = true;
+    return true;
+}
+
+void CommandLine::logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
+                           const QByteArray &bytes, Traffic::Outcome outcome, int attempt)
+{
+    emit traffic({time, direction, cmd, bytes, outcome, attempt});
+}
+
+int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
+                          int attempts)
+{
+    using Traffic::Direction;
+    using Traffic::Outcome;
+    for (int k = 1; k <= attempts; ++k) {
+        response.clear();
+        const qint64 sentAt = QDateTime::currentMSecsSinceEpoch();
+        const Transfer result = transfer(frame, k, quietGap, response);
+        if (result == Transfer::Stopped) {
+            stopHonoured = stopHonoured || stopRequested();
+            return 1;
+        }
+        logFrame(sentAt, Direction::Request, cmd, frame,
+                 result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
+        switch (result) {
+        case Transfer::Stopped:
+            return 1;
+        case Transfer::Abandoned:
+            logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
+                     Outcome::Abandoned, k);
+            stopHonoured = true;
+            return 1;
+        case Transfer::Lost:
+            logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
+                     Outcome::PortLost, k);
+            // Reported once; the steps that follow (the firmware finish, say) end quietly.
+            emit error(noConnectionText());
+            return 1;
+        case Transfer::NotSent:
+            qCDebug(lcLink) << "error sending";
+            continue;
+        case Transfer::Read:
+            break;
+        }
+        const qint64 answeredAt = QDateTime::currentMSecsSinceEpoch();
+        if (response.isEmpty()) {
+            logFrame(answeredAt, Direction::Answer, cmd, response, Outcome::NoAnswer, k);
+            qCDebug(lcLink) << "response nothing";
+            continue;
+        }
+        // The journal shows the answer as it came, the whole read window for the meters.
+        const QByteArray received = response;
+        qCDebug(lcLink) << "RESPONSE" << k << ":" << response.toHex();
+        // The meter readings collect the whole read window: only the last frame counts.
+        if (cmd == Link::CmdDigitalReadings && response.size() > Link::kDigitalReadingsFrameSize) {
+            const int toRemove = int(response.size()) - Link::kDigitalReadingsFrameSize;
+            qCDebug(lcLink) << "resp.size: " << response.size()
+                     << "PROTOCOL_RS_DATA_LENGHT: " << Link::kDigitalReadingsFrameSize
+                     << "len_to_remove: " << toRemove;
+            response.remove(0, toRemove);
+            qCDebug(lcLink) << "RESP_RS_DATA: " << response.toHex();
+        }
+        const Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
+        if (outcome == Outcome::Accepted) {
+            emit update_timer();
+            return 0;
+        }
+        qCDebug(lcLink) << "wrong check_response";
+    }
+    emit error(noConnectionText());
+    return 1;
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+// The narrow line a controller command talks through: it sends one request and gets back an
+// accepted answer or a failure, and carries the command's rows, time-out and reports.
+
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include "protocol/channels/digitalrules.h"
+#include "protocol/frame/traffic.h"
+
+#include <atomic>
+#include <memory>
+
+using Rows = QList<QStringList>;
+
+class CommandLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kQuietGapMs = 50;
+    static constexpr int kAttempts = 2;
+    // Channel loops let the controller breathe between channels.
+    static constexpr int kChannelPauseMs = 5;
+    static constexpr int kProgressDone = 100;
+    static constexpr quint16 kFirmwarePartSize = 256;
+
+    // How one attempt on the line ended.
+    enum class Transfer {
+        Read,    // the read is over; the answer holds whatever arrived, perhaps nothing
+        NotSent, // the request did not leave within the time-out
+        Lost,    // the port died under the attempt
+        Stopped, // not sent: the port was lost earlier or the command is to stop; end quietly
+        Abandoned, // sent, but a stop ended the wait before an answer began
+    };
+
+    explicit CommandLine(QObject *parent = nullptr);
+    ~CommandLine() override;
+
+    // Status text, then the exchange: 0 with an accepted answer for `cmd`, 1 on failure.
+    int request(quint8 cmd, const QByteArray *payload, const QString &status, QByteArray &response,
+                int quietGap = kQuietGapMs, int attempts = kAttempts);
+    // Attempts, frame check and command match; the no-connection text once when all failed.
+    int exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
+                 int attempts);
+    // Waits `ms`; false, perhaps earlier, when the command is to stop.
+    virtual bool pause(int ms) = 0;
+
+    // The engineer's stop, or the program closing: the line takes no further exchange, and a
+    // wait for an answer that has not begun ends. Cleared when the next command is handed over.
+    void requestStop() { stopFlag.store(true); }
+    bool stopRequested() const { return stopFlag.load(); }
+    // Lets a command that was stopped send its closing exchange (the firmware finish).
+    void resumeAfterStop() { stopFlag.store(false); }
+    void beginCommand()
+    {
+        stopHonoured = false;
+        stopReported = false;
+    }
+    // After a failed step of a channel loop: when the stop caused it, says how far the command
+    // got ("processed N of M channels") and returns true.
+    bool reportStop(int done, int total);
+    // Set when a stop cut the command short (an exchange not made, a pause cut), and once the
+    // command has said where it stopped; a stop that came after the last exchange changes nothing.
+    bool stopHonoured = false;
+    bool stopReported = false;
+
+    int rowCount() const { return int(rows.size()); }
+    QStringList row(int i) const { return rows.value(i); }
+    // Channel index of row i; text that is no number gives 0.
+    int rowChannel(int i) const { return row(i).value(0).toInt(); }
+    int digitalDisplayNumber(int index) const
+    {
+        return DigitalRules::displayNumber(index, analogChannelCount.load());
+    }
+
+    static QString noConnectionText();
+
+    // The command being run. Commands multiply waitTimeout in place by their factor.
+    Rows rows;
+    int waitTimeout = 0;
+    // From the latest accepted authorise answer; it decides later answers' sizes.
+    quint32 fwWord = 0;
+    // Set by the window from the hardware version, read by later commands.
+    std::atomic<quint8> analogChannelCount{8};
+    std::unique_ptr<QIODevice> firmwareFile;
+
+signals:
+    void error(const QString &s);
+    void enableButtonsContorls(bool on, const QString &fw);
+    void updateProgressBar(int value);
+    void updateHw(const QString &hw);
+    void setComSettings(int index, const QStringList &data);
+    void setComData(int index, const QStringList &data);
+    void setRsSettings(int index, const QStringList &data);
+    void setRsData(int index, const QStringList &data);
+    void setCpuSet(const QStringList &data);
+    void update_timer();
+    void stop_timer();
+    void set_num_of_analogInputs(int count);
+    void set_num_of_rs485Inputs(int count);
+    void setBC68Data(const QStringList &data);
+    void enableButtonStartBC68(bool on);
+    void update_cmd_status(int cmd, bool isOk);
+    // Every request and every answer or its absence, for the traffic journal.
+    void traffic(const Traffic::Frame &frame);
+
+protected:
+    // One attempt: clear the line, send `frame`, read until the quiet gap or the time-out.
+    virtual Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
+                              QByteArray &answer) = 0;
+
+private:
+    void logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
+                  const QByteArray &bytes, Traffic::Outcome outcome, int attempt);
+
+    std::atomic<bool> stopFlag{false};
+};
+
+// The commands' texts are the worker's texts and translate in its context.
+inline QString workerText(const char *source)
+{
+    return QCoreApplication::translate("MasterThread", source);
+}

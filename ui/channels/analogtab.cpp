@@ -1,0 +1,492 @@
+#include "ui/channels/analogtab.h"
+
+#include "protocol/bulk/writechecks.h"
+#include "protocol/channels/analogrecord.h"
+#include "ui/channels/heldzero.h"
+#include "protocol/global/logcategories.h"
+
+#include <QComboBox>
+#include <QDebug>
+#include <QDoubleSpinBox>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
+// -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed. A scale
+// of 0 is shown only as read (showCountKeepingZero).
+constexpr double kThresholdMin = -3276.8;
+constexpr double kThresholdMax = 65535.0;
+constexpr int kObjectMax = 65535;
+constexpr int kThresholdDecimals = 1;
+const char kDigitsPattern[] = "[0-9]{10}";
+
+// Device list in table order; the wire code of each position is the record's business.
+constexpr const char *kDeviceLabels[AnalogRecord::kDevicePositions] = {
+    QT_TRANSLATE_NOOP("AnalogTab", "0 - Отключен"),
+    QT_TRANSLATE_NOOP("AnalogTab", "1 - Счетчик ХВС, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "2 - Счетчик ГВС, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "3 - Счетчик Газа, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "4 - Теплосчетчик, Вт*ч"),
+    QT_TRANSLATE_NOOP("AnalogTab", "5 - Теплосчетчик, ккал"),
+    QT_TRANSLATE_NOOP("AnalogTab", "6 - Электросчетчик, Вт*ч"),
+    QT_TRANSLATE_NOOP("AnalogTab", "7 - Датчик температуры, град"),
+    QT_TRANSLATE_NOOP("AnalogTab", "8 - Датчик контактный"),
+    QT_TRANSLATE_NOOP("AnalogTab", "9 - Датчик давления, бар"),
+};
+
+// Input list in code order.
+constexpr const char *kInputLabels[AnalogRecord::kInputTypes] = {
+    QT_TRANSLATE_NOOP("AnalogTab", "0 - Не определен"),
+    QT_TRANSLATE_NOOP("AnalogTab", "1 - Намур"),
+    QT_TRANSLATE_NOOP("AnalogTab", "2 - Геркон"),
+    QT_TRANSLATE_NOOP("AnalogTab", "3 - Открытый коллектор"),
+    QT_TRANSLATE_NOOP("AnalogTab", "4 - Открытый коллектор быстрый"),
+    QT_TRANSLATE_NOOP("AnalogTab", "5 - Тип 1 (NTC, 10K, B=3300)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "6 - Тип 2 (NTC, 10K, B=3988)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "7 - Тип 3 (NTC, 10K, B=3435)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "8 - Тип 4 (NTC, 10K, B=3950)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "9 - Д. протечки WSP"),
+    QT_TRANSLATE_NOOP("AnalogTab", "10 - Д. протечки WSP+"),
+    QT_TRANSLATE_NOOP("AnalogTab", "11 - Сухой контакт НО"),
+    QT_TRANSLATE_NOOP("AnalogTab", "12 - Сухой контакт Н3"),
+    QT_TRANSLATE_NOOP("AnalogTab", "13 - 4-20мА (Rн=120 Ом)"),
+};
+
+constexpr const char *kHeaders[AnalogTab::ColumnCount] = {
+    QT_TRANSLATE_NOOP("AnalogTab", "Тип устройства"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Тип входа"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Серийный №"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Множитель"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Делитель"),
+    QT_TRANSLATE_NOOP("AnalogTab", "LK"),
+    QT_TRANSLATE_NOOP("AnalogTab", "ST"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Показания"),
+    QT_TRANSLATE_NOOP("AnalogTab", "Объект"),
+};
+
+// A device that is off, no input, empty serial number, scale 10/1, no thresholds.
+const QStringList kResetSettings = {QStringLiteral("0"), QStringLiteral("0"), QString(),
+                                    QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
+                                    QStringLiteral("0"), QString()};
+// The same for a channel the board does not have.
+const QStringList kAbsentSettings = {QStringLiteral("255"), QStringLiteral("0"), QString(),
+                                     QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
+                                     QStringLiteral("0"), QString()};
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+int intValue(const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+AnalogTab::AnalogTab(QWidget *parent)
+    : QWidget(parent)
+{
+    analogTable = named(new QTableWidget(kRows, ColumnCount), "analogTable");
+    QStringList headers;
+    for (const char *header : kHeaders)
+        headers << tr(header);
+    analogTable->setHorizontalHeaderLabels(headers);
+    analogTable->setShowGrid(true);
+    analogTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    analogTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    analogTable->horizontalHeader()->setStretchLastSection(true);
+    for (int row = 0; row < kRows; ++row)
+        createRow(row);
+
+    helpLabel = named(
+        new QLabel(tr("Для счетчиков: LK - время детектирования подозрительного расхода (мин),    "
+                      "ST - время детектирования остановки потребления (мин). 0 значение - не "
+                      "использовать функцию детектирования.\n"
+                      "Для датчика температуры: LK - верхняя граница измеряемого диапазона (град), "
+                      "ST - нижняя граница (град). Значение LK должно быть больше ST. LK и ST равны "
+                      "0 - не детектировать выход за границы.\n"
+                      "Для датчика контактного: LK - время детектирования акт. состояния (сек), "
+                      "ST - время детектирования неакт. состояния (сек). 0 значение - "
+                      "детектирование без задержки.\n"
+                      "Для датчика давления: LK - верхняя граница измеряемого диапазона (бар),  "
+                      "ST - нижняя граница (бар). Значение LK должно быть больше ST.  LK и ST "
+                      "равны 0 - не детектировать выход за границы.")),
+        "helpLabel");
+    helpLabel->setWordWrap(true);
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(analogTable);
+    layout->addWidget(helpLabel);
+    setLayout(layout);
+
+    resetComSettings();
+}
+
+void AnalogTab::createRow(int row)
+{
+    RowWidgets &w = cells[row];
+    w.type = new QComboBox;
+    for (const char *label : kDeviceLabels)
+        w.type->addItem(tr(label));
+    w.input = new QComboBox;
+    for (const char *label : kInputLabels)
+        w.input->addItem(tr(label));
+    w.serial = new QLineEdit;
+    w.serial->setMaxLength(kSerialMaxChars);
+    w.multiplier = new QSpinBox;
+    w.multiplier->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
+    w.divider = new QSpinBox;
+    w.divider->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
+    w.lk = new QDoubleSpinBox;
+    w.lk->setDecimals(kThresholdDecimals);
+    w.lk->setRange(kThresholdMin, kThresholdMax);
+    w.st = new QDoubleSpinBox;
+    w.st->setDecimals(kThresholdDecimals);
+    w.st->setRange(kThresholdMin, kThresholdMax);
+    w.value = new QLineEdit;
+    w.value->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QLatin1String(kDigitsPattern)), w.value));
+    // The object number is a 16-bit field: five digits, refused beyond 65535.
+    w.object = new QLineEdit;
+    w.object->setMaxLength(kObjectMaxChars);
+    w.object->setValidator(new QIntValidator(0, kObjectMax, w.object));
+
+    analogTable->setCellWidget(row, TypeColumn, w.type);
+    analogTable->setCellWidget(row, InputColumn, w.input);
+    analogTable->setCellWidget(row, SerialColumn, w.serial);
+    analogTable->setCellWidget(row, MultiplierColumn, w.multiplier);
+    analogTable->setCellWidget(row, DividerColumn, w.divider);
+    analogTable->setCellWidget(row, LkColumn, w.lk);
+    analogTable->setCellWidget(row, StColumn, w.st);
+    analogTable->setCellWidget(row, ValueColumn, w.value);
+    analogTable->setCellWidget(row, ObjectColumn, w.object);
+
+    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] {
+        heldType[row].reset();
+        updateAllowedInputs(row);
+    });
+    connect(w.input, &QComboBox::currentIndexChanged, this, [this, row] { heldInput[row].reset(); });
+    connect(w.type, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.input, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.serial, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.value, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.object, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.multiplier, &QSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.divider, &QSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.lk, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
+    connect(w.st, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
+
+    stored[row] = QStringList(StoredCount, QString());
+    updateAllowedInputs(row);
+}
+
+void AnalogTab::updateAllowedInputs(int row)
+{
+    auto *model = qobject_cast<QStandardItemModel *>(cells[row].input->model());
+    if (!model)
+        return;
+    // A device the list does not name allows what an unused channel does.
+    const int position = qMax(cells[row].type->currentIndex(), 0);
+    // The combo box reports a flag change of its current item as a text change; the text
+    // stays, so that is no edit.
+    const QSignalBlocker blocker(cells[row].input);
+    for (int code = 0; code < model->rowCount(); ++code) {
+        if (QStandardItem *item = model->item(code))
+            item->setEnabled(AnalogRules::isInputAllowed(position, code));
+    }
+}
+
+void AnalogTab::setRowEnabled(int row, bool on)
+{
+    const RowWidgets &w = cells[row];
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             w.type, w.input, w.serial, w.multiplier, w.divider, w.lk, w.st, w.value, w.object})
+        widget->setEnabled(on);
+}
+
+void AnalogTab::fillComRow(int row, const QStringList &data)
+{
+    if (!isRow(row))
+        return;
+    using namespace AnalogRecord;
+    const int code = intValue(data.value(SettingsType));
+    if (code == kAbsentChannel) {
+        analogTable->setRowHidden(row, true);
+        setRowEnabled(row, false);
+        return;
+    }
+    analogTable->setRowHidden(row, false);
+    setRowEnabled(row, true);
+    const RowWidgets &w = cells[row];
+    // A code the lists do not name shows no item and goes back as it came, until any
+    // choice (the engineer's or the program's) changes the combo box.
+    const int position = positionForCode(code);
+    const bool typeListed = position != 0 || code == kDeviceOff;
+    w.type->setCurrentIndex(typeListed ? position : -1);
+    const int input = intValue(data.value(SettingsInput));
+    const bool inputListed = input >= 0 && input < kInputTypes;
+    w.input->setCurrentIndex(inputListed ? input : -1);
+    // Set after the combo boxes, whose change releases what an earlier list held.
+    heldType[row] = typeListed ? std::nullopt : std::optional<int>(code);
+    heldInput[row] = inputListed ? std::nullopt : std::optional<int>(input);
+    w.serial->setText(data.value(SettingsSerial));
+    // The pair changes as one: a change signal between the two would reduce the new
+    // multiplier against the old divider and show a scale the controller does not hold.
+    const int multiplier = intValue(data.value(SettingsScale));
+    const int divider = intValue(data.value(SettingsDivider));
+    const bool scaleChanged = multiplier != w.multiplier->value() || divider != w.divider->value();
+    {
+        const QSignalBlocker blockMultiplier(w.multiplier);
+        const QSignalBlocker blockDivider(w.divider);
+        showCountKeepingZero(w.multiplier, multiplier);
+        showCountKeepingZero(w.divider, divider);
+    }
+    if (scaleChanged)
+        emit analogSettingsChanged();
+    w.lk->setValue(AnalogRules::thresholdShown(data.value(SettingsLk), code));
+    w.st->setValue(AnalogRules::thresholdShown(data.value(SettingsSt), code));
+    w.object->setText(data.value(SettingsObject));
+    analogTable->resizeColumnsToContents();
+}
+
+void AnalogTab::setComSettings(int index, const QStringList &data)
+{
+    storeRow(index, data);
+    if (isRow(index))
+        storedFromController[index] = true;
+}
+
+void AnalogTab::storeRow(int index, const QStringList &data)
+{
+    if (!isRow(index))
+        return;
+    QStringList &copy = stored[index];
+    for (int place = StoredType; place <= StoredSt; ++place)
+        copy[place] = data.value(place);
+    copy[StoredObject] = data.value(AnalogRecord::SettingsObject);
+    fillComRow(index, data);
+}
+
+void AnalogTab::changeComSettings(int row, const QStringList &data)
+{
+    fillComRow(row, data);
+}
+
+void AnalogTab::setComData(int index, const QStringList &data)
+{
+    if (!isRow(index))
+        return;
+    const QString raw = data.value(0);
+    cells[index].value->setText(AnalogRules::readingShown(raw, deviceCode(index)));
+    stored[index][StoredValue] = raw;
+    if (index == int(channelCount) - 1) {
+        readed = true;
+        emit analogSettingsReaded(true);
+    }
+}
+
+void AnalogTab::setComChannelsCount(uint8_t comChannelsCount)
+{
+    channelCount = comChannelsCount;
+    for (int row = channelCount; row < kRows; ++row) {
+        storeRow(row, kAbsentSettings);
+        setComData(row, {QString()});
+    }
+}
+
+void AnalogTab::setComSettingsReaded(bool value)
+{
+    readed = value;
+    if (!readed)
+        storedFromController.fill(false);
+    emit analogSettingsReaded(value);
+}
+
+void AnalogTab::resetComSettings()
+{
+    storedFromController.fill(false);
+    for (int row = 0; row < kRows; ++row) {
+        storeRow(row, kResetSettings);
+        setComData(row, {QString()});
+    }
+}
+
+bool AnalogTab::isReadFromController() const
+{
+    for (int row = 0; row < int(channelCount) && row < kRows; ++row) {
+        if (!storedFromController[row])
+            return false;
+    }
+    return true;
+}
+
+int AnalogTab::deviceCode(int row) const
+{
+    if (!isRow(row))
+        return 0;
+    return heldType[row] ? *heldType[row] : AnalogRecord::codeForPosition(cells[row].type->currentIndex());
+}
+
+AnalogRules::RowValues AnalogTab::rowValues(int row) const
+{
+    const RowWidgets &w = cells[row];
+    AnalogRules::RowValues values;
+    values.devicePosition = w.type->currentIndex();
+    values.inputCode = w.input->currentIndex();
+    values.lk = w.lk->value();
+    values.st = w.st->value();
+    values.multiplier = w.multiplier->value();
+    values.divider = w.divider->value();
+    return values;
+}
+
+QStringList AnalogTab::collectRow(int row) const
+{
+    const RowWidgets &w = cells[row];
+    int multiplier = w.multiplier->value();
+    int divider = w.divider->value();
+    AnalogRules::reduceScale(multiplier, divider);
+    if (multiplier != w.multiplier->value() || divider != w.divider->value()) {
+        // One change signal for the pair, once both show the reduced values.
+        {
+            const QSignalBlocker blocker(w.multiplier);
+            w.multiplier->setValue(multiplier);
+        }
+        w.divider->setValue(divider);
+    }
+    const int code = deviceCode(row);
+    return {QString::number(code),
+            QString::number(heldInput[row] ? *heldInput[row] : w.input->currentIndex()),
+            w.serial->text(),
+            QString::number(w.multiplier->value()),
+            QString::number(w.divider->value()),
+            AnalogRules::thresholdCollected(w.lk->value(), code),
+            AnalogRules::thresholdCollected(w.st->value(), code),
+            QString::number(intValue(w.object->text()))};
+}
+
+QStringList AnalogTab::getComSettings(int row)
+{
+    return isRow(row) ? collectRow(row) : QStringList();
+}
+
+QStringList AnalogTab::getComData(int row) const
+{
+    return isRow(row) ? QStringList{cells[row].value->text()} : QStringList();
+}
+
+int AnalogTab::checkComChannel(int row) const
+{
+    if (!isRow(row))
+        return AnalogRules::RowValid;
+    const int code = AnalogRules::checkRow(rowValues(row), hasFastOpenCollector());
+    // A row just as the controller holds it goes back unchanged, whatever its own values;
+    // only the rule that spans rows still applies, as another row may have been edited.
+    if (code == AnalogRules::RowValid || !readed || rowChanged(row))
+        return code;
+    return deviceCode(row) == AnalogRecord::kPressure && hasFastOpenCollector()
+        ? AnalogRules::PressureWithFastOpenCollector
+        : AnalogRules::RowValid;
+}
+
+bool AnalogTab::isComChannelEnabled(int row) const
+{
+    return isRow(row) && cells[row].type->isEnabled();
+}
+
+bool AnalogTab::isContactSensor(int row) const
+{
+    return deviceCode(row) == AnalogRecord::kContact;
+}
+
+double AnalogTab::lkValue(int row) const
+{
+    return isRow(row) ? cells[row].lk->value() : 0;
+}
+
+double AnalogTab::stValue(int row) const
+{
+    return isRow(row) ? cells[row].st->value() : 0;
+}
+
+bool AnalogTab::hasFastOpenCollector() const
+{
+    for (int row = 0; row < kRows; ++row) {
+        if (AnalogRules::isFastOpenCollector(deviceCode(row), cells[row].input->currentIndex()))
+            return true;
+    }
+    return false;
+}
+
+int AnalogTab::overlongSerialRow() const
+{
+    QStringList serials;
+    for (int row = 0; row < kRows; ++row)
+        serials << (isComChannelEnabled(row) ? cells[row].serial->text() : QString());
+    return AnalogRules::firstOverlongSerial(serials);
+}
+
+QString AnalogTab::serialTooLongMessage(int channel)
+{
+    return WriteChecks::serialTooLongText(channel);
+}
+
+bool AnalogTab::rowChanged(int row) const
+{
+    const QStringList current = collectRow(row);
+    const QStringList &copy = stored[row];
+    const int storedCode = intValue(copy[StoredType]);
+    bool changed = false;
+    const auto differs = [&changed, row](const char *key, const QString &was, const QString &now) {
+        if (was == now)
+            return;
+        qCDebug(lcChannels) << key << row << was << now;
+        changed = true;
+    };
+    // The table collects temperature thresholds signed; the controller sends them unsigned.
+    const bool signedThresholds = storedCode == AnalogRecord::kTemperature;
+    const auto threshold = [signedThresholds](const QString &raw) {
+        return signedThresholds ? AnalogRules::signedThresholdText(raw) : raw;
+    };
+    differs("type", copy[StoredType], current[0]);
+    differs("phy_type", copy[StoredInput], current[1]);
+    differs("serial", copy[StoredSerial], current[2]);
+    differs("scale", copy[StoredScale], current[3]);
+    differs("div", copy[StoredDivider], current[4]);
+    differs("t_ovr", threshold(copy[StoredLk]), current[5]);
+    differs("t_stop", threshold(copy[StoredSt]), current[6]);
+    // Sensor readings move on their own; only a meter's reading is a setting.
+    if (storedCode != AnalogRecord::kTemperature && storedCode != AnalogRecord::kContact
+        && storedCode != AnalogRecord::kPressure)
+        differs("value", copy[StoredValue], cells[row].value->text());
+    differs("object", copy[StoredObject], current[7]);
+    return changed;
+}
+
+bool AnalogTab::isComSettingsChanged() const
+{
+    bool changed = !readed;
+    for (int row = 0; !changed && row < int(channelCount) && row < kRows; ++row) {
+        if (intValue(stored[row][StoredType]) != AnalogRecord::kAbsentChannel)
+            changed = rowChanged(row);
+    }
+    qCDebug(lcChannels) << changed;
+    return changed;
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+// Analog channel table: eight rows of device, input, serial number, scaling, thresholds,
+// reading and object number, with the stored copy of what the controller holds.
+
+#include "protocol/channels/analogrules.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTableWidget;
+
+class AnalogTab : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum Column {
+        TypeColumn,
+        InputColumn,
+        SerialColumn,
+        MultiplierColumn,
+        DividerColumn,
+        LkColumn,
+        StColumn,
+        ValueColumn,
+        ObjectColumn,
+        ColumnCount
+    };
+    static constexpr int kRows = 8;
+    // The controller's serial field is 16 bytes; a longer UTF-8 form is refused at writing.
+    static constexpr int kSerialMaxChars = 16;
+    static constexpr int kObjectMaxChars = 5;
+
+    explicit AnalogTab(QWidget *parent = nullptr);
+
+    void setComSettingsReaded(bool readed);
+    void setComChannelsCount(uint8_t comChannelsCount);
+    void resetComSettings();
+    bool isComSettingsChanged() const;
+    // Whether every present row holds what this controller reported in this session; only
+    // then may the table be written, since a write sends the reading column too.
+    bool isReadFromController() const;
+    // Fills a row without touching the stored copy, so that the values show as changes.
+    void changeComSettings(int row, const QStringList &data);
+
+    bool isComChannelEnabled(int row) const;
+    int checkComChannel(int row) const;
+    bool isContactSensor(int row) const;
+    double lkValue(int row) const;
+    double stValue(int row) const;
+    QStringList getComSettings(int row);
+    QStringList getComData(int row) const;
+    bool hasFastOpenCollector() const;
+    // First present row whose serial number does not fit the controller's field, or -1.
+    int overlongSerialRow() const;
+    static QString serialTooLongMessage(int channel);
+
+signals:
+    void analogSettingsReaded(bool readed);
+    void analogSettingsChanged();
+
+public slots:
+    void setComSettings(int index, const QStringList &data);
+    void setComData(int index, const QStringList &data);
+
+private:
+    // Places in the stored copy of a row.
+    enum Stored {
+        StoredType,
+        StoredInput,
+        StoredSerial,
+        StoredScale,
+        StoredDivider,
+        StoredLk,
+        StoredSt,
+        StoredValue,
+        StoredObject,
+        StoredCount
+    };
+
+    struct RowWidgets {
+        QComboBox *type = nullptr;
+        QComboBox *input = nullptr;
+        QLineEdit *serial = nullptr;
+        QSpinBox *multiplier = nullptr;
+        QSpinBox *divider = nullptr;
+        QDoubleSpinBox *lk = nullptr;
+        QDoubleSpinBox *st = nullptr;
+        QLineEdit *value = nullptr;
+        QLineEdit *object = nullptr;
+    };
+
+    void createRow(int row);
+    void storeRow(int index, const QStringList &data);
+    void fillComRow(int row, const QStringList &data);
+    void setRowEnabled(int row, bool on);
+    void updateAllowedInputs(int row);
+    int deviceCode(int row) const;
+    AnalogRules::RowValues rowValues(int row) const;
+    // Compares a row with its stored copy, writing each difference to the debug log.
+    bool rowChanged(int row) const;
+    // Collects a row for writing or comparing; reduces its scale in the widgets first.
+    QStringList collectRow(int row) const;
+    static bool isRow(int row) { return row >= 0 && row < kRows; }
+
+    QTableWidget *analogTable = nullptr;
+    QLabel *helpLabel = nullptr;
+    std::array<RowWidgets, kRows> cells;
+    std::array<QStringList, kRows> stored;
+    std::array<bool, kRows> storedFromController{};
+    // A device or input code the lists do not hold, kept as read until its combo box changes.
+    std::array<std::optional<int>, kRows> heldType;
+    std::array<std::optional<int>, kRows> heldInput;
+    bool readed = false;
+    uint8_t channelCount = kRows;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+// The traffic journal: every frame the worker exchanged with the controller, one line each,
+// for the engineer on a bad line and for the maker's support; optionally copied to a file.
+
+#include "protocol/frame/traffic.h"
+
+#include <QFile>
+#include <QWidget>
+
+class QPlainTextEdit;
+
+class TrafficWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxLines = 10000;
+
+    explicit TrafficWindow(QWidget *parent = nullptr);
+
+    // Appends every following line to `fileName` as well; false when it cannot be opened.
+    bool setLogFile(const QString &fileName);
+    QString text() const;
+
+public slots:
+    void appendFrame(const Traffic::Frame &frame);
+
+private:
+    void copyAll();
+    void saveAs();
+
+    QPlainTextEdit *journal = nullptr;
+    QFile logFile;
+};
