@@ -11,10 +11,12 @@ set(lumaro_debian ${PROJECT_SOURCE_DIR}/cmake/debian)
 set(lumaro_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${LUMARO_PACKAGE_NAME})
 
 # The package's version is the project's, and the changelog's newest entry must name it.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${lumaro_debian}/changelog)
 file(STRINGS ${lumaro_debian}/changelog lumaro_changelog_top LIMIT_COUNT 1)
-if(NOT lumaro_changelog_top MATCHES "^${LUMARO_PACKAGE_NAME} \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "cmake/debian/changelog: the newest entry is \"${lumaro_changelog_top}\"; "
-                        "add one for version ${PROJECT_VERSION} above it")
+string(REGEX MATCH "^${LUMARO_PACKAGE_NAME} \\(([^)]*)\\)" lumaro_changelog_top "${lumaro_changelog_top}")
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "cmake/debian/changelog: the newest entry is for version "
+                        "\"${CMAKE_MATCH_1}\"; add one for ${PROJECT_VERSION} above it")
 endif()
 
 # Manual pages and the larger documents go in compressed without a name or time stamp in the
@@ -72,6 +74,10 @@ which reads, applies and checks settings from scripts, and
 lumaro-controller-sim, a simulated controller on a pseudo-terminal for trying
 both without hardware.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A Qt plugin is loaded at run time, so dpkg-shlibdeps cannot see it: a part that needs one
+# (a Qt SQL driver such as libqt6sql6-sqlite, an image format) names its package here, and
+# CPack adds it to the computed list.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${lumaro_debian}/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
