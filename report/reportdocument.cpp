@@ -23,6 +23,8 @@ namespace ReportDocument {
 namespace {
 
 constexpr qreal kBodyPointSize = 9;
+// Headers a little smaller than the body, so that a column's name fits its narrow column.
+constexpr qreal kHeaderPointSize = 8;
 constexpr qreal kTitlePointSize = 15;
 constexpr qreal kSectionPointSize = 11;
 constexpr int kPdfDpi = 300;
@@ -129,6 +131,8 @@ public:
         body.setFontPointSize(kBodyPointSize);
         bold = body;
         bold.setFontWeight(QFont::Bold);
+        headerFormat = bold;
+        headerFormat.setFontPointSize(kHeaderPointSize);
     }
 
     void heading(const QString &s, qreal size)
@@ -178,7 +182,7 @@ public:
             QTextTableCellFormat shade;
             shade.setBackground(kHeaderShade);
             table->cellAt(0, c).setFormat(shade);
-            put(table, 0, c, header.at(c), bold);
+            put(table, 0, c, header.at(c), headerFormat);
         }
         for (int r = 0; r < rows.size(); ++r) {
             for (int c = 0; c < header.size(); ++c)
@@ -210,6 +214,7 @@ private:
     QTextCursor cursor;
     QTextCharFormat body;
     QTextCharFormat bold;
+    QTextCharFormat headerFormat;
 };
 
 void identification(Writer &w, const ReportData &d)
@@ -294,7 +299,7 @@ void analogChannels(Writer &w, const ReportData &d)
     }
     w.table({text("№"), text("Тип устройства"), text("Тип входа"), text("Серийный №"),
              text("Множитель"), text("Делитель"), text("LK"), text("ST"), text("Объект")},
-            {4, 21, 21, 12, 11, 10, 6, 6, 9}, rows);
+            {4, 18, 18, 12, 13, 12, 6, 6, 11}, rows);
 }
 
 void digitalChannels(Writer &w, const ReportData &d)

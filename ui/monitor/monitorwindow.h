@@ -48,6 +48,8 @@ public:
     static int cycleSeconds(const MonitorPlan &plan);
 
     bool isWatching() const { return watching; }
+    // A reading of the cycle is under way on the worker.
+    bool isReading() const { return commandActive; }
     const MonitorSamples &samples() const { return data; }
     // Takes what came in so far into the chart and the table (the bench calls it after a load).
     void redraw();
