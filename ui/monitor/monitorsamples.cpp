@@ -59,6 +59,7 @@ MonitorSamples::Summary MonitorSamples::summary(int channel) const
     if (channel < 0 || channel >= perChannel.size() || perChannel.at(channel).isEmpty())
         return sum;
     const QVector<Point> &points = perChannel.at(channel);
+    sum.tried = true;
     sum.lastAnswered = points.last().answered;
     const auto first = std::find_if(points.begin(), points.end(),
                                     [](const Point &p) { return p.answered; });

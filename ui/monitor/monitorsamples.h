@@ -29,6 +29,7 @@ public:
     };
 
     struct Summary {
+        bool tried = false;        // the channel was read at least once
         bool any = false;          // a reading came in
         bool lastAnswered = false; // the latest attempt got one
         double last = 0;

@@ -1,6 +1,7 @@
 #include "ui/monitor/monitorwindow.h"
 
 #include "link/channels/digitalcommands.h"
+#include "protocol/channels/digitalrules.h"
 #include "protocol/frame/frame.h"
 #include "link/worker/masterthread.h"
 #include "ui/dialog/userprompts.h"
@@ -270,10 +271,9 @@ void MonitorWindow::fillTable()
 {
     for (int c = 0; c < plan.channels.size(); ++c) {
         const MonitorSamples::Summary s = data.summary(c);
-        const bool seen = !data.samples().isEmpty();
         QString last;
-        if (seen && !s.lastAnswered && c < lines.size())
-            last = tr("Нет связи!");
+        if (s.tried && !s.lastAnswered)
+            last = DigitalRules::meterSilentText();
         else if (s.any)
             last = figure(s.last);
         table->item(c, LastColumn)->setText(last);
