@@ -14,8 +14,11 @@
 #include "protocol/firmware/firmwareupdate.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
+#include "report/reportdocument.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QSaveFile>
 #include <QSerialPortInfo>
 
@@ -212,6 +215,58 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
     return runner.uploadFirmware();
 }
 
+// The controller, its channels and the readings of those in use, as the window's report shows.
+int report(const CliOptions &options, CommandRunner &runner, Console &console)
+{
+    Snapshot snapshot = runner.snapshot();
+    int code = runner.readController(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readAnalog(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readDigital(snapshot);
+    if (code != ExitCode::Done)
+        return code;
+    ReportData data;
+    data.engineer = options.engineer.isEmpty() ? ReportData::loginName() : options.engineer;
+    data.analogChannelCount = snapshot.analogChannelCount;
+    data.controller = snapshot.controller;
+    data.analog = snapshot.analog;
+    data.digital = snapshot.digital;
+    Rows analogRows;
+    Rows meterRows;
+    for (auto it = data.analog.begin(); it != data.analog.end(); ++it) {
+        if (data.analogInUse(it.key()))
+            analogRows.append({QString::number(it.key())});
+    }
+    for (auto it = data.digital.begin(); it != data.digital.end(); ++it) {
+        if (data.digitalInUse(it.key()))
+            meterRows.append({QString::number(it.key())});
+    }
+    QMap<int, QStringList> analog;
+    if (!analogRows.isEmpty())
+        code = runner.readAnalogReadings(analogRows, analog);
+    const QDateTime analogTime = QDateTime::currentDateTime();
+    for (auto it = analog.begin(); it != analog.end(); ++it)
+        data.analogReadings[it.key()] = {it.value(), analogTime};
+    // A meter takes up to a minute: each reading keeps its own time.
+    for (int k = 0; code == ExitCode::Done && k < meterRows.size(); ++k) {
+        QMap<int, QStringList> meter;
+        code = runner.readMeterReadings({meterRows.at(k)}, meter);
+        for (auto it = meter.begin(); it != meter.end(); ++it)
+            data.meterReadings[it.key()] = {it.value(), QDateTime::currentDateTime()};
+    }
+    if (code != ExitCode::Done)
+        return code;
+    data.created = QDateTime::currentDateTime();
+    const QString fileName = options.output.isEmpty() ? data.fileName() : options.output;
+    if (!ReportDocument::writePdf(data, fileName)) {
+        console.message(ChannelFile::saveFailedText() + QLatin1Char(' ') + fileName);
+        return ExitCode::Usage;
+    }
+    console.data((QDir::toNativeSeparators(fileName) + QLatin1Char('\n')).toUtf8());
+    return ExitCode::Done;
+}
+
 } // namespace
 
 int run(const CliOptions &options, Console &console, InterruptNotifier &interrupt)
@@ -243,6 +298,8 @@ int run(const CliOptions &options, Console &console, InterruptNotifier &interrup
         return firmware(options, runner, console);
     case CliOptions::Exit:
         return runner.leaveSettingsMode();
+    case CliOptions::Report:
+        return report(options, runner, console);
     default:
         return ExitCode::Usage;
     }

@@ -25,9 +25,10 @@ constexpr CommandName kCommands[] = {
     {"ports", CliOptions::Ports},       {"read", CliOptions::Read},
     {"apply", CliOptions::Apply},       {"readings", CliOptions::Readings},
     {"firmware", CliOptions::Firmware}, {"exit", CliOptions::Exit},
+    {"report", CliOptions::Report},
 };
 
-enum OptionId { Help, Port, Password, Timeout, Output, DryRun, Yes, Channels, Format };
+enum OptionId { Help, Port, Password, Timeout, Output, DryRun, Yes, Channels, Format, Engineer };
 
 struct OptionDef {
     OptionId id;
@@ -42,11 +43,12 @@ constexpr OptionDef kOptions[] = {
     {Port, "--port", nullptr, true, 0},
     {Password, "--password", nullptr, true, 0},
     {Timeout, "--timeout", nullptr, true, 0},
-    {Output, "--output", "-o", true, bit(CliOptions::Read)},
+    {Output, "--output", "-o", true, bit(CliOptions::Read) | bit(CliOptions::Report)},
     {DryRun, "--dry-run", nullptr, false, bit(CliOptions::Apply)},
     {Yes, "--yes", nullptr, false, bit(CliOptions::Apply) | bit(CliOptions::Firmware)},
     {Channels, "--channels", nullptr, true, bit(CliOptions::Readings)},
     {Format, "--format", nullptr, true, bit(CliOptions::Readings)},
+    {Engineer, "--engineer", nullptr, true, bit(CliOptions::Report)},
 };
 
 const OptionDef *findOption(const QString &name)
@@ -173,6 +175,9 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
                 return fail(text("--format: ожидается csv или json"));
             json = value == QLatin1String("json");
             break;
+        case Engineer:
+            engineer = value;
+            break;
         case Help:
             break;
         }
@@ -200,6 +205,9 @@ QString CliOptions::helpText()
         "  readings [--channels СПИСОК] [--format csv|json]\n"
         "                               показания каналов (СПИСОК: номера как в окне, 1,9-12)\n"
         "  firmware [--yes]             обновить прошивку контроллера встроенной\n"
+        "  report [-o ФАЙЛ] [--engineer ИМЯ]\n"
+        "                               протокол настройки в PDF (по умолчанию\n"
+        "                               СЕРИЙНЫЙ-НОМЕР_ГГГГ-ММ-ДД.pdf; инженер — имя входа)\n"
         "  exit                         вывести контроллер из режима настройки\n"
         "\n"
         "Параметры:\n"

@@ -9,7 +9,7 @@
 #include <QStringList>
 
 struct CliOptions {
-    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit };
+    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit, Report };
 
     // As a session in the window starts.
     static constexpr int kDefaultTimeoutMs = SessionRecord::kTimeoutMinMs;
@@ -19,7 +19,8 @@ struct CliOptions {
     QString port;
     QString password = QString::fromLatin1(SessionRecord::kFactoryPassword);
     int timeoutMs = kDefaultTimeoutMs;
-    QString output; // read -o; empty: standard output
+    QString output; // read -o; empty: standard output. report -o; empty: named after the serial
+    QString engineer; // report --engineer; empty: the login name
     QString file;   // apply FILE; "-" is standard input
     bool dryRun = false;
     bool yes = false;
@@ -29,4 +30,6 @@ struct CliOptions {
     // False, with a message, on a usage error.
     bool parse(const QStringList &arguments, QString *error);
     static QString helpText();
+    // The report draws its PDF with Qt Gui; the other commands need no more than Qt Core.
+    bool needsGui() const { return command == Report; }
 };

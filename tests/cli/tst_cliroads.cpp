@@ -41,6 +41,7 @@ struct Road {
     Result cli(const QStringList &args)
     {
         QProcess program;
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(LUMARO_CLI),
                       QStringList{QStringLiteral("--port"), sim->portName()} + args);
         Result r;
@@ -75,6 +76,7 @@ struct Road {
     }
 
     QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     std::unique_ptr<SimServer> sim;
     bool started = false;
     int files = 0;
@@ -120,6 +122,7 @@ private slots:
     void stopsBeforeTheSettings_data();
     void stopsBeforeTheSettings();
     void endsAsScriptsExpect();
+    void reportWithoutDisplay();
 };
 
 void TestCliRoads::readEditApplyRead_data()
@@ -276,6 +279,25 @@ void TestCliRoads::endsAsScriptsExpect()
         "lk": 20.5}], "controller": {"logPeriodSeconds": 7200}})")});
     QVERIFY2(r.code == 4, qPrintable(r.err));
     QVERIFY2(r.err.contains("Записано изменений до сбоя: 1\nКанал 2: lk"), qPrintable(r.err));
+}
+
+// The report is drawn offscreen when no platform is named, and there is no display to fall back on.
+void TestCliRoads::reportWithoutDisplay()
+{
+    Road road;
+    QVERIFY(road.started);
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        road.environment.remove(QLatin1String(name));
+    const QString pdf = road.dir.filePath("report.pdf");
+    const Result r = road.cli({"report", "-o", pdf, "--engineer", "Сидоров"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QProcess extract;
+    extract.start("pdftotext", {pdf, "-"});
+    QVERIFY(extract.waitForFinished(kRunMs));
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    for (const char *item : {"Протокол настройки контроллера", "T3-0421-0077", "Сидоров",
+                             "3 - Счетчик Газа, л", "GAS-7"})
+        QVERIFY2(text.contains(QString::fromUtf8(item)), item);
 }
 
 QTEST_MAIN(TestCliRoads)

@@ -24,6 +24,8 @@ CommandGating commandGating(const GatingInput &in)
     g.exitEnabled = session;
     g.changePasswordEnabled = in.on;
     g.testEnabled = in.on;
+    g.monitorEnabled = g.readData.enabled;
+    g.reportEnabled = session && in.controllerReaded;
 
     g.uploadFirmware.enabled = in.on && FirmwareUpdate::isUpdatable(in.fwVersion);
     if (in.on)

@@ -12,6 +12,7 @@ struct GatingInput {
     bool readed = false;     // the tab's settings were read or written
     bool changed = false;    // the tab holds edits the controller does not have
     QString fwVersion;       // last firmware version reported with the buttons signal
+    bool controllerReaded = false; // the controller settings were read in this session
 };
 
 struct ControlState {
@@ -27,6 +28,8 @@ struct CommandGating {
     bool changePasswordEnabled = false;
     bool testEnabled = false;
     ControlState uploadFirmware;
+    bool monitorEnabled = false; // "Наблюдение", as "Считать показания"
+    bool reportEnabled = false;  // "Отчёт"
 };
 
 CommandGating commandGating(const GatingInput &in);

@@ -2,6 +2,7 @@
 
 #include "ui/dialog/commandgating.h"
 #include "ui/journal/trafficwindow.h"
+#include "ui/monitor/commissioning.h"
 #include "ui/dialog/userprompts.h"
 #include "protocol/bulk/channelfile.h"
 #include "protocol/bulk/writechecks.h"
@@ -148,6 +149,8 @@ QHBoxLayout *TabDialog::createStatusRow()
     auto *row = new QHBoxLayout;
     row->addWidget(statusLabel, 1);
     row->addWidget(cancelButton);
+    commissioning = new Commissioning(masterThread.get(), tabWidget, settingsTab, analogTab, rs485Tab);
+    row->addWidget(commissioning);
     row->addWidget(trafficButton);
     return row;
 }
@@ -260,6 +263,7 @@ void TabDialog::beginTransaction()
 {
     commandRunning = true;
     body->setEnabled(false);
+    commissioning->setEnabled(false);
     cancelButton->setEnabled(true);
     cancelButton->show();
     // Esc reaches the window through the stop; the engineer's place comes back afterwards.
@@ -597,7 +601,8 @@ void TabDialog::setButtonsEnabledControls(bool on)
     const bool known = currentTab >= 0 && currentTab < 3;
     const CommandGating g = commandGating({on, authorised, currentTab,
                                            known && tabReaded[currentTab],
-                                           known && settingsChangedFlags[currentTab], fwVersion});
+                                           known && settingsChangedFlags[currentTab], fwVersion,
+                                           tabReaded[ControllerTab]});
     const auto apply = [](QPushButton *button, const ControlState &state) {
         button->setEnabled(state.enabled);
         button->setToolTip(state.toolTip);
@@ -609,6 +614,7 @@ void TabDialog::setButtonsEnabledControls(bool on)
     settingsTab->changePasswordButton->setEnabled(g.changePasswordEnabled);
     settingsTab->testButton->setEnabled(g.testEnabled);
     settingsTab->setEnabledUploadFirmwareButton(g.uploadFirmware.enabled, g.uploadFirmware.toolTip);
+    commissioning->setGating(g.monitorEnabled && !commandRunning, g.reportEnabled && !commandRunning);
 }
 
 void TabDialog::enableButtonStartBC68(bool on)

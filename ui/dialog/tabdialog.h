@@ -13,6 +13,7 @@
 #include <optional>
 
 class AnalogTab;
+class Commissioning;
 class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
@@ -43,6 +44,7 @@ public:
     bool isCommandRunning() const { return commandRunning; }
     MasterThread *worker() const { return masterThread.get(); }
     TrafficWindow *trafficJournal() const { return trafficWindow; }
+    Commissioning *commissioningButtons() const { return commissioning; }
     // Copies the traffic journal's lines to `fileName` from now on; false when it cannot be opened.
     bool setTrafficLogFile(const QString &fileName);
 
@@ -127,6 +129,7 @@ private:
     // Holds everything a running command freezes: tabs, command buttons, progress.
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
+    Commissioning *commissioning = nullptr;
     QPointer<QWidget> focusBeforeCommand;
     std::unique_ptr<QTimer> exitTimer;
     // Destroyed with the dialog: its destructor stops the thread in order.
