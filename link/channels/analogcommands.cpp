@@ -7,6 +7,8 @@
 
 namespace AnalogCommands {
 
+constexpr auto kAnalog = CommandReports::Channels::Analog;
+
 void readSettings(CommandLine &line)
 {
     constexpr int channels = AnalogRecord::kChannelCount;
@@ -16,21 +18,21 @@ void readSettings(CommandLine &line)
         const int index = n - 1;
         const QByteArray payload = AnalogRecord::channelPayload(index);
         QByteArray response;
-        if (line.request(Link::CmdReadAnalogSettings, &payload,
-                         workerText("Считываем настройки %1 канала").arg(n), response)) {
+        if (!line.request(Link::CmdReadAnalogSettings, &payload,
+                          workerText("Считываем настройки %1 канала").arg(n), response)) {
             line.reportStop(n - 1, channels);
             break;
         }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList settings = Link::decodeResponse(response, Link::CmdReadAnalogSettings);
-        emit line.setComSettings(index, settings);
-        emit line.setComData(index, {settings.value(AnalogRecord::SettingsValue)});
-        emit line.updateProgressBar(CommandLine::kProgressDone * n / channels);
-        emit line.error(QString());
+        line.report.channelSettings(kAnalog, index, settings);
+        line.report.reading(kAnalog, index, {settings.value(AnalogRecord::SettingsValue)});
+        line.report.progress(CommandLine::kProgressDone * n / channels);
+        line.report.status(QString());
         if (settings.value(AnalogRecord::SettingsType).toInt() != AnalogRecord::kDeviceOff)
             ++used;
     }
-    emit line.set_num_of_analogInputs(used);
+    line.report.channelsInUse(kAnalog, used);
 }
 
 void writeSettings(CommandLine &line)
@@ -43,10 +45,10 @@ void writeSettings(CommandLine &line)
     for (int k = 0; k < entries; ++k) {
         QByteArray payload;
         if (!AnalogRecord::encodeSettings(line.row(k), payload)) {
-            emit line.error(WriteChecks::serialTooLongText(line.rowChannel(k) + 1));
-            emit line.updateProgressBar(0);
+            line.report.status(WriteChecks::serialTooLongText(line.rowChannel(k) + 1));
+            line.report.progress(0);
             // Like a write that stops at its first channel: nothing was stored.
-            emit line.set_num_of_analogInputs(0);
+            line.report.channelsInUse(kAnalog, 0);
             return;
         }
         payloads.append(payload);
@@ -55,21 +57,21 @@ void writeSettings(CommandLine &line)
     for (int k = 1; k <= entries; ++k) {
         const int index = line.rowChannel(k - 1);
         QByteArray response;
-        if (line.request(Link::CmdWriteAnalogSettings, &payloads.at(k - 1),
-                         workerText("Записываем настройки %1 канала").arg(index + 1), response)) {
+        if (!line.request(Link::CmdWriteAnalogSettings, &payloads.at(k - 1),
+                          workerText("Записываем настройки %1 канала").arg(index + 1), response)) {
             line.reportStop(k - 1, entries);
             break;
         }
         // The controller answers with what it stored; that becomes the table's copy.
         const QStringList settings = Link::decodeResponse(response, Link::CmdWriteAnalogSettings);
-        emit line.setComSettings(index, settings);
-        emit line.setComData(index, {settings.value(AnalogRecord::SettingsValue)});
-        emit line.updateProgressBar(CommandLine::kProgressDone * k / entries);
-        emit line.error(QString());
+        line.report.channelSettings(kAnalog, index, settings);
+        line.report.reading(kAnalog, index, {settings.value(AnalogRecord::SettingsValue)});
+        line.report.progress(CommandLine::kProgressDone * k / entries);
+        line.report.status(QString());
         if (settings.value(AnalogRecord::SettingsType).toInt() != AnalogRecord::kDeviceOff)
             ++used;
     }
-    emit line.set_num_of_analogInputs(used);
+    line.report.channelsInUse(kAnalog, used);
 }
 
 void readReadings(CommandLine &line)
@@ -81,15 +83,15 @@ void readReadings(CommandLine &line)
         const int index = line.rowChannel(k - 1);
         const QByteArray payload = AnalogRecord::channelPayload(index);
         QByteArray response;
-        if (line.request(Link::CmdAnalogReading, &payload,
-                         workerText("Считываем показание %1 канала").arg(index + 1), response)) {
+        if (!line.request(Link::CmdAnalogReading, &payload,
+                          workerText("Считываем показание %1 канала").arg(index + 1), response)) {
             line.reportStop(k - 1, entries);
             return;
         }
-        emit line.setComData(index, Link::decodeResponse(response, Link::CmdAnalogReading));
-        emit line.updateProgressBar(CommandLine::kProgressDone * k / entries);
+        line.report.reading(kAnalog, index, Link::decodeResponse(response, Link::CmdAnalogReading));
+        line.report.progress(CommandLine::kProgressDone * k / entries);
     }
-    emit line.error(QString());
+    line.report.status(QString());
 }
 
 } // namespace AnalogCommands

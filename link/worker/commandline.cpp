@@ -5,8 +5,8 @@
 
 #include <QDebug>
 
-CommandLine::CommandLine(QObject *parent)
-    : QObject(parent)
+CommandLine::CommandLine(CommandReports &reports)
+    : report(reports)
 {
 }
 
@@ -19,12 +19,12 @@ QString CommandLine::noConnectionText()
                       "адаптер COM-порта!");
 }
 
-int CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
-                         QByteArray &response, int quietGap, int attempts)
+bool CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
+                          QByteArray &response, int quietGap, int attempts)
 {
     QByteArray frame;
     Link::buildRequest(frame, cmd, payload);
-    emit error(status);
+    report.status(status);
     return exchange(cmd, frame, response, quietGap, attempts);
 }
 
@@ -32,7 +32,8 @@ bool CommandLine::reportStop(int done, int total)
 {
     if (!stopRequested())
         return false;
-    emit error(workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
+    report.status(
+        workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
     stopReported = true;
     return true;
 }
@@ -40,11 +41,11 @@ bool CommandLine::reportStop(int done, int total)
 void CommandLine::logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                            const QByteArray &bytes, Traffic::Outcome outcome, int attempt)
 {
-    emit traffic({time, direction, cmd, bytes, outcome, attempt});
+    report.frame({time, direction, cmd, bytes, outcome, attempt});
 }
 
-int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
-                          int attempts)
+bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response,
+                           int quietGap, int attempts)
 {
     using Traffic::Direction;
     using Traffic::Outcome;
@@ -54,24 +55,24 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         const Transfer result = transfer(frame, k, quietGap, response);
         if (result == Transfer::Stopped) {
             stopHonoured = stopHonoured || stopRequested();
-            return 1;
+            return false;
         }
         logFrame(sentAt, Direction::Request, cmd, frame,
                  result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
         switch (result) {
         case Transfer::Stopped:
-            return 1;
+            return false;
         case Transfer::Abandoned:
             logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::Abandoned, k);
             stopHonoured = true;
-            return 1;
+            return false;
         case Transfer::Lost:
             logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::PortLost, k);
             // Reported once; the steps that follow (the firmware finish, say) end quietly.
-            emit error(noConnectionText());
-            return 1;
+            report.status(noConnectionText());
+            return false;
         case Transfer::NotSent:
             qCDebug(lcLink) << "error sending";
             continue;
@@ -99,11 +100,11 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         const Outcome outcome = Traffic::judge(response, cmd, fwWord);
         logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
         if (outcome == Outcome::Accepted) {
-            emit update_timer();
-            return 0;
+            report.answered();
+            return true;
         }
         qCDebug(lcLink) << "wrong check_response";
     }
-    emit error(noConnectionText());
-    return 1;
+    report.status(noConnectionText());
+    return false;
 }
