@@ -5,9 +5,34 @@
 #include "link/worker/commandline.h"
 #include "protocol/frame/frame.h"
 
-namespace AnalogCommands {
+namespace {
 
 constexpr auto kAnalog = CommandReports::Channels::Analog;
+// The counter's place in the write record: its last four bytes, big-endian.
+constexpr int kCounterOffset = 29;
+constexpr int kCounterBytes = 4;
+
+// Reads channel `index`'s counter (command 1) and puts it into the write record `payload`;
+// false when the controller did not answer.
+bool freshCounter(CommandLine &line, int index, QByteArray &payload)
+{
+    const QByteArray request = AnalogRecord::channelPayload(index);
+    QByteArray frame;
+    Link::buildRequest(frame, Link::CmdAnalogReading, &request);
+    QByteArray response;
+    if (!line.exchange(Link::CmdAnalogReading, frame, response, CommandLine::kQuietGapMs,
+                       CommandLine::kAttempts))
+        return false;
+    const quint32 counter =
+        Link::decodeResponse(response, Link::CmdAnalogReading).value(0).toUInt();
+    for (int i = 0; i < kCounterBytes; ++i)
+        payload[kCounterOffset + i] = char((counter >> (8 * (kCounterBytes - 1 - i))) & 0xFF);
+    return true;
+}
+
+} // namespace
+
+namespace AnalogCommands {
 
 void readSettings(CommandLine &line)
 {
@@ -37,7 +62,9 @@ void readSettings(CommandLine &line)
 
 void writeSettings(CommandLine &line)
 {
-    line.waitTimeout *= kWriteTimeoutFactor;
+    const int readTimeout = line.waitTimeout;
+    const int writeTimeout = readTimeout * kWriteTimeoutFactor;
+    line.waitTimeout = writeTimeout;
     const int entries = line.rowCount();
     QList<QByteArray> payloads;
     // Every record is encoded before the first is sent: a serial number that does not fit
@@ -56,9 +83,21 @@ void writeSettings(CommandLine &line)
     int used = 0;
     for (int k = 1; k <= entries; ++k) {
         const int index = line.rowChannel(k - 1);
+        line.report.status(workerText("Записываем настройки %1 канала").arg(index + 1));
+        QByteArray payload = payloads.at(k - 1);
+        // A row without a counter of the engineer's takes the counter as it stands right now:
+        // the meter counted on while the engineer edited, and the write must not set it back.
+        if (line.row(k - 1).value(AnalogRecord::WriteValue).isEmpty()) {
+            line.waitTimeout = readTimeout;
+            const bool fresh = freshCounter(line, index, payload);
+            line.waitTimeout = writeTimeout;
+            if (!fresh) {
+                line.reportStop(k - 1, entries);
+                break;
+            }
+        }
         QByteArray response;
-        if (!line.request(Link::CmdWriteAnalogSettings, &payloads.at(k - 1),
-                          workerText("Записываем настройки %1 канала").arg(index + 1), response)) {
+        if (!line.write(Link::CmdWriteAnalogSettings, payload, response)) {
             line.reportStop(k - 1, entries);
             break;
         }

@@ -61,10 +61,9 @@ void writeSettings(CommandLine &line)
     for (int k = 1; k <= n; ++k) {
         const int channel = line.rowChannel(k - 1);
         QByteArray response;
-        if (!line.request(Link::CmdWriteDigitalSettings, &payloads.at(k - 1),
-                          workerText("Записываем настройки %1 канала")
-                              .arg(line.digitalDisplayNumber(channel)),
-                          response)) {
+        line.report.status(
+            workerText("Записываем настройки %1 канала").arg(line.digitalDisplayNumber(channel)));
+        if (!line.write(Link::CmdWriteDigitalSettings, payloads.at(k - 1), response)) {
             line.reportStop(k - 1, n);
             break;
         }

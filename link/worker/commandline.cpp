@@ -44,8 +44,32 @@ void CommandLine::logFrame(qint64 time, Traffic::Direction direction, quint8 cmd
     report.frame({time, direction, cmd, bytes, outcome, attempt});
 }
 
+namespace {
+
+// Both channel records start with the channel index and then the device type.
+constexpr int kRecordTypeOffset = 1;
+constexpr quint8 kAbsentChannel = 255;
+
+// Whether the answer to a write is the controller's echo of `record`, or says that it lacks
+// the channel (and so stored nothing).
+bool repeats(const QByteArray &answer, const QByteArray &record)
+{
+    const QByteArray stored = answer.mid(Link::kHeaderSize + 1, record.size() - 1);
+    return stored == record.mid(1)
+        || quint8(answer.at(Link::kHeaderSize + kRecordTypeOffset)) == kAbsentChannel;
+}
+
+} // namespace
+
+bool CommandLine::write(quint8 cmd, const QByteArray &payload, QByteArray &response)
+{
+    QByteArray frame;
+    Link::buildRequest(frame, cmd, &payload);
+    return exchange(cmd, frame, response, kQuietGapMs, kAttempts, &payload);
+}
+
 bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response,
-                           int quietGap, int attempts)
+                           int quietGap, int attempts, const QByteArray *echo)
 {
     using Traffic::Direction;
     using Traffic::Outcome;
@@ -97,7 +121,11 @@ bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &resp
             response.remove(0, toRemove);
             qCDebug(lcLink) << "RESP_RS_DATA: " << response.toHex();
         }
-        const Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        // A late answer to the previous record is a sound frame of the same command: only its
+        // content tells it apart. The journal names it as an answer to another request.
+        if (outcome == Outcome::Accepted && echo && !repeats(response, *echo))
+            outcome = Outcome::ForeignCommand;
         logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
         if (outcome == Outcome::Accepted) {
             report.answered();

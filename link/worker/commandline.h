@@ -45,8 +45,13 @@ public:
     bool request(quint8 cmd, const QByteArray *payload, const QString &status,
                  QByteArray &response, int quietGap = kQuietGapMs, int attempts = kAttempts);
     // Attempts, frame check and command match; the no-connection text once when all failed.
+    // `echo`: the record a write sent, which its answer must repeat after the first byte
+    // (there the channel index, in the answer the result); an answer that does not is another
+    // request's and is not taken.
     bool exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
-                  int attempts);
+                  int attempts, const QByteArray *echo = nullptr);
+    // The exchange of a settings write of one record, confirmed by its echo.
+    bool write(quint8 cmd, const QByteArray &payload, QByteArray &response);
     // Waits `ms`; false, perhaps earlier, when the command is to stop.
     virtual bool pause(int ms) = 0;
 
