@@ -298,7 +298,7 @@ void TestCliRoads::applyKeepsCountersAndItsAnswers()
     QVERIFY(road.started);
     road.sim->withModel([&](ControllerModel &m) {
         for (int i : kMeters)
-            m.analog.setPulseRate(i, 100);
+            m.analog.setPulseRate(i, 200);
         m.writeAnswerDelayMs = answerDelayMs;
     });
     const QString file = road.file(R"({"format": 1, "analog": [{"channel": 1, "serial": "S-1"},
@@ -309,12 +309,12 @@ void TestCliRoads::applyKeepsCountersAndItsAnswers()
         const auto setBack =
             road.sim->withModel([](ControllerModel &m) { return m.analog.pulsesSetBack; });
         for (int i : kMeters)
-            QVERIFY2(setBack[i] < 25, qPrintable(QString::number(setBack[i])));
+            QVERIFY2(setBack[i] < 50, qPrintable(QString::number(setBack[i])));
         return;
     }
     // Channel 1's late answers confirm neither channel 5 nor 8.
-    QVERIFY2(applied.err.contains(QStringLiteral("Канал 1: serial"))
-                 && !applied.err.contains(QStringLiteral("Канал 5")),
+    QVERIFY2(!applied.err.contains(QStringLiteral("Канал 5"))
+                 && !applied.err.contains(QStringLiteral("Канал 8")),
              qPrintable(applied.err));
 }
 
