@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QVariantList>
 
-
 class MasterThread;
 
 struct WorkerEvent {
