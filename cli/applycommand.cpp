@@ -27,9 +27,8 @@ QString text(const char *source)
 }
 
 // Reads the sections the file names, and those its checks look at: the controller record
-// always (hardware, poll period), the analog channels also for a controller write. The analog
-// channels come last: a changed meter channel writes back the counter read here, and every
-// pulse counted between this read and the write would be lost.
+// always (hardware, poll period), the analog channels also for a controller write. A changed
+// meter channel's counter is not taken from here: the worker reads it right before its write.
 int readBefore(const Wanted &wanted, CommandRunner &runner, Snapshot &snapshot)
 {
     int code = runner.readController(snapshot);
@@ -40,8 +39,8 @@ int readBefore(const Wanted &wanted, CommandRunner &runner, Snapshot &snapshot)
     return code;
 }
 
-// Sends the records, the analog channels first for their counters (see readBefore). When a
-// command fails, says which changes the controller had confirmed before it.
+// Sends the records, the analog channels first. When a command fails, says which changes the
+// controller had confirmed before it.
 int write(const ApplyPlan &plan, CommandRunner &runner, Console &console)
 {
     struct Step {

@@ -334,7 +334,7 @@ QStringList analogWriteList(int index, const QStringList &read)
         const double shown = AnalogRules::thresholdShown(list[entry], code);
         list[entry] = AnalogRules::thresholdStored(shown, code, &fits);
     }
-    // The counter goes back as read: the file carries none.
+    // As read: the file carries none (a written record takes it fresh, see plan()).
     list[A::WriteValue] = read.value(A::SettingsValue);
     return list;
 }
@@ -397,7 +397,11 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         if (!r.changed())
             continue;
         const QString place = text("Канал %1").arg(index + 1);
-        p.analog.append(r.after);
+        // No counter: the worker reads it right before the record goes, so that the pulses
+        // counted since the read above are kept.
+        QStringList record = r.after;
+        record[A::WriteValue].clear();
+        p.analog.append(record);
         describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(),
                  r.code(), place, &p.analogChanges.emplace_back());
         if (outside.isEmpty())

@@ -45,9 +45,10 @@ void TestApplyPlan::plan_data()
     QTest::newRow("values as held send nothing")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"deviceCode":1,"lk":30,"reading":5}]})")
         << 0 << "";
-    QTest::newRow("temperature thresholds in tenths, the counter as read")
+    // No counter: the worker reads it fresh right before the write.
+    QTest::newRow("temperature thresholds in tenths, the counter left to the write")
         << QByteArray(R"({"format":1,"analog":[{"channel":2,"lk":25.55}]})") << 0
-        << "1|5|5|T-01|10|1|256|-50|2|215";
+        << "1|5|5|T-01|10|1|256|-50|2|";
     QTest::newRow("kv address as its number") << QByteArray(
         R"({"format":1,"digital":[{"channel":9,"deviceCode":8,"protocol":1,"address":"kv1"}]})")
                                               << 0 << "0|8|1|4194304011||1|0";
@@ -80,7 +81,7 @@ void TestApplyPlan::plan_data()
     QTest::newRow("meter divider of 0")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"divider":0}]})") << 2 << "";
     QTest::newRow("scale of 0 as held goes back") << QByteArray(
-        R"({"format":1,"analog":[{"channel":4,"serial":"A1"}]})") << 0 << "3|0|0|A1|0|1|0|0|0|0";
+        R"({"format":1,"analog":[{"channel":4,"serial":"A1"}]})") << 0 << "3|0|0|A1|0|1|0|0|0|";
     QTest::newRow("logging period below the window's minimum")
         << QByteArray(R"({"format":1,"controller":{"logPeriodSeconds":30}})") << 2 << "";
     QTest::newRow("meter КТ of 0")

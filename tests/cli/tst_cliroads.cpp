@@ -123,6 +123,8 @@ private slots:
     void stopsBeforeTheSettings();
     void endsAsScriptsExpect();
     void reportWithoutDisplay();
+    void applyKeepsCountersAndItsAnswers_data();
+    void applyKeepsCountersAndItsAnswers();
 };
 
 void TestCliRoads::readEditApplyRead_data()
@@ -298,6 +300,44 @@ void TestCliRoads::reportWithoutDisplay()
     for (const char *item : {"Протокол настройки контроллера", "T3-0421-0077", "Сидоров",
                              "3 - Счетчик Газа, л", "GAS-7"})
         QVERIFY2(text.contains(QString::fromUtf8(item)), item);
+}
+
+void TestCliRoads::applyKeepsCountersAndItsAnswers_data()
+{
+    QTest::addColumn<int>("answerDelayMs"); // of every write, which waits 5 × 100 ms
+    QTest::addColumn<int>("code");
+    // Slow writes stretch the time between apply's read and the last channel's write.
+    QTest::newRow("writes answered in time: counters kept") << 300 << 0;
+    QTest::newRow("writes answered late: no connection") << 700 << 4;
+}
+
+void TestCliRoads::applyKeepsCountersAndItsAnswers()
+{
+    QFETCH(int, answerDelayMs);
+    QFETCH(int, code);
+    constexpr int kMeters[] = {0, 4, 7}; // cold water, gas, hot water
+    Road road;
+    QVERIFY(road.started);
+    road.sim->withModel([&](ControllerModel &m) {
+        for (int i : kMeters)
+            m.analog.setPulseRate(i, 200);
+        m.writeAnswerDelayMs = answerDelayMs;
+    });
+    const QString file = road.file(R"({"format": 1, "analog": [{"channel": 1, "serial": "S-1"},
+        {"channel": 5, "serial": "S-5"}, {"channel": 8, "serial": "S-8"}]})");
+    const Result applied = road.cli({QStringLiteral("apply"), file});
+    QCOMPARE(applied.code, code);
+    if (code == 0) {
+        const auto setBack =
+            road.sim->withModel([](ControllerModel &m) { return m.analog.pulsesSetBack; });
+        for (int i : kMeters)
+            QVERIFY2(setBack[i] < 50, qPrintable(QString::number(setBack[i])));
+        return;
+    }
+    // Channel 1's late answers confirm neither channel 5 nor 8.
+    QVERIFY2(!applied.err.contains(QStringLiteral("Канал 5"))
+                 && !applied.err.contains(QStringLiteral("Канал 8")),
+             qPrintable(applied.err));
 }
 
 QTEST_MAIN(TestCliRoads)

@@ -360,6 +360,16 @@ QStringList AnalogTab::getComData(int row) const
     return isRow(row) ? QStringList{cells[row].value->text()} : QStringList();
 }
 
+QStringList AnalogTab::getComWriteData(int row) const
+{
+    if (!isRow(row))
+        return QStringList();
+    const QString shown = cells[row].value->text();
+    const QString asRead =
+        AnalogRules::readingShown(stored[row][StoredValue], intValue(stored[row][StoredType]));
+    return {shown == asRead ? QString() : shown};
+}
+
 int AnalogTab::checkComChannel(int row) const
 {
     if (!isRow(row))

@@ -60,6 +60,9 @@ public:
     double stValue(int row) const;
     QStringList getComSettings(int row);
     QStringList getComData(int row) const;
+    // The reading entry of the write list: the counter the engineer typed, or empty when the
+    // cell shows what was read, so that the write takes the counter fresh from the controller.
+    QStringList getComWriteData(int row) const;
     bool hasFastOpenCollector() const;
     // First present row whose serial number does not fit the controller's field, or -1.
     int overlongSerialRow() const;

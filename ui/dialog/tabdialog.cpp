@@ -446,7 +446,7 @@ void TabDialog::writeAnalogChannels()
             }
         }
         QStringList entry{QString::number(r)};
-        entry << analogTab->getComSettings(r) << analogTab->getComData(r);
+        entry << analogTab->getComSettings(r) << analogTab->getComWriteData(r);
         rows.append(entry);
     }
     startTransaction(Link::CmdWriteAnalogSettings, rows);
