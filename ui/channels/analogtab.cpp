@@ -2,8 +2,8 @@
 
 #include "protocol/bulk/writechecks.h"
 #include "protocol/channels/analogrecord.h"
-#include "ui/channels/heldzero.h"
 #include "protocol/global/logcategories.h"
+#include "ui/widgets/objectname.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -24,7 +24,7 @@ namespace {
 
 // Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
 // -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed. A scale
-// of 0 is shown only as read (showCountKeepingZero).
+// of 0 is shown only as read (HeldValue::showCount).
 constexpr double kThresholdMin = -3276.8;
 constexpr double kThresholdMax = 65535.0;
 constexpr int kObjectMax = 65535;
@@ -76,19 +76,13 @@ constexpr const char *kHeaders[AnalogTab::ColumnCount] = {
 };
 
 // A device that is off, no input, empty serial number, scale 10/1, no thresholds.
-const QStringList kResetSettings = {QStringLiteral("0"), QStringLiteral("0"), QString(),
-                                    QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
-                                    QStringLiteral("0"), QString()};
-// The same for a channel the board does not have.
-const QStringList kAbsentSettings = {QStringLiteral("255"), QStringLiteral("0"), QString(),
-                                     QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
-                                     QStringLiteral("0"), QString()};
-
-template <typename W>
-W *named(W *widget, const char *name)
+AnalogSettings resetSettings(int deviceCode)
 {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
+    AnalogSettings s;
+    s.deviceCode = deviceCode;
+    s.multiplier = 10;
+    s.divider = 1;
+    return s;
 }
 
 int intValue(const QString &text)
@@ -149,7 +143,7 @@ void AnalogTab::createRow(int row)
     for (const char *label : kInputLabels)
         w.input->addItem(tr(label));
     w.serial = new QLineEdit;
-    w.serial->setMaxLength(kSerialMaxChars);
+    w.serial->setMaxLength(AnalogSettings::kSerialMaxChars);
     w.multiplier = new QSpinBox;
     w.multiplier->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
     w.divider = new QSpinBox;
@@ -165,7 +159,7 @@ void AnalogTab::createRow(int row)
         QRegularExpression(QLatin1String(kDigitsPattern)), w.value));
     // The object number is a 16-bit field: five digits, refused beyond 65535.
     w.object = new QLineEdit;
-    w.object->setMaxLength(kObjectMaxChars);
+    w.object->setMaxLength(AnalogSettings::kObjectMaxChars);
     w.object->setValidator(new QIntValidator(0, kObjectMax, w.object));
 
     analogTable->setCellWidget(row, TypeColumn, w.type);
@@ -178,11 +172,9 @@ void AnalogTab::createRow(int row)
     analogTable->setCellWidget(row, ValueColumn, w.value);
     analogTable->setCellWidget(row, ObjectColumn, w.object);
 
-    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] {
-        heldType[row].reset();
-        updateAllowedInputs(row);
-    });
-    connect(w.input, &QComboBox::currentIndexChanged, this, [this, row] { heldInput[row].reset(); });
+    heldType[row].releaseOn(w.type, &QComboBox::currentIndexChanged);
+    heldInput[row].releaseOn(w.input, &QComboBox::currentIndexChanged);
+    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] { updateAllowedInputs(row); });
     connect(w.type, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.input, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.serial, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
@@ -193,7 +185,6 @@ void AnalogTab::createRow(int row)
     connect(w.lk, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.st, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
 
-    stored[row] = QStringList(StoredCount, QString());
     updateAllowedInputs(row);
 }
 
@@ -221,12 +212,12 @@ void AnalogTab::setRowEnabled(int row, bool on)
         widget->setEnabled(on);
 }
 
-void AnalogTab::fillComRow(int row, const QStringList &data)
+void AnalogTab::fillComRow(int row, const AnalogSettings &data)
 {
     if (!isRow(row))
         return;
     using namespace AnalogRecord;
-    const int code = intValue(data.value(SettingsType));
+    const int code = data.deviceCode;
     if (code == kAbsentChannel) {
         analogTable->setRowHidden(row, true);
         setRowEnabled(row, false);
@@ -240,53 +231,53 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     const int position = positionForCode(code);
     const bool typeListed = position != 0 || code == kDeviceOff;
     w.type->setCurrentIndex(typeListed ? position : -1);
-    const int input = intValue(data.value(SettingsInput));
+    const int input = data.input;
     const bool inputListed = input >= 0 && input < kInputTypes;
     w.input->setCurrentIndex(inputListed ? input : -1);
     // Set after the combo boxes, whose change releases what an earlier list held.
-    heldType[row] = typeListed ? std::nullopt : std::optional<int>(code);
-    heldInput[row] = inputListed ? std::nullopt : std::optional<int>(input);
-    w.serial->setText(data.value(SettingsSerial));
+    heldType[row].holdUnless(typeListed, code);
+    heldInput[row].holdUnless(inputListed, input);
+    w.serial->setText(data.serial);
     // The pair changes as one: a change signal between the two would reduce the new
     // multiplier against the old divider and show a scale the controller does not hold.
-    const int multiplier = intValue(data.value(SettingsScale));
-    const int divider = intValue(data.value(SettingsDivider));
+    const int multiplier = int(data.multiplier);
+    const int divider = int(data.divider);
     const bool scaleChanged = multiplier != w.multiplier->value() || divider != w.divider->value();
     {
         const QSignalBlocker blockMultiplier(w.multiplier);
         const QSignalBlocker blockDivider(w.divider);
-        showCountKeepingZero(w.multiplier, multiplier);
-        showCountKeepingZero(w.divider, divider);
+        HeldValue::showCount(w.multiplier, multiplier, AnalogRules::kScaleMin);
+        HeldValue::showCount(w.divider, divider, AnalogRules::kScaleMin);
     }
     if (scaleChanged)
         emit analogSettingsChanged();
-    w.lk->setValue(AnalogRules::thresholdShown(data.value(SettingsLk), code));
-    w.st->setValue(AnalogRules::thresholdShown(data.value(SettingsSt), code));
-    w.object->setText(data.value(SettingsObject));
+    w.lk->setValue(AnalogRules::thresholdShown(QString::number(data.lk), code));
+    w.st->setValue(AnalogRules::thresholdShown(QString::number(data.st), code));
+    w.object->setText(QString::number(data.object));
     analogTable->resizeColumnsToContents();
 }
 
 void AnalogTab::setComSettings(int index, const QStringList &data)
 {
-    storeRow(index, data);
+    storeRow(index, AnalogSettings::fromFieldList(data));
     if (isRow(index))
         storedFromController[index] = true;
 }
 
-void AnalogTab::storeRow(int index, const QStringList &data)
+void AnalogTab::storeRow(int index, const AnalogSettings &settings)
 {
     if (!isRow(index))
         return;
-    QStringList &copy = stored[index];
-    for (int place = StoredType; place <= StoredSt; ++place)
-        copy[place] = data.value(place);
-    copy[StoredObject] = data.value(AnalogRecord::SettingsObject);
-    fillComRow(index, data);
+    // The counter is the reading's business (setComData).
+    const qint64 counter = stored[index].counter;
+    stored[index] = settings;
+    stored[index].counter = counter;
+    fillComRow(index, settings);
 }
 
 void AnalogTab::changeComSettings(int row, const QStringList &data)
 {
-    fillComRow(row, data);
+    fillComRow(row, AnalogSettings::fromFieldList(data));
 }
 
 void AnalogTab::setComData(int index, const QStringList &data)
@@ -295,7 +286,7 @@ void AnalogTab::setComData(int index, const QStringList &data)
         return;
     const QString raw = data.value(0);
     cells[index].value->setText(AnalogRules::readingShown(raw, deviceCode(index)));
-    stored[index][StoredValue] = raw;
+    stored[index].counter = AnalogReading::fromFieldList(data).raw;
     if (index == int(channelCount) - 1) {
         readed = true;
         emit analogSettingsReaded(true);
@@ -306,7 +297,7 @@ void AnalogTab::setComChannelsCount(uint8_t comChannelsCount)
 {
     channelCount = comChannelsCount;
     for (int row = channelCount; row < kRows; ++row) {
-        storeRow(row, kAbsentSettings);
+        storeRow(row, resetSettings(AnalogRecord::kAbsentChannel));
         setComData(row, {QString()});
     }
 }
@@ -323,7 +314,7 @@ void AnalogTab::resetComSettings()
 {
     storedFromController.fill(false);
     for (int row = 0; row < kRows; ++row) {
-        storeRow(row, kResetSettings);
+        storeRow(row, resetSettings(AnalogRecord::kDeviceOff));
         setComData(row, {QString()});
     }
 }
@@ -341,7 +332,7 @@ int AnalogTab::deviceCode(int row) const
 {
     if (!isRow(row))
         return 0;
-    return heldType[row] ? *heldType[row] : AnalogRecord::codeForPosition(cells[row].type->currentIndex());
+    return int(heldType[row].valueOr(AnalogRecord::codeForPosition(cells[row].type->currentIndex())));
 }
 
 AnalogRules::RowValues AnalogTab::rowValues(int row) const
@@ -373,7 +364,7 @@ QStringList AnalogTab::collectRow(int row) const
     }
     const int code = deviceCode(row);
     return {QString::number(code),
-            QString::number(heldInput[row] ? *heldInput[row] : w.input->currentIndex()),
+            QString::number(heldInput[row].valueOr(w.input->currentIndex())),
             w.serial->text(),
             QString::number(w.multiplier->value()),
             QString::number(w.divider->value()),
@@ -451,8 +442,9 @@ QString AnalogTab::serialTooLongMessage(int channel)
 bool AnalogTab::rowChanged(int row) const
 {
     const QStringList current = collectRow(row);
-    const QStringList &copy = stored[row];
-    const int storedCode = intValue(copy[StoredType]);
+    using namespace AnalogRecord;
+    const QStringList copy = stored[row].toFieldList();
+    const int storedCode = stored[row].deviceCode;
     bool changed = false;
     const auto differs = [&changed, row](const char *key, const QString &was, const QString &now) {
         if (was == now)
@@ -461,22 +453,21 @@ bool AnalogTab::rowChanged(int row) const
         changed = true;
     };
     // The table collects temperature thresholds signed; the controller sends them unsigned.
-    const bool signedThresholds = storedCode == AnalogRecord::kTemperature;
+    const bool signedThresholds = storedCode == kTemperature;
     const auto threshold = [signedThresholds](const QString &raw) {
         return signedThresholds ? AnalogRules::signedThresholdText(raw) : raw;
     };
-    differs("type", copy[StoredType], current[0]);
-    differs("phy_type", copy[StoredInput], current[1]);
-    differs("serial", copy[StoredSerial], current[2]);
-    differs("scale", copy[StoredScale], current[3]);
-    differs("div", copy[StoredDivider], current[4]);
-    differs("t_ovr", threshold(copy[StoredLk]), current[5]);
-    differs("t_stop", threshold(copy[StoredSt]), current[6]);
+    differs("type", copy[SettingsType], current[0]);
+    differs("phy_type", copy[SettingsInput], current[1]);
+    differs("serial", copy[SettingsSerial], current[2]);
+    differs("scale", copy[SettingsScale], current[3]);
+    differs("div", copy[SettingsDivider], current[4]);
+    differs("t_ovr", threshold(copy[SettingsLk]), current[5]);
+    differs("t_stop", threshold(copy[SettingsSt]), current[6]);
     // Sensor readings move on their own; only a meter's reading is a setting.
-    if (storedCode != AnalogRecord::kTemperature && storedCode != AnalogRecord::kContact
-        && storedCode != AnalogRecord::kPressure)
-        differs("value", copy[StoredValue], cells[row].value->text());
-    differs("object", copy[StoredObject], current[7]);
+    if (storedCode != kTemperature && storedCode != kContact && storedCode != kPressure)
+        differs("value", copy[SettingsValue], cells[row].value->text());
+    differs("object", copy[SettingsObject], current[7]);
     return changed;
 }
 
@@ -484,7 +475,7 @@ bool AnalogTab::isComSettingsChanged() const
 {
     bool changed = !readed;
     for (int row = 0; !changed && row < int(channelCount) && row < kRows; ++row) {
-        if (intValue(stored[row][StoredType]) != AnalogRecord::kAbsentChannel)
+        if (stored[row].isPresent())
             changed = rowChanged(row);
     }
     qCDebug(lcChannels) << changed;

@@ -4,13 +4,14 @@
 // reading and object number, with the stored copy of what the controller holds.
 
 #include "protocol/channels/analogrules.h"
+#include "protocol/channels/analogsettings.h"
+#include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -36,10 +37,7 @@ public:
         ObjectColumn,
         ColumnCount
     };
-    static constexpr int kRows = 8;
-    // The controller's serial field is 16 bytes; a longer UTF-8 form is refused at writing.
-    static constexpr int kSerialMaxChars = 16;
-    static constexpr int kObjectMaxChars = 5;
+    static constexpr int kRows = AnalogRecord::kChannelCount;
 
     explicit AnalogTab(QWidget *parent = nullptr);
 
@@ -64,6 +62,8 @@ public:
     // First present row whose serial number does not fit the controller's field, or -1.
     int overlongSerialRow() const;
     static QString serialTooLongMessage(int channel);
+    // What the controller reported for the row in this session (or the reset values).
+    const AnalogSettings &settingsAsRead(int row) const { return stored.at(row); }
 
 signals:
     void analogSettingsReaded(bool readed);
@@ -74,20 +74,6 @@ public slots:
     void setComData(int index, const QStringList &data);
 
 private:
-    // Places in the stored copy of a row.
-    enum Stored {
-        StoredType,
-        StoredInput,
-        StoredSerial,
-        StoredScale,
-        StoredDivider,
-        StoredLk,
-        StoredSt,
-        StoredValue,
-        StoredObject,
-        StoredCount
-    };
-
     struct RowWidgets {
         QComboBox *type = nullptr;
         QComboBox *input = nullptr;
@@ -101,8 +87,8 @@ private:
     };
 
     void createRow(int row);
-    void storeRow(int index, const QStringList &data);
-    void fillComRow(int row, const QStringList &data);
+    void storeRow(int index, const AnalogSettings &settings);
+    void fillComRow(int row, const AnalogSettings &settings);
     void setRowEnabled(int row, bool on);
     void updateAllowedInputs(int row);
     int deviceCode(int row) const;
@@ -116,11 +102,12 @@ private:
     QTableWidget *analogTable = nullptr;
     QLabel *helpLabel = nullptr;
     std::array<RowWidgets, kRows> cells;
-    std::array<QStringList, kRows> stored;
+    // What the controller reported for each row, as read.
+    std::array<AnalogSettings, kRows> stored;
     std::array<bool, kRows> storedFromController{};
     // A device or input code the lists do not hold, kept as read until its combo box changes.
-    std::array<std::optional<int>, kRows> heldType;
-    std::array<std::optional<int>, kRows> heldInput;
+    std::array<HeldValue, kRows> heldType;
+    std::array<HeldValue, kRows> heldInput;
     bool readed = false;
     uint8_t channelCount = kRows;
 };

@@ -4,13 +4,14 @@
 // protocol, address, password, КТ and object number, and the marks of changed channels.
 
 #include "protocol/channels/digitalrules.h"
+#include "protocol/channels/digitalsettings.h"
+#include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -38,7 +39,6 @@ public:
     };
 
     static constexpr int kRowCount = DigitalRules::kChannelCount;
-    static constexpr int kPasswordMaxChars = 9;
 
     explicit RS485Tab(QWidget *parent = nullptr);
 
@@ -62,6 +62,8 @@ public:
     bool isChannelSelected(int row) const;
     // Serial number text and readings text of the row.
     QStringList channelReadings(int row) const;
+    // What the controller reported for the row in this session.
+    const DigitalSettings &settingsAsRead(int row) const { return stored.at(row); }
 
     static int codeForDevicePosition(int position);
     static int devicePositionForCode(int code);
@@ -120,12 +122,13 @@ private:
     QCheckBox *groupCheck = nullptr;
     QLabel *hintLabel = nullptr;
     bool readed = false;
-    std::array<QStringList, kRowCount> storedSettings;
+    // What the controller reported for each row, as read.
+    std::array<DigitalSettings, kRowCount> stored;
     std::array<bool, kRowCount> storedFromController{};
     // Set while the table fills rows itself, so that the fill is not taken for an edit.
     bool filling = false;
     std::array<RowEditors, kRowCount> rows;
     // A device or protocol code the lists do not hold, kept as read until its combo box changes.
-    std::array<std::optional<int>, kRowCount> heldType;
-    std::array<std::optional<int>, kRowCount> heldProtocol;
+    std::array<HeldValue, kRowCount> heldType;
+    std::array<HeldValue, kRowCount> heldProtocol;
 };

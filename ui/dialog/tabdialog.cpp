@@ -14,6 +14,7 @@
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
 #include "ui/settings/settingstab.h"
+#include "ui/widgets/objectname.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -51,13 +52,6 @@ QString unreadableLineMessage(int channel)
                                        "строки в серийном номере или пароле не даст прочитать "
                                        "канал из файла.")
         .arg(channel);
-}
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
 }
 
 } // namespace

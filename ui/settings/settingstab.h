@@ -3,11 +3,13 @@
 // Controller tab: COM port, time-out and passwords, controller settings and identification,
 // forecast of battery life and traffic, and the modem test.
 
+#include "protocol/settings/controllersettings.h"
+#include "ui/widgets/heldvalue.h"
+
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +38,8 @@ public:
     bool isPsmEnabled() const;
     void setPsmEnabled(bool on);
     int getContactPollPeriod() const;
+    // What the controller reported in this session.
+    const ControllerSettings &settingsAsRead() const { return asRead; }
     // Selects a port by name, also one that the system does not list (a pseudo-terminal).
     void selectPort(const QString &name);
 
@@ -158,6 +162,8 @@ private:
 
     bool settingsReadedFlag = false;
     Snapshot readSnapshot;
+    // What the controller reported, as read.
+    ControllerSettings asRead;
     // What the controller reported, kept until the field's editor changes in any way.
-    std::array<std::optional<quint32>, HeldCount> held;
+    std::array<HeldValue, HeldCount> held;
 };
