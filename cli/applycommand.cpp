@@ -8,7 +8,7 @@
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 #include "protocol/frame/frame.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
 #include "cli/exitcode.h"
-#include "cli/fieldnames.h"
+#include "protocol/document/fieldnames.h"
 #include "protocol/settings/forecast.h"
 
 #include <QCoreApplication>
@@ -319,11 +319,6 @@ QStringList writeListOf(int size, const Field (&fields)[N], const QStringList &r
 
 } // namespace
 
-QStringList controllerWriteList(const QStringList &read)
-{
-    return writeListOf(C::WriteEntryCount, FieldNames::kController, read);
-}
-
 QStringList analogWriteList(int index, const QStringList &read)
 {
     QStringList list = writeListOf(A::WriteFieldCount, FieldNames::kAnalog, read);
@@ -339,17 +334,10 @@ QStringList analogWriteList(int index, const QStringList &read)
     return list;
 }
 
-QStringList digitalWriteList(int index, const QStringList &read)
-{
-    QStringList list = writeListOf(D::WriteFieldCount, FieldNames::kDigital, read);
-    list[D::WriteChannel] = QString::number(index);
-    return list;
-}
-
 ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
 {
     // A section is written only over what this run read of it.
-    if ((wanted.controller && read.controller.isEmpty()) || (wanted.analog && read.analog.isEmpty())
+    if ((wanted.controller && !read.controller) || (wanted.analog && read.analog.isEmpty())
         || (wanted.digital && read.digital.isEmpty()))
         return refused(ExitCode::Refused,
                        text("Настройки не считаны с контроллера. Ничего не записано."));
@@ -376,7 +364,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     // The first value that no editor of the window could have set; refused before the
     // window's own checks run, as a file the window could not have produced.
     QString outside;
-    const QStringList controllerBefore = controllerWriteList(read.controller);
+    const QStringList controllerBefore =
+        read.controller ? read.controller->toWriteList() : QStringList(C::WriteEntryCount);
     const QStringList controllerAfter =
         overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
     if (controllerAfter != controllerBefore) {
@@ -392,7 +381,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         if (!read.analogPresent(index))
             continue;
         const AnalogResult r =
-            analogResult(index, read.analog.value(index), analogWanted.value(index));
+            analogResult(index, read.analog.value(index).toFieldList(), analogWanted.value(index));
         analog.insert(index, r);
         if (!r.changed())
             continue;
@@ -410,7 +399,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
         if (!read.digitalPresent(index))
             continue;
-        const QStringList before = digitalWriteList(index, read.digital.value(index));
+        const QStringList before = read.digital.value(index).toWriteList(index);
         const QStringList after = overlay(before, digitalWanted.value(index));
         digital.insert(index, after);
         if (after == before)
@@ -437,7 +426,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
                  qint64(C::kContactPollPeriodMax)));
     QString problem;
     if (!p.controller.isEmpty())
-        problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion),
+        problem = checkController(controllerAfter, read.controller->hardwareVersion,
                                   analog, &p.questions);
     if (problem.isEmpty() && !p.analog.isEmpty())
         problem = checkAnalog(analog, pollPeriod, &p.questions);
@@ -452,16 +441,17 @@ QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after)
 {
     QStringList lines;
     for (const QStringList &row : plan.controller)
-        compare(FieldNames::kController, row, controllerWriteList(after.controller), 0,
+        compare(FieldNames::kController, row,
+                after.controller ? after.controller->toWriteList() : QStringList(), 0,
                 text("Контроллер"), &lines);
     for (const QStringList &row : plan.analog) {
         const int index = row.value(A::WriteChannel).toInt();
-        compare(FieldNames::kAnalog, row, analogWriteList(index, after.analog.value(index)),
+        compare(FieldNames::kAnalog, row, analogWriteList(index, after.analog.value(index).toFieldList()),
                 row.value(A::WriteType).toInt(), text("Канал %1").arg(index + 1), &lines);
     }
     for (const QStringList &row : plan.digital) {
         const int index = row.value(D::WriteChannel).toInt();
-        compare(FieldNames::kDigital, row, digitalWriteList(index, after.digital.value(index)), 0,
+        compare(FieldNames::kDigital, row, after.digital.value(index).toWriteList(index), 0,
                 text("Канал %1").arg(
                     DigitalRules::displayNumber(index, after.analogChannelCount)),
                 &lines);

@@ -3,7 +3,7 @@
 // What `apply` sends: the records of a file that differ from what was read in this run,
 // after the window's write checks. Pure: it sees field lists, never the line.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 #include "link/worker/commandline.h"
 
 #include <QStringList>
@@ -36,9 +36,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted);
 // when everything took. The analog counters run on and are not compared.
 QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after);
 
-// What was read, as the write lists that would send it back unchanged.
-QStringList controllerWriteList(const QStringList &read);
+// What was read of an analog channel, as the write list that would send it back unchanged
+// (thresholds in the form the table collects them).
 QStringList analogWriteList(int index, const QStringList &read);
-QStringList digitalWriteList(int index, const QStringList &read);
 
 } // namespace ApplyPlanner

@@ -9,8 +9,8 @@
 #include "cli/console.h"
 #include "cli/exitcode.h"
 #include "cli/interruptnotifier.h"
-#include "cli/jsondocument.h"
-#include "cli/jsonwriter.h"
+#include "protocol/document/jsondocument.h"
+#include "protocol/document/jsonwriter.h"
 #include "protocol/firmware/firmwareupdate.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
@@ -69,7 +69,7 @@ bool chooseReadings(const CliOptions &options, const Snapshot &s, Rows *analog, 
     const int analogCount = s.analogChannelCount;
     const auto isMeter = [&s](int index) {
         return s.digitalPresent(index)
-            && DigitalRules::devicePositionForCode(s.digital.value(index).value(0).toInt()) != 0;
+            && DigitalRules::devicePositionForCode(s.digital.value(index).deviceCode) != 0;
     };
     if (options.channels.isEmpty()) {
         for (int index = 0; index < AnalogRecord::kChannelCount; ++index) {
@@ -101,12 +101,12 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
 {
     QStringList lines{QStringLiteral("channel;kind;serial;reading1;reading2;reading3;reading4")};
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         lines << QStringLiteral("%1;analog;%2;%3;;;")
                      .arg(it.key() + 1)
-                     .arg(settings.value(AnalogRecord::SettingsSerial),
+                     .arg(settings.serial,
                           AnalogRules::readingShown(raw, code));
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
@@ -128,12 +128,12 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
     w.value("format", JsonDocument::kFormat);
     w.beginArray("analog");
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         w.beginObject();
         w.value("channel", it.key() + 1);
-        w.value("serial", settings.value(AnalogRecord::SettingsSerial));
+        w.value("serial", settings.serial);
         w.value("reading", AnalogRules::readingShown(raw, code).toDouble());
         w.endObject();
     }
@@ -195,7 +195,7 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
     Snapshot snapshot = runner.snapshot();
     if (const int code = runner.readController(snapshot))
         return code;
-    const QString fw = snapshot.controller.value(ControllerRecord::FirmwareText);
+    const QString fw = snapshot.controller.value_or(ControllerSettings()).firmwareText;
     if (!FirmwareUpdate::isUpdatable(fw)) {
         const QString why = FirmwareUpdate::whyNot(fw);
         console.message(why.isEmpty() ? text("Версия ПО контроллера не известна.") : why);

@@ -2,7 +2,7 @@
 // controller's own numbering, and what is refused before anything is sent.
 
 #include "cli/applyplan.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 
 #include <QtTest>
 
@@ -13,16 +13,17 @@ namespace {
 Snapshot board()
 {
     Snapshot s;
-    s.controller =
+    s.controller = ControllerSettings::fromFieldList(
         QStringList{"3600", "86400", "60", "0", "T3-1", "8.1",         "1.4.2", "",     "",
-                    "0",    "3600",  "0",  "0", "0",    "10.20.30.40", "80",    "/get", "/save"};
-    s.analog.insert(0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"});
-    s.analog.insert(1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"});
+                    "0",    "3600",  "0",  "0", "0",    "10.20.30.40", "80",    "/get", "/save"});
+    QMap<int, QStringList> analog{{0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"}},
+                                  {1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"}}};
     for (int index = 2; index < 7; ++index)
-        s.analog.insert(index, {"0", "0", "", index == 3 ? "0" : "1", "1", "0", "0", "0", "0"});
-    s.analog.insert(7, QStringList{"255"} + QStringList(8, "0"));
+        analog.insert(index, {"0", "0", "", index == 3 ? "0" : "1", "1", "0", "0", "0", "0"});
+    analog.insert(7, QStringList{"255"} + QStringList(8, "0"));
+    s.setAnalog(analog);
     for (int index = 0; index < 32; ++index)
-        s.digital.insert(index, {"0", "0", "0", "", "1", "0"});
+        s.digital.insert(index, DigitalSettings::fromFieldList({"0", "0", "0", "", "1", "0"}));
     return s;
 }
 
