@@ -1,6 +1,5 @@
 #include "ui/channels/analogtab.h"
 
-#include "protocol/bulk/writechecks.h"
 #include "protocol/channels/analogrecord.h"
 #include "protocol/global/logcategories.h"
 #include "ui/widgets/objectname.h"
@@ -402,11 +401,6 @@ bool AnalogTab::isComChannelEnabled(int row) const
     return isRow(row) && cells[row].type->isEnabled();
 }
 
-bool AnalogTab::isContactSensor(int row) const
-{
-    return deviceCode(row) == AnalogRecord::kContact;
-}
-
 double AnalogTab::lkValue(int row) const
 {
     return isRow(row) ? cells[row].lk->value() : 0;
@@ -434,9 +428,28 @@ int AnalogTab::overlongSerialRow() const
     return AnalogRules::firstOverlongSerial(serials);
 }
 
-QString AnalogTab::serialTooLongMessage(int channel)
+QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const
 {
-    return WriteChecks::serialTooLongText(channel);
+    QList<WritePreflight::AnalogRow> rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (!isComChannelEnabled(row))
+            continue;
+        WritePreflight::AnalogRow r;
+        r.index = row;
+        r.changed = compared && (!readed || rowChanged(row));
+        const RowWidgets &w = cells[row];
+        r.settings.deviceCode = deviceCode(row);
+        r.settings.input = int(heldInput[row].valueOr(w.input->currentIndex()));
+        r.settings.serial = w.serial->text();
+        r.settings.multiplier = w.multiplier->value();
+        r.settings.divider = w.divider->value();
+        r.lk = w.lk->value();
+        r.st = w.st->value();
+        r.pairedAnew = r.settings.deviceCode != stored[row].deviceCode
+            || r.settings.input != stored[row].input;
+        rows << r;
+    }
+    return rows;
 }
 
 bool AnalogTab::rowChanged(int row) const

@@ -3,6 +3,7 @@
 // Analog channel table: eight rows of device, input, serial number, scaling, thresholds,
 // reading and object number, with the stored copy of what the controller holds.
 
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/analogsettings.h"
 #include "ui/widgets/heldvalue.h"
@@ -53,7 +54,6 @@ public:
 
     bool isComChannelEnabled(int row) const;
     int checkComChannel(int row) const;
-    bool isContactSensor(int row) const;
     double lkValue(int row) const;
     double stValue(int row) const;
     QStringList getComSettings(int row);
@@ -61,7 +61,9 @@ public:
     bool hasFastOpenCollector() const;
     // First present row whose serial number does not fit the controller's field, or -1.
     int overlongSerialRow() const;
-    static QString serialTooLongMessage(int channel);
+    // The present rows as they would be written, for the write preflight. Only with
+    // `compared` is each row compared with what was read, which first reduces its scale.
+    QList<WritePreflight::AnalogRow> preflightRows(bool compared) const;
     // What the controller reported for the row in this session (or the reset values).
     const AnalogSettings &settingsAsRead(int row) const { return stored.at(row); }
 

@@ -550,6 +550,17 @@ QStringList RS485Tab::channelSettings(int row) const
     };
 }
 
+QList<WritePreflight::DigitalRow> RS485Tab::preflightRows() const
+{
+    QList<WritePreflight::DigitalRow> out;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (isChannelEnabled(row))
+            out.append({row, DigitalSettings::fromWriteList(channelSettings(row)),
+                        isChannelChanged(row)});
+    }
+    return out;
+}
+
 bool RS485Tab::isMeterChannel(int row) const
 {
     if (!validRow(row))

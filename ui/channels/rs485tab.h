@@ -3,6 +3,7 @@
 // Digital channel table: 32 meters on the controller's RS-485 line, with device type,
 // protocol, address, password, КТ and object number, and the marks of changed channels.
 
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/digitalrules.h"
 #include "protocol/channels/digitalsettings.h"
 #include "ui/widgets/heldvalue.h"
@@ -57,6 +58,8 @@ public:
     int checkChannel(int row) const;
     bool isChannelChanged(int row) const;
     QStringList channelSettings(int row) const;
+    // The present rows as they would be written, with their changed marks, for the preflight.
+    QList<WritePreflight::DigitalRow> preflightRows() const;
     bool isMeterChannel(int row) const;
     bool readSelectedOnly() const;
     bool isChannelSelected(int row) const;

@@ -4,7 +4,7 @@
 #include "ui/journal/trafficwindow.h"
 #include "ui/dialog/userprompts.h"
 #include "protocol/bulk/channelfile.h"
-#include "protocol/bulk/writechecks.h"
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/analogrecord.h"
 #include "protocol/channels/digitalrules.h"
 #include "ui/channels/analogtab.h"
@@ -43,7 +43,6 @@ constexpr int kMinimumHeight = 700;
 constexpr int kAnalogRows = 8;
 constexpr int kDigitalRows = 32;
 
-enum Tab { ControllerTab, AnalogChannelsTab, DigitalChannelsTab };
 
 QString unreadableLineMessage(int channel)
 {
@@ -373,107 +372,63 @@ void TabDialog::transaction_write_settings()
     }
 }
 
-void TabDialog::writeControllerSettings()
+bool TabDialog::confirmWrite(const WritePreflight::Steps &steps)
 {
-    if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)) {
-        const std::optional<bool> keepPsm = withinSession([this] {
-            return UserPrompts::current().question(this, WriteChecks::psmTitle(),
-                                                   WriteChecks::psmText());
-        });
-        if (!keepPsm)
-            return;
-        if (!*keepPsm)
+    using WritePreflight::Step;
+    for (const Step &step : steps) {
+        if (step.kind == Step::Refusal) {
+            critical(step.title.isEmpty() ? tr("Ошибка") : step.title, step.text);
+            return false;
+        }
+        if (step.kind == Step::NothingToWrite) {
+            statusLabel->setText(step.text);
+            return false;
+        }
+        const std::optional<bool> yes = withinSession(
+            [&] { return UserPrompts::current().question(this, step.title, step.text); });
+        if (!yes || (!*yes && !step.noSwitchesPsmOff))
+            return false;
+        if (!*yes)
             settingsTab->setPsmEnabled(false);
     }
+    return true;
+}
 
-    if (settingsTab->getContactPollPeriod() == 0) {
-        for (int r = 0; r < kAnalogRows; ++r) {
-            if (analogTab->isComChannelEnabled(r) && analogTab->isContactSensor(r)) {
-                critical(WriteChecks::zeroPollPeriodTitle(), WriteChecks::zeroPollPeriodText());
-                return;
-            }
-        }
-    }
-    const QStringList settings = settingsTab->getCpuSettings();
-    const QString oversizePath = ControllerRecord::oversizePathField(settings);
-    if (!oversizePath.isEmpty()) {
-        critical(tr("Ошибка"), ControllerRecord::oversizePathText(oversizePath));
+void TabDialog::writeControllerSettings()
+{
+    ControllerSettings settings = settingsTab->settingsAsRead();
+    settings.setFromWriteList(settingsTab->getCpuSettings());
+    if (!confirmWrite(WritePreflight::controller(settings, hwVersion, analogTab->preflightRows(false))))
         return;
-    }
-    startTransaction(Link::CmdWriteControllerSettings, Rows{settings});
+    startTransaction(Link::CmdWriteControllerSettings, Rows{settingsTab->getCpuSettings()});
 }
 
 void TabDialog::writeAnalogChannels()
 {
-    const int longSerialRow = analogTab->overlongSerialRow();
-    Rows rows;
-    for (int r = 0; r < kAnalogRows; ++r) {
-        if (!analogTab->isComChannelEnabled(r))
-            continue;
-        const int channel = r + 1;
-        const int code = analogTab->checkComChannel(r);
-        if (code != 0) {
-            critical(tr("Ошибка"), WriteChecks::analogMessage(code, channel));
-            return;
-        }
-        // A serial number is never cut to its field: the engineer shortens it.
-        if (r == longSerialRow) {
-            critical(tr("Ошибка"), AnalogTab::serialTooLongMessage(channel));
-            return;
-        }
-        if (analogTab->isContactSensor(r)) {
-            const int poll = settingsTab->getContactPollPeriod();
-            const bool lkLow = WriteChecks::thresholdBelowPollPeriod(analogTab->lkValue(r), poll);
-            const bool stLow = WriteChecks::thresholdBelowPollPeriod(analogTab->stValue(r), poll);
-            if (lkLow || stLow) {
-                const std::optional<bool> go = withinSession([&] {
-                    return UserPrompts::current().question(
-                        this, WriteChecks::contactSensorTitle(lkLow, stLow),
-                        WriteChecks::contactSensorText(channel, poll));
-                });
-                if (!go || !*go)
-                    return;
-            }
-        }
-        QStringList entry{QString::number(r)};
-        entry << analogTab->getComSettings(r) << analogTab->getComData(r);
-        rows.append(entry);
+    const QList<WritePreflight::AnalogRow> rows = analogTab->preflightRows(true);
+    if (!confirmWrite(WritePreflight::analog(rows, settingsTab->getContactPollPeriod())))
+        return;
+    Rows entries;
+    for (const WritePreflight::AnalogRow &row : rows) {
+        QStringList entry{QString::number(row.index)};
+        entry << analogTab->getComSettings(row.index) << analogTab->getComData(row.index);
+        entries.append(entry);
     }
-    startTransaction(Link::CmdWriteAnalogSettings, rows);
+    startTransaction(Link::CmdWriteAnalogSettings, entries);
 }
 
 void TabDialog::writeDigitalChannels()
 {
-    const int analogCount = masterThread->getAnalogChannelCount();
-    Rows rows;
-    for (int r = 0; r < kDigitalRows; ++r) {
-        if (!rs485Tab->isChannelEnabled(r))
-            continue;
-        // Every existing channel is checked, also those not edited: the controller would
-        // poll a wrong meter set-up just the same.
-        const int code = rs485Tab->checkChannel(r);
-        if (code == 1 || code == 2) {
-            critical(tr("Ошибка"), WriteChecks::digitalMessage(
-                                       code, DigitalRules::displayNumber(r, analogCount)));
-            return;
-        }
-        if (rs485Tab->isChannelChanged(r))
-            rows.append(rs485Tab->channelSettings(r));
-    }
-    if (rows.isEmpty()) {
-        statusLabel->setText(WriteChecks::nothingToWriteText());
+    const QList<WritePreflight::DigitalRow> rows = rs485Tab->preflightRows();
+    if (!confirmWrite(WritePreflight::digital(rows, masterThread->getAnalogChannelCount())))
         return;
-    }
-    // A password is never cut to its field: the engineer shortens it.
-    const int longPassword = DigitalRules::firstOverlongPassword(rows);
-    if (longPassword >= 0) {
-        critical(tr("Ошибка"), WriteChecks::passwordTooLongText(
-                                   DigitalRules::displayNumber(longPassword, analogCount),
-                                   DigitalRules::kPasswordFieldBytes));
-        return;
+    Rows changed;
+    for (const WritePreflight::DigitalRow &row : rows) {
+        if (row.changed)
+            changed.append(rs485Tab->channelSettings(row.index));
     }
     rs485Tab->setRsSettingsReaded(true, false);
-    startTransaction(Link::CmdWriteDigitalSettings, rows);
+    startTransaction(Link::CmdWriteDigitalSettings, changed);
 }
 
 void TabDialog::transaction_read_settings()

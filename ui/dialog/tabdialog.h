@@ -4,6 +4,7 @@
 // command to the worker and routes its answers to the tabs.
 
 #include "link/worker/masterthread.h"
+#include "protocol/bulk/writepreflight.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -99,6 +100,8 @@ private:
     void startTransaction(int cmd);
     void startTransaction(int cmd, const Rows &rows);
     void beginTransaction();
+    // Asks the preflight's questions and shows its refusal; true when the write may go.
+    bool confirmWrite(const WritePreflight::Steps &steps);
     void writeControllerSettings();
     void writeAnalogChannels();
     void writeDigitalChannels();

@@ -4,17 +4,21 @@
 // after the window's write checks. Pure: it sees field lists, never the line.
 
 #include "protocol/document/snapshot.h"
-#include "link/worker/commandline.h"
 
 #include <QStringList>
 
 struct ApplyPlan {
-    int refusal = 0; // an exit code when nothing may be sent, else 0
+    enum Refusal {
+        None,
+        NotForThisBoard, // the document names what this controller lacks or no editor could set
+        Refused,         // a write check refuses, or the sections were not read
+    };
+    Refusal refusal = None;
     QString refusalText;
-    QStringList questions; // the window's questions for this write, title and text
-    Rows controller;       // the write list of command 33, or none
-    Rows analog;           // write lists of command 16, changed channels only
-    Rows digital;          // write lists of command 32, changed channels only
+    QStringList questions;         // the window's questions for this write, title and text
+    QList<QStringList> controller; // the write list of command 33, or none
+    QList<QStringList> analog;     // write lists of command 16, changed channels only
+    QList<QStringList> digital;    // write lists of command 32, changed channels only
     // For each record above, one line per setting it changes, for the engineer.
     QList<QStringList> controllerChanges;
     QList<QStringList> analogChanges;

@@ -1,7 +1,7 @@
 // From a document to the records apply sends: names to fields, units to wire forms, the
 // controller's own numbering, and what is refused before anything is sent.
 
-#include "cli/applyplan.h"
+#include "protocol/document/applyplan.h"
 #include "protocol/document/jsondocument.h"
 
 #include <QtTest>
@@ -41,7 +41,7 @@ private slots:
 void TestApplyPlan::plan_data()
 {
     QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<int>("refusal");
+    QTest::addColumn<int>("refusal"); // lumaro-cli's exit code: 2 not for this board, 7 refused
     QTest::addColumn<QString>("sent"); // every record to write, fields joined by "|"
     QTest::newRow("values as held send nothing")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"deviceCode":1,"lk":30,"reading":5}]})")
@@ -101,10 +101,12 @@ void TestApplyPlan::plan()
         return;
     }
     const ApplyPlan p = ApplyPlanner::plan(board(), wanted);
-    QCOMPARE(p.refusal, refusal);
+    const QMap<int, ApplyPlan::Refusal> byExitCode{
+        {0, ApplyPlan::None}, {2, ApplyPlan::NotForThisBoard}, {7, ApplyPlan::Refused}};
+    QCOMPARE(p.refusal, byExitCode.value(refusal));
     QCOMPARE(p.refusalText.isEmpty(), refusal == 0);
     QStringList records;
-    for (const Rows &rows : {p.controller, p.analog, p.digital}) {
+    for (const QList<QStringList> &rows : {p.controller, p.analog, p.digital}) {
         for (const QStringList &row : rows)
             records << row.join(QLatin1Char('|'));
     }
