@@ -2,6 +2,8 @@
 
 #include "protocol/frame/frame.h"
 
+#include <QCoreApplication>
+
 namespace SessionRecord {
 
 QStringList supportedFirmware()
@@ -26,6 +28,15 @@ QStringList decodeAuthorise(const QByteArray &resp)
 quint8 analogChannelCount(const QString &hardware)
 {
     return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3") ? 4 : 8;
+}
+
+QString newPasswordProblem(const QString &password, const QString &repeated)
+{
+    if (password != repeated)
+        return QCoreApplication::translate("TabDialog", "Ошибка в подтверждении нового пароля");
+    if (password.isEmpty())
+        return QCoreApplication::translate("TabDialog", "Новый пароль не может быть пустым");
+    return {};
 }
 
 } // namespace SessionRecord

@@ -1,6 +1,7 @@
 #include "ui/channels/analogtab.h"
 
 #include "protocol/channels/analogrecord.h"
+#include "protocol/frame/frame.h"
 #include "protocol/global/logcategories.h"
 #include "ui/widgets/objectname.h"
 
@@ -426,6 +427,58 @@ int AnalogTab::overlongSerialRow() const
     for (int row = 0; row < kRows; ++row)
         serials << (isComChannelEnabled(row) ? cells[row].serial->text() : QString());
     return AnalogRules::firstOverlongSerial(serials);
+}
+
+PageCommand AnalogTab::readSettingsCommand()
+{
+    return {Link::CmdReadAnalogSettings, std::nullopt, {}};
+}
+
+PageCommand AnalogTab::readDataCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (isComChannelEnabled(row))
+            rows.append(QStringList{QString::number(row)});
+    }
+    return {Link::CmdAnalogReading, rows, {}};
+}
+
+WritePreflight::Steps AnalogTab::writePreflight(const WriteContext &context) const
+{
+    return WritePreflight::analog(preflightRows(true), context.pollPeriodSeconds);
+}
+
+PageCommand AnalogTab::writeCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (!isComChannelEnabled(row))
+            continue;
+        QStringList entry{QString::number(row)};
+        entry << getComSettings(row) << getComData(row);
+        rows.append(entry);
+    }
+    return {Link::CmdWriteAnalogSettings, rows, {}};
+}
+
+QList<ChannelExchange::ExportRow> AnalogTab::exportRows()
+{
+    QList<ChannelExchange::ExportRow> rows;
+    for (int row = 0; row < kRows; ++row) {
+        ChannelExchange::ExportRow r;
+        r.valid = checkComChannel(row) == AnalogRules::RowValid;
+        r.present = isComChannelEnabled(row);
+        if (r.valid && r.present) {
+            r.settings = getComSettings(row);
+            r.reading = getComData(row).value(0);
+        }
+        rows << r;
+        // The export stops here; collecting later rows would reduce their scales for nothing.
+        if (!r.valid)
+            break;
+    }
+    return rows;
 }
 
 QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const

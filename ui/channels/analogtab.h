@@ -3,9 +3,11 @@
 // Analog channel table: eight rows of device, input, serial number, scaling, thresholds,
 // reading and object number, with the stored copy of what the controller holds.
 
+#include "protocol/bulk/channelexchange.h"
 #include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/analogsettings.h"
+#include "ui/dialog/tabpage.h"
 #include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
@@ -21,7 +23,7 @@ class QLineEdit;
 class QSpinBox;
 class QTableWidget;
 
-class AnalogTab : public QWidget
+class AnalogTab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -48,7 +50,14 @@ public:
     bool isComSettingsChanged() const;
     // Whether every present row holds what this controller reported in this session; only
     // then may the table be written, since a write sends the reading column too.
-    bool isReadFromController() const;
+    bool isReadFromController() const override;
+    bool hasChanges() const override { return isComSettingsChanged(); }
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    PageCommand writeCommand() override;
+    // Every row for the channel file, present or not.
+    QList<ChannelExchange::ExportRow> exportRows();
     // Fills a row without touching the stored copy, so that the values show as changes.
     void changeComSettings(int row, const QStringList &data);
 

@@ -3,6 +3,7 @@
 #include "ui/dialog/textwidth.h"
 #include "protocol/channels/analogrecord.h"
 #include "protocol/channels/digitalrecord.h"
+#include "protocol/frame/frame.h"
 #include "ui/widgets/objectname.h"
 #include "protocol/channels/protocolhint.h"
 
@@ -548,6 +549,60 @@ QStringList RS485Tab::channelSettings(int row) const
         QString::number(e.kt->value()),
         QString::number(e.object->text().toInt()),
     };
+}
+
+PageCommand RS485Tab::readSettingsCommand()
+{
+    setRsSettingsReaded(true, false);
+    return {Link::CmdReadDigitalSettings, std::nullopt, {}};
+}
+
+PageCommand RS485Tab::readDataCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (!isChannelEnabled(row) || !isMeterChannel(row))
+            continue;
+        if (readSelectedOnly() && !isChannelSelected(row))
+            continue;
+        rows.append(QStringList{QString::number(row)});
+        setRsData(row, unknownReadings());
+    }
+    if (rows.isEmpty())
+        return {0, std::nullopt, tr("Не выбрано ни одного канала для считывания показаний!")};
+    return {Link::CmdDigitalReadings, rows, {}};
+}
+
+WritePreflight::Steps RS485Tab::writePreflight(const WriteContext &context) const
+{
+    return WritePreflight::digital(preflightRows(), context.analogCount);
+}
+
+PageCommand RS485Tab::writeCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (isChannelEnabled(row) && isChannelChanged(row))
+            rows.append(channelSettings(row));
+    }
+    setRsSettingsReaded(true, false);
+    return {Link::CmdWriteDigitalSettings, rows, {}};
+}
+
+QList<ChannelExchange::ExportRow> RS485Tab::exportRows() const
+{
+    QList<ChannelExchange::ExportRow> out;
+    for (int row = 0; row < kRowCount; ++row) {
+        ChannelExchange::ExportRow r;
+        r.valid = checkChannel(row) == DigitalRules::ChannelValid;
+        r.present = isChannelEnabled(row);
+        r.settings = channelSettings(row);
+        const QStringList readings = channelReadings(row);
+        r.reading = readings.value(0);
+        r.readings = readings.value(1);
+        out << r;
+    }
+    return out;
 }
 
 QList<WritePreflight::DigitalRow> RS485Tab::preflightRows() const

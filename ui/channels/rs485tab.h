@@ -3,9 +3,11 @@
 // Digital channel table: 32 meters on the controller's RS-485 line, with device type,
 // protocol, address, password, КТ and object number, and the marks of changed channels.
 
+#include "protocol/bulk/channelexchange.h"
 #include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/digitalrules.h"
 #include "protocol/channels/digitalsettings.h"
+#include "ui/dialog/tabpage.h"
 #include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
@@ -21,7 +23,7 @@ class QLineEdit;
 class QSpinBox;
 class QTableWidget;
 
-class RS485Tab : public QWidget
+class RS485Tab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -49,11 +51,18 @@ public:
     void updateChannelMark(int row);
     void clearReadings();
 
-    bool isSettingsReaded() const { return readed; }
-    bool hasChanges() const;
+    // Whether the changed marks compare with what was read (else every row counts as changed).
+    bool countsAsRead() const { return readed; }
+    bool hasChanges() const override;
     // Whether every row's stored settings came from this controller in this session; the
     // changed marks mean nothing before that.
-    bool isReadFromController() const;
+    bool isReadFromController() const override;
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    PageCommand writeCommand() override;
+    // Every row for the channel file, present or not.
+    QList<ChannelExchange::ExportRow> exportRows() const;
     bool isChannelEnabled(int row) const;
     int checkChannel(int row) const;
     bool isChannelChanged(int row) const;

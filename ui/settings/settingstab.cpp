@@ -4,6 +4,7 @@
 #include "ui/dialog/userprompts.h"
 #include "protocol/firmware/firmwareupdate.h"
 #include "protocol/global/logcategories.h"
+#include "protocol/frame/frame.h"
 #include "protocol/frame/sessionrecord.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
@@ -527,6 +528,35 @@ QStringList SettingsTab::getCpuSettings() const
          << writeValue(HeldPsm, psmCheck->isChecked() ? 1 : 0) << serverIpEdit->text()
          << QString::number(serverPortSpin->value()) << apiGetEdit->text() << apiSaveEdit->text();
     return list;
+}
+
+PageCommand SettingsTab::readSettingsCommand()
+{
+    return {Link::CmdReadControllerSettings, std::nullopt, {}};
+}
+
+PageCommand SettingsTab::readDataCommand()
+{
+    // Readings belong to the channel tabs.
+    return {};
+}
+
+WritePreflight::Steps SettingsTab::writePreflight(const WriteContext &context) const
+{
+    ControllerSettings settings = asRead;
+    settings.setFromWriteList(getCpuSettings());
+    return WritePreflight::controller(settings, context.hardwareVersion, context.analog);
+}
+
+void SettingsTab::declined(const WritePreflight::Step &step)
+{
+    if (step.noSwitchesPsmOff)
+        setPsmEnabled(false);
+}
+
+PageCommand SettingsTab::writeCommand()
+{
+    return {Link::CmdWriteControllerSettings, Rows{getCpuSettings()}, {}};
 }
 
 QString SettingsTab::getSerialNumber() const

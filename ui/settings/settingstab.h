@@ -4,6 +4,7 @@
 // forecast of battery life and traffic, and the modem test.
 
 #include "protocol/settings/controllersettings.h"
+#include "ui/dialog/tabpage.h"
 #include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
@@ -19,7 +20,7 @@ class QPushButton;
 class QRegularExpressionValidator;
 class QSpinBox;
 
-class SettingsTab : public QWidget
+class SettingsTab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -28,10 +29,15 @@ public:
 
     void setSettingsReaded(bool readed);
     // Whether the editors hold what this controller reported in this session.
-    bool isSettingsReaded() const { return settingsReadedFlag; }
+    bool isReadFromController() const override { return settingsReadedFlag; }
     // True until the settings have been read, and whenever an editor differs from what
     // the controller last reported.
-    bool hasChanges() const;
+    bool hasChanges() const override;
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    void declined(const WritePreflight::Step &step) override;
+    PageCommand writeCommand() override;
     // The controller settings write list for command 33.
     QStringList getCpuSettings() const;
     QString getSerialNumber() const;
