@@ -12,7 +12,8 @@
 struct AnalogSettings {
     // What the table's editors take, from the record's fields.
     static constexpr int kSerialMaxChars = AnalogRecord::kSerialFieldBytes;
-    static constexpr int kObjectMaxChars = 5; // the object field is 16 bits: up to 65535
+    static constexpr int kObjectMax = 65535; // the object field is 16 bits
+    static constexpr int kObjectMaxChars = 5;
 
     // The wire code, also one that no list names: it goes back as it came.
     int deviceCode = AnalogRecord::kDeviceOff;

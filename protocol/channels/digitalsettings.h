@@ -14,7 +14,7 @@ struct DigitalSettings {
     // What the table's editors take, from the record's fields (the password field is 10 bytes;
     // a longer one the controller reports is shown and kept whole).
     static constexpr int kPasswordMaxChars = DigitalRecord::kPasswordWidth - 1;
-    static constexpr int kObjectMaxChars = 5; // the object field is 16 bits: up to 65535
+    static constexpr int kObjectMax = 65535; // the object field is 16 bits
 
     // The wire code, also one that no list names: it goes back as it came.
     int deviceCode = 0;

@@ -1,5 +1,6 @@
 #include "protocol/frame/sessionrecord.h"
 
+#include "protocol/channels/analogrecord.h"
 #include "protocol/frame/frame.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,10 @@ QStringList decodeAuthorise(const QByteArray &resp)
 
 quint8 analogChannelCount(const QString &hardware)
 {
-    return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3") ? 4 : 8;
+    constexpr quint8 kSmallBoardChannels = 4;
+    return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3")
+        ? kSmallBoardChannels
+        : quint8(AnalogRecord::kChannelCount);
 }
 
 QString newPasswordProblem(const QString &password, const QString &repeated)

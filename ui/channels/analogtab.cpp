@@ -27,7 +27,6 @@ namespace {
 // of 0 is shown only as read (HeldValue::showCount).
 constexpr double kThresholdMin = -3276.8;
 constexpr double kThresholdMax = 65535.0;
-constexpr int kObjectMax = 65535;
 constexpr int kThresholdDecimals = 1;
 const char kDigitsPattern[] = "[0-9]{10}";
 
@@ -160,7 +159,7 @@ void AnalogTab::createRow(int row)
     // The object number is a 16-bit field: five digits, refused beyond 65535.
     w.object = new QLineEdit;
     w.object->setMaxLength(AnalogSettings::kObjectMaxChars);
-    w.object->setValidator(new QIntValidator(0, kObjectMax, w.object));
+    w.object->setValidator(new QIntValidator(0, AnalogSettings::kObjectMax, w.object));
 
     analogTable->setCellWidget(row, TypeColumn, w.type);
     analogTable->setCellWidget(row, InputColumn, w.input);

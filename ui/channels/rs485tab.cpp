@@ -29,8 +29,6 @@ namespace {
 
 // Address as typed: the kv form with seven digits, or up to ten decimal digits.
 const char kAddressPattern[] = "kv{1,1}[0-9]{7}|[0-9]{10}";
-// The object number is a 16-bit field.
-constexpr int kObjectMax = 65535;
 const char kSelectStyle[] = "margin-left:10%; margin-right:0%;";
 const char kHintStyle[] = "QLabel {color:blue}";
 const char kNoValue[] = "-";
@@ -138,7 +136,7 @@ RS485Tab::RS485Tab(QWidget *parent)
     for (int row = 0; row < kRowCount; ++row)
         connectRow(row);
     connect(table->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-            &RS485Tab::toggleReadedFromHeader);
+            &RS485Tab::toggleReadFromHeader);
     resetChannels();
 }
 
@@ -170,7 +168,7 @@ void RS485Tab::buildRow(int row)
     e.readings = new QLineEdit;
     e.readings->setEnabled(false);
     e.object = new QLineEdit;
-    e.object->setValidator(new QIntValidator(0, kObjectMax, e.object));
+    e.object->setValidator(new QIntValidator(0, DigitalSettings::kObjectMax, e.object));
 
     table->setCellWidget(row, SelectColumn, e.select);
     table->setCellWidget(row, TypeColumn, e.type);
@@ -420,7 +418,7 @@ void RS485Tab::resetChannels()
     name_rs_channels(AnalogRecord::kChannelCount);
 }
 
-void RS485Tab::toggleReadedFromHeader(int section)
+void RS485Tab::toggleReadFromHeader(int section)
 {
     // A hidden service action: with no text in the selection column's header, a
     // double-click there lets the engineer see all rows as changed or compare them again.

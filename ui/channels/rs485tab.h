@@ -125,7 +125,7 @@ private:
     void filterProtocols(int row, int position);
     void setRowEditorsEnabled(int row, bool on);
     static void setPasswordText(const RowEditors &e, const QString &text);
-    void toggleReadedFromHeader(int section);
+    void toggleReadFromHeader(int section);
     static bool validRow(int row) { return row >= 0 && row < kRowCount; }
 
     QTableWidget *table = nullptr;
