@@ -98,9 +98,8 @@ void TestRoadChannels::digitalWriteRefused_data()
     QTest::addColumn<int>("storedProtocol"); // of row 0
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("status");
-    // An electricity meter stored on the heat-meter protocol, never edited here.
-    QTest::newRow("unchanged invalid channel") << 1 << 5
-        << "Неверная конфигурация для 9 канала! Несоответствие типов устройства и входа." << "";
+    // The decisions themselves are tested in the preflight's table; this road shows a
+    // refusal, and the note that nothing is to be written, through the window.
     QTest::newRow("password of 12 bytes") << 2 << 1
         << "Неверная конфигурация для 9 канала! Пароль длиннее 10 байт." << "";
     QTest::newRow("nothing changed") << 0 << 1 << "" << "Нечего записывать.";
