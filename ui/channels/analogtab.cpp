@@ -75,14 +75,13 @@ constexpr const char *kHeaders[AnalogTab::ColumnCount] = {
 };
 
 // A device that is off, no input, empty serial number, scale 10/1, no thresholds.
-AnalogSettings resetSettings(int deviceCode)
-{
-    AnalogSettings s;
-    s.deviceCode = deviceCode;
-    s.multiplier = 10;
-    s.divider = 1;
-    return s;
-}
+const QStringList kResetSettings = {QStringLiteral("0"), QStringLiteral("0"), QString(),
+                                    QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
+                                    QStringLiteral("0"), QString()};
+// The same for a channel the board does not have.
+const QStringList kAbsentSettings = {QStringLiteral("255"), QStringLiteral("0"), QString(),
+                                     QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
+                                     QStringLiteral("0"), QString()};
 
 int intValue(const QString &text)
 {
@@ -211,12 +210,12 @@ void AnalogTab::setRowEnabled(int row, bool on)
         widget->setEnabled(on);
 }
 
-void AnalogTab::fillComRow(int row, const AnalogSettings &data)
+void AnalogTab::fillComRow(int row, const QStringList &data)
 {
     if (!isRow(row))
         return;
     using namespace AnalogRecord;
-    const int code = data.deviceCode;
+    const int code = intValue(data.value(SettingsType));
     if (code == kAbsentChannel) {
         analogTable->setRowHidden(row, true);
         setRowEnabled(row, false);
@@ -230,17 +229,17 @@ void AnalogTab::fillComRow(int row, const AnalogSettings &data)
     const int position = positionForCode(code);
     const bool typeListed = position != 0 || code == kDeviceOff;
     w.type->setCurrentIndex(typeListed ? position : -1);
-    const int input = data.input;
+    const int input = intValue(data.value(SettingsInput));
     const bool inputListed = input >= 0 && input < kInputTypes;
     w.input->setCurrentIndex(inputListed ? input : -1);
     // Set after the combo boxes, whose change releases what an earlier list held.
     heldType[row].holdUnless(typeListed, code);
     heldInput[row].holdUnless(inputListed, input);
-    w.serial->setText(data.serial);
+    w.serial->setText(data.value(SettingsSerial));
     // The pair changes as one: a change signal between the two would reduce the new
     // multiplier against the old divider and show a scale the controller does not hold.
-    const int multiplier = int(data.multiplier);
-    const int divider = int(data.divider);
+    const int multiplier = intValue(data.value(SettingsScale));
+    const int divider = intValue(data.value(SettingsDivider));
     const bool scaleChanged = multiplier != w.multiplier->value() || divider != w.divider->value();
     {
         const QSignalBlocker blockMultiplier(w.multiplier);
@@ -250,33 +249,33 @@ void AnalogTab::fillComRow(int row, const AnalogSettings &data)
     }
     if (scaleChanged)
         emit analogSettingsChanged();
-    w.lk->setValue(AnalogRules::thresholdShown(QString::number(data.lk), code));
-    w.st->setValue(AnalogRules::thresholdShown(QString::number(data.st), code));
-    w.object->setText(QString::number(data.object));
+    w.lk->setValue(AnalogRules::thresholdShown(data.value(SettingsLk), code));
+    w.st->setValue(AnalogRules::thresholdShown(data.value(SettingsSt), code));
+    w.object->setText(data.value(SettingsObject));
     analogTable->resizeColumnsToContents();
 }
 
 void AnalogTab::setComSettings(int index, const QStringList &data)
 {
-    storeRow(index, AnalogSettings::fromFieldList(data));
+    storeRow(index, data);
     if (isRow(index))
         storedFromController[index] = true;
 }
 
-void AnalogTab::storeRow(int index, const AnalogSettings &settings)
+void AnalogTab::storeRow(int index, const QStringList &data)
 {
     if (!isRow(index))
         return;
     // The counter is the reading's business (setComData).
     const qint64 counter = stored[index].counter;
-    stored[index] = settings;
+    stored[index] = AnalogSettings::fromFieldList(data);
     stored[index].counter = counter;
-    fillComRow(index, settings);
+    fillComRow(index, data);
 }
 
 void AnalogTab::changeComSettings(int row, const QStringList &data)
 {
-    fillComRow(row, AnalogSettings::fromFieldList(data));
+    fillComRow(row, data);
 }
 
 void AnalogTab::setComData(int index, const QStringList &data)
@@ -296,7 +295,7 @@ void AnalogTab::setComChannelsCount(uint8_t comChannelsCount)
 {
     channelCount = comChannelsCount;
     for (int row = channelCount; row < kRows; ++row) {
-        storeRow(row, resetSettings(AnalogRecord::kAbsentChannel));
+        storeRow(row, kAbsentSettings);
         setComData(row, {QString()});
     }
 }
@@ -313,7 +312,7 @@ void AnalogTab::resetComSettings()
 {
     storedFromController.fill(false);
     for (int row = 0; row < kRows; ++row) {
-        storeRow(row, resetSettings(AnalogRecord::kDeviceOff));
+        storeRow(row, kResetSettings);
         setComData(row, {QString()});
     }
 }

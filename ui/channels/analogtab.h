@@ -98,8 +98,8 @@ private:
     };
 
     void createRow(int row);
-    void storeRow(int index, const AnalogSettings &settings);
-    void fillComRow(int row, const AnalogSettings &settings);
+    void storeRow(int index, const QStringList &data);
+    void fillComRow(int row, const QStringList &data);
     void setRowEnabled(int row, bool on);
     void updateAllowedInputs(int row);
     int deviceCode(int row) const;
