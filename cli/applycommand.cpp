@@ -2,13 +2,13 @@
 
 #include "protocol/bulk/channelfile.h"
 #include "protocol/bulk/writechecks.h"
-#include "cli/applyplan.h"
+#include "protocol/document/applyplan.h"
 #include "cli/channelfileinput.h"
 #include "cli/clioptions.h"
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 #include "protocol/frame/frame.h"
 
 #include <QCoreApplication>
@@ -114,9 +114,9 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     if (const int code = readBefore(wanted, runner, before))
         return code;
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
-    if (plan.refusal != ExitCode::Done) {
+    if (plan.refusal != ApplyPlan::None) {
         console.message(plan.refusalText);
-        return plan.refusal;
+        return plan.refusal == ApplyPlan::Refused ? ExitCode::Refused : ExitCode::Usage;
     }
     if (plan.sendsNothing()) {
         console.message(WriteChecks::nothingToWriteText());

@@ -9,8 +9,8 @@
 #include "cli/console.h"
 #include "cli/exitcode.h"
 #include "cli/interruptnotifier.h"
-#include "cli/jsondocument.h"
-#include "cli/jsonwriter.h"
+#include "protocol/document/jsondocument.h"
+#include "protocol/document/jsonwriter.h"
 #include "protocol/firmware/firmwareupdate.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
@@ -72,7 +72,7 @@ bool chooseReadings(const CliOptions &options, const Snapshot &s, Rows *analog, 
     const int analogCount = s.analogChannelCount;
     const auto isMeter = [&s](int index) {
         return s.digitalPresent(index)
-            && DigitalRules::devicePositionForCode(s.digital.value(index).value(0).toInt()) != 0;
+            && DigitalRules::devicePositionForCode(s.digital.value(index).deviceCode) != 0;
     };
     if (options.channels.isEmpty()) {
         for (int index = 0; index < AnalogRecord::kChannelCount; ++index) {
@@ -104,12 +104,12 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
 {
     QStringList lines{QStringLiteral("channel;kind;serial;reading1;reading2;reading3;reading4")};
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         lines << QStringLiteral("%1;analog;%2;%3;;;")
                      .arg(it.key() + 1)
-                     .arg(settings.value(AnalogRecord::SettingsSerial),
+                     .arg(settings.serial,
                           AnalogRules::readingShown(raw, code));
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
@@ -131,12 +131,12 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
     w.value("format", JsonDocument::kFormat);
     w.beginArray("analog");
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         w.beginObject();
         w.value("channel", it.key() + 1);
-        w.value("serial", settings.value(AnalogRecord::SettingsSerial));
+        w.value("serial", settings.serial);
         w.value("reading", AnalogRules::readingShown(raw, code).toDouble());
         w.endObject();
     }
@@ -198,7 +198,7 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
     Snapshot snapshot = runner.snapshot();
     if (const int code = runner.readController(snapshot))
         return code;
-    const QString fw = snapshot.controller.value(ControllerRecord::FirmwareText);
+    const QString fw = snapshot.controller.value_or(ControllerSettings()).firmwareText;
     if (!FirmwareUpdate::isUpdatable(fw)) {
         const QString why = FirmwareUpdate::whyNot(fw);
         console.message(why.isEmpty() ? text("Версия ПО контроллера не известна.") : why);
@@ -229,9 +229,12 @@ int report(const CliOptions &options, CommandRunner &runner, Console &console)
     ReportData data;
     data.engineer = options.engineer.isEmpty() ? ReportData::loginName() : options.engineer;
     data.analogChannelCount = snapshot.analogChannelCount;
-    data.controller = snapshot.controller;
-    data.analog = snapshot.analog;
-    data.digital = snapshot.digital;
+    if (snapshot.controller)
+        data.controller = snapshot.controller->toFieldList();
+    for (auto it = snapshot.analog.cbegin(); it != snapshot.analog.cend(); ++it)
+        data.analog.insert(it.key(), it.value().toFieldList());
+    for (auto it = snapshot.digital.cbegin(); it != snapshot.digital.cend(); ++it)
+        data.digital.insert(it.key(), it.value().toFieldList());
     Rows analogRows;
     Rows meterRows;
     for (auto it = data.analog.begin(); it != data.analog.end(); ++it) {

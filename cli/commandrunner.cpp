@@ -131,7 +131,7 @@ int CommandRunner::readController(Snapshot &snapshot)
 {
     if (!run(Link::CmdReadControllerSettings) || reports.controller.isEmpty())
         return failed();
-    snapshot.controller = reports.controller;
+    snapshot.controller = ControllerSettings::fromFieldList(reports.controller);
     return ExitCode::Done;
 }
 
@@ -140,7 +140,7 @@ int CommandRunner::readAnalog(Snapshot &snapshot)
     if (!run(Link::CmdReadAnalogSettings)
         || reports.analogSettings.size() != AnalogRecord::kChannelCount)
         return failed();
-    snapshot.analog = reports.analogSettings;
+    snapshot.setAnalog(reports.analogSettings);
     return ExitCode::Done;
 }
 
@@ -149,7 +149,7 @@ int CommandRunner::readDigital(Snapshot &snapshot)
     if (!run(Link::CmdReadDigitalSettings)
         || reports.digitalSettings.size() != DigitalRules::kChannelCount)
         return failed();
-    snapshot.digital = reports.digitalSettings;
+    snapshot.setDigital(reports.digitalSettings);
     return ExitCode::Done;
 }
 

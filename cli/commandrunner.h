@@ -3,7 +3,7 @@
 // Runs one session's controller commands on the window's worker, one at a time, and waits for
 // each to end; turns the worker's reports into field lists, progress and exit codes.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 #include "link/worker/commandline.h"
 #include "link/worker/commandreports.h"
 

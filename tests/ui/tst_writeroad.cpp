@@ -71,14 +71,10 @@ void TestWriteRoad::checksBeforeWriting_data()
     const QStringList psm{"question", "PSM-режим", "Для данной аппаратной платформы PSM-режим потребляет"};
     QTest::newRow("8.2 PSM answered No writes it off") << "8.2" << 0 << psmOn << QList<bool>{false} << psm << 1 << 0;
     QTest::newRow("8.2 PSM answered Yes keeps it on") << "8.2" << 0 << psmOn << QList<bool>{true} << psm << 1 << 1;
-    QTest::newRow("8.3 PSM asks nothing") << "8.3" << 0 << psmOn << QList<bool>{} << QStringList{} << 1 << 1;
     QTest::newRow("zero poll period with a contact sensor") << "8.1" << 0
         << RoadEdit([](Road &r) { r.find<QSpinBox>("contactPollSpin")->setValue(0); }) << QList<bool>{}
         << QStringList{"critical", "Некорректное значение", "Для контактного датчика в настройках контроллера "
                        "необходимо установить ненулевой период опроса контактных датчиков."} << 0 << 0;
-    QTest::newRow("API_SAVE of 44 bytes") << "8.1" << 0
-        << RoadEdit([](Road &r) { r.find<QLineEdit>("apiSaveEdit")->setText("/показания/сохранить/все"); })
-        << QList<bool>{} << QStringList{"critical", "Ошибка", "API_SAVE"} << 0 << 0;
 
     const RoadEdit object77 = [](Road &r) { r.cell("analogTable", 0, AnalogTab::ObjectColumn)->setText("77"); };
     const QStringList contact{"question", "LK меньше чем период опроса контактных датчиков", "на входе 3 ",
@@ -95,11 +91,6 @@ void TestWriteRoad::checksBeforeWriting_data()
                 r.cell("analogTable", longSerialRow, AnalogTab::SerialColumn)->setText("счетчик-водяной");
         });
     };
-    QTest::newRow("invalid channel 2") << "8.1" << 1 << refused(1, -1) << QList<bool>{}
-        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! "} << 0 << 1;
-    QTest::newRow("serial of channel 1 too long") << "8.1" << 1 << refused(-1, 0) << QList<bool>{}
-        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 1 канала! Серийный номер не помещается в "
-                                             "16 байт (русская буква занимает 2 байта)"} << 0 << 1;
     // Rows are judged in order: channel 2's fault is named before channel 4's serial.
     QTest::newRow("invalid channel 2 before a long serial on 4") << "8.1" << 1 << refused(1, 3) << QList<bool>{}
         << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! ST не может быть меньше 0"} << 0 << 1;

@@ -5,10 +5,13 @@
 
 #include <QString>
 
+// The window's tabs, in the order they are shown.
+enum TabIndex { ControllerTab, AnalogChannelsTab, DigitalChannelsTab, TabCount };
+
 struct GatingInput {
     bool on = false;         // false disables every gated control
     bool authorised = false; // a session with the controller is open
-    int tab = 0;             // 0 controller, 1 analog, 2 digital
+    int tab = ControllerTab;
     bool readed = false;     // the tab's settings were read or written
     bool changed = false;    // the tab holds edits the controller does not have
     QString fwVersion;       // last firmware version reported with the buttons signal
