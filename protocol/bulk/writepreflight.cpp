@@ -140,6 +140,13 @@ Steps analog(const QList<AnalogRow> &rows, int pollPeriodSeconds)
         // A serial number is never cut to its field: the engineer shortens it.
         if (!AnalogRecord::serialFits(row.settings.serial))
             return steps << refusal(WriteChecks::serialTooLongText(channel));
+        // The counter field is 32 bits: a larger typed number would be cut to its low bits.
+        if (!row.typedReading.isEmpty()) {
+            bool counterFits = false;
+            row.typedReading.toUInt(&counterFits, 10);
+            if (!counterFits)
+                return steps << refusal(WriteChecks::readingRangeText(channel));
+        }
         if (row.changed) {
             const AnalogSettings &s = row.settings;
             for (const auto &[limit, field] :

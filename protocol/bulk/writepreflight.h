@@ -50,6 +50,8 @@ struct AnalogRow {
     // What the controller held when read: a value it holds already goes back as it came,
     // even one no editor could set.
     std::optional<AnalogSettings> asRead;
+    // The counter the engineer typed in the reading cell; empty when the meter's own goes.
+    QString typedReading;
 };
 
 // One present digital channel as it would be written.

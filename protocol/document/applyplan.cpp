@@ -302,7 +302,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
             analogResult(index, read.analog.value(index).toFieldList(), analogWanted.value(index));
         analog.append({index, AnalogSettings::fromWriteList(r.after), r.lk, r.st, r.changed(),
                        r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput), r.changed(),
-                       read.analog.value(index)});
+                       read.analog.value(index), QString()});
         if (!r.changed())
             continue;
         const QString place = text("Канал %1").arg(index + 1);

@@ -477,6 +477,7 @@ QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const
         r.settings.object = intValue(w.object->text());
         if (storedFromController[row])
             r.asRead = stored[row];
+        r.typedReading = getComWriteData(row).value(0);
         r.pairedAnew = r.settings.deviceCode != stored[row].deviceCode
             || r.settings.input != stored[row].input;
         rows << r;

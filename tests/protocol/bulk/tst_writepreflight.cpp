@@ -173,6 +173,15 @@ private slots:
         QTest::newRow("divider 65536") << scaled(1, 65536, 0, false) << field.arg("Делитель").arg(1);
         QTest::newRow("object 99999") << scaled(1, 1, 99999, false) << field.arg("Объект").arg(0);
         QTest::newRow("scale 0/0 as the controller holds it") << scaled(0, 0, 0, true) << "";
+        const auto typed = [](const QString &reading) {
+            AnalogRow r = analogRow(0, 1, 2);
+            r.typedReading = reading;
+            return QList<AnalogRow>{r};
+        };
+        const QString counter = QStringLiteral("R:Неверная конфигурация для 1 канала! Показания должны быть от 0 до 4294967295");
+        QTest::newRow("typed reading 4294967295") << typed("4294967295") << "";
+        QTest::newRow("typed reading 4294967296") << typed("4294967296") << counter;
+        QTest::newRow("typed reading 9999999999") << typed("9999999999") << counter;
         QTest::newRow("channel not written asks nothing") << [] {
             AnalogRow r = analogRow(0, 9, 9, 10, 60);
             r.written = false;
