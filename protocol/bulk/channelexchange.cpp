@@ -110,14 +110,18 @@ Import importLines(const ChannelFile::Parsed &parsed, const QList<bool> &analogP
     Import out;
     out.skipped = parsed.skipped;
     for (const ChannelFile::Line &line : parsed.lines) {
-        const int position = line.fields.value(ChannelFile::DeviceField).toInt();
         const QList<bool> &present = line.analog ? analogPresent : digitalPresent;
-        if (!present.value(line.row, false)) {
+        const QString device = line.fields.value(ChannelFile::DeviceField);
+        const int code = line.analog
+            ? ChannelFile::deviceCode(device, AnalogRecord::kDevicePositions,
+                                      AnalogRecord::codeForPosition)
+            : ChannelFile::deviceCode(device, DigitalRules::kDeviceTypeCount,
+                                      DigitalRules::codeForDevicePosition);
+        if (!present.value(line.row, false) || code < 0) {
             ++out.skipped;
             continue;
         }
         if (line.analog) {
-            const int code = AnalogRecord::codeForPosition(position);
             if (!analogLineFits(line, code, analogRead)) {
                 ++out.skipped;
                 continue;
@@ -128,8 +132,7 @@ Import importLines(const ChannelFile::Parsed &parsed, const QList<bool> &analogP
                 ++out.skipped;
                 continue;
             }
-            out.digital.append({line.row, ChannelFile::digitalSettings(
-                                              line, DigitalRules::codeForDevicePosition(position))});
+            out.digital.append({line.row, ChannelFile::digitalSettings(line, code)});
         }
     }
     return out;
