@@ -60,24 +60,24 @@ bool takeLine(const Line &line, Wanted &out, QString *error)
         *error = text("%1: канал указан дважды").arg(place);
         return false;
     }
-    // The file names a device by its place in the window's list, not by its code.
-    bool ok = false;
-    const int position = line.fields.value(DeviceField).toInt(&ok);
+    // The file names a device by its place in the window's list, or one no list names by
+    // its code.
     const int positions =
         line.analog ? AnalogRecord::kDevicePositions : DigitalRules::kDeviceTypeCount;
-    if (!ok || position < 0 || position >= positions) {
+    const int code = ChannelFile::deviceCode(
+        line.fields.value(DeviceField), positions,
+        line.analog ? AnalogRecord::codeForPosition : DigitalRules::codeForDevicePosition);
+    if (code < 0) {
         *error =
             text("%1, Тип устройства: ожидается номер от 0 до %2").arg(place).arg(positions - 1);
         return false;
     }
     FieldValues values;
     if (line.analog) {
-        const int code = AnalogRecord::codeForPosition(position);
         values.insert(AnalogRecord::WriteType, QString::number(code));
         if (!takeFields(line, FieldNames::kAnalog, kAnalogColumns, code, place, &values, error))
             return false;
     } else {
-        const int code = DigitalRules::codeForDevicePosition(position);
         values.insert(DigitalRecord::WriteDeviceType, QString::number(code));
         if (!takeFields(line, FieldNames::kDigital, kDigitalColumns, code, place, &values, error))
             return false;

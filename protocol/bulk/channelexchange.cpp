@@ -1,9 +1,12 @@
 #include "protocol/bulk/channelexchange.h"
 
 #include "protocol/channels/analogrecord.h"
+#include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
 
 #include <QCoreApplication>
+
+#include <optional>
 
 namespace ChannelExchange {
 
@@ -24,6 +27,46 @@ QString unreadableLineText(int channel)
     return text("Неверная конфигурация для %1 канала! Символ «;» или перевод строки в серийном "
                 "номере или пароле не даст прочитать канал из файла.")
         .arg(channel);
+}
+
+// A whole number from `low` to `high`, or the one the controller holds in that field.
+bool fits(const QString &text, qint64 low, qint64 high, std::optional<qint64> held)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 10);
+    return ok && ((value >= low && value <= high) || (held && value == *held));
+}
+
+template <typename Settings>
+std::optional<qint64> heldField(const QList<Settings> &read, int row, qint64 Settings::*field)
+{
+    if (row < 0 || row >= read.size())
+        return std::nullopt;
+    return read.at(row).*field;
+}
+
+bool analogLineFits(const ChannelFile::Line &line, int code, const QList<AnalogSettings> &read)
+{
+    using namespace ChannelFile;
+    const QStringList &f = line.fields;
+    const qint64 low = AnalogRules::thresholdStoredMin(code);
+    const qint64 high = AnalogRules::thresholdStoredMax(code);
+    return fits(f.value(MultiplierField), AnalogRules::kScaleMin, AnalogRules::kScaleMax,
+                heldField(read, line.row, &AnalogSettings::multiplier))
+        && fits(f.value(DividerField), AnalogRules::kScaleMin, AnalogRules::kScaleMax,
+                heldField(read, line.row, &AnalogSettings::divider))
+        && fits(f.value(LkField), low, high, std::nullopt)
+        && fits(f.value(StField), low, high, std::nullopt)
+        && fits(f.value(ObjectField), 0, AnalogSettings::kObjectMax, std::nullopt);
+}
+
+bool digitalLineFits(const ChannelFile::Line &line, const QList<DigitalSettings> &read)
+{
+    using namespace ChannelFile;
+    const QStringList &f = line.fields;
+    return fits(f.value(KtField), DigitalRules::kKtMin, DigitalRules::kKtMax,
+                heldField(read, line.row, &DigitalSettings::kt))
+        && fits(f.value(ObjectField), 0, DigitalSettings::kObjectMax, std::nullopt);
 }
 
 } // namespace
@@ -61,23 +104,36 @@ Export exportLines(const QList<ExportRow> &analog, const QList<ExportRow> &digit
 }
 
 Import importLines(const ChannelFile::Parsed &parsed, const QList<bool> &analogPresent,
-                   const QList<bool> &digitalPresent)
+                   const QList<bool> &digitalPresent, const QList<AnalogSettings> &analogRead,
+                   const QList<DigitalSettings> &digitalRead)
 {
     Import out;
     out.skipped = parsed.skipped;
     for (const ChannelFile::Line &line : parsed.lines) {
-        const int position = line.fields.value(ChannelFile::DeviceField).toInt();
         const QList<bool> &present = line.analog ? analogPresent : digitalPresent;
-        if (!present.value(line.row, false)) {
+        const QString device = line.fields.value(ChannelFile::DeviceField);
+        const int code = line.analog
+            ? ChannelFile::deviceCode(device, AnalogRecord::kDevicePositions,
+                                      AnalogRecord::codeForPosition)
+            : ChannelFile::deviceCode(device, DigitalRules::kDeviceTypeCount,
+                                      DigitalRules::codeForDevicePosition);
+        if (!present.value(line.row, false) || code < 0) {
             ++out.skipped;
             continue;
         }
-        if (line.analog)
-            out.analog.append({line.row, ChannelFile::analogSettings(
-                                             line, AnalogRecord::codeForPosition(position))});
-        else
-            out.digital.append({line.row, ChannelFile::digitalSettings(
-                                              line, DigitalRules::codeForDevicePosition(position))});
+        if (line.analog) {
+            if (!analogLineFits(line, code, analogRead)) {
+                ++out.skipped;
+                continue;
+            }
+            out.analog.append({line.row, ChannelFile::analogSettings(line, code)});
+        } else {
+            if (!digitalLineFits(line, digitalRead)) {
+                ++out.skipped;
+                continue;
+            }
+            out.digital.append({line.row, ChannelFile::digitalSettings(line, code)});
+        }
     }
     return out;
 }

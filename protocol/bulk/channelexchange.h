@@ -5,6 +5,8 @@
 // which row. The window only asks for the file's name and shows the outcome.
 
 #include "protocol/bulk/channelfile.h"
+#include "protocol/channels/analogsettings.h"
+#include "protocol/channels/digitalsettings.h"
 
 #include <QList>
 #include <QString>
@@ -39,8 +41,12 @@ struct Import {
 
 // A line for a channel outside the table, or one the controller said it lacks, would bring
 // that row back to life and have the next write address a channel that is not there: it is
-// skipped like a damaged line.
+// skipped like a damaged line. So is a line with a number no editor could set and no record
+// field could hold, unless the controller holds that very value (`analogRead`, `digitalRead`:
+// each row as read): the row keeps what was read.
 Import importLines(const ChannelFile::Parsed &parsed, const QList<bool> &analogPresent,
-                   const QList<bool> &digitalPresent);
+                   const QList<bool> &digitalPresent,
+                   const QList<AnalogSettings> &analogRead = {},
+                   const QList<DigitalSettings> &digitalRead = {});
 
 } // namespace ChannelExchange

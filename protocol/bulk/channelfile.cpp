@@ -21,6 +21,7 @@ static_assert(std::size(kAnalogColumns) == AnalogRecord::SettingsObject + 1);
 static_assert(std::size(kDigitalColumns) == DigitalRecord::SettingsFieldCount);
 const QLatin1Char kSeparator(';');
 const QLatin1Char kFallbackSeparator(',');
+const QLatin1Char kCodeMark('#');
 
 // Readings and a meter's own serial number go out for the engineer's eyes only and are never
 // imported, so a separator or line break the meter reported is blanked rather than refused.
@@ -63,7 +64,7 @@ QString analogLine(int channel, int devicePosition, const QStringList &settings,
     QStringList fields(kFieldCount);
     fields[KindField] = QStringLiteral("A");
     fields[ChannelField] = QString::number(channel);
-    fields[DeviceField] = QString::number(devicePosition);
+    fields[DeviceField] = deviceField(devicePosition, settings.value(0).toInt());
     fields[InputField] = settings.value(1);
     fields[SerialField] = settings.value(2);
     fields[MultiplierField] = settings.value(3);
@@ -81,7 +82,7 @@ QString digitalLine(int channel, int devicePosition, const QStringList &settings
     QStringList fields(kFieldCount);
     fields[KindField] = QStringLiteral("D");
     fields[ChannelField] = QString::number(channel);
-    fields[DeviceField] = QString::number(devicePosition);
+    fields[DeviceField] = deviceField(devicePosition, settings.value(1).toInt());
     fields[InputField] = settings.value(2);
     fields[SerialField] = shownOnly(serial);
     fields[ReadingField] = shownOnly(readings);
@@ -90,6 +91,25 @@ QString digitalLine(int channel, int devicePosition, const QStringList &settings
     fields[KtField] = settings.value(5);
     fields[ObjectField] = QString::number(settings.value(6).toInt());
     return fields.join(kSeparator);
+}
+
+QString deviceField(int devicePosition, int deviceCode)
+{
+    if (devicePosition != 0 || deviceCode == 0)
+        return QString::number(devicePosition);
+    return kCodeMark + QString::number(deviceCode);
+}
+
+int deviceCode(const QString &field, int positions, int (*codeAt)(int))
+{
+    bool ok = false;
+    if (field.startsWith(kCodeMark)) {
+        // 255 marks a channel the board lacks and is never written.
+        const int code = field.mid(1).toInt(&ok, 10);
+        return ok && code >= 0 && code < AnalogRecord::kAbsentChannel ? code : -1;
+    }
+    const int position = field.toInt(&ok, 10);
+    return ok && position >= 0 && position < positions ? codeAt(position) : -1;
 }
 
 bool readsBack(const QString &line)

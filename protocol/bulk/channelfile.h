@@ -16,7 +16,7 @@ constexpr int kFieldCount = 14;
 enum Field {
     KindField,          // "A" or "D"
     ChannelField,       // 1-based within its table
-    DeviceField,        // position in the table's device list, not the wire code
+    DeviceField,        // position in the table's device list, or "#" and a code no list names
     InputField,         // analog input type or meter protocol position
     SerialField,
     MultiplierField,
@@ -41,6 +41,13 @@ QString analogLine(int channel, int devicePosition, const QStringList &settings,
 // of a digital row (index, device code, protocol, address, password, KT, object).
 QString digitalLine(int channel, int devicePosition, const QStringList &settings,
                     const QString &serial, const QString &readings, const QString &address);
+
+// The device column names a position in the table's list; a device no list names (a newer
+// firmware's type) travels as "#" and its wire code, which a position would switch off.
+QString deviceField(int devicePosition, int deviceCode);
+// The wire code a device column names, `codeAt` turning a position below `positions` into
+// one; -1 when the column names no position and no code the record field can hold.
+int deviceCode(const QString &field, int positions, int (*codeAt)(int));
 
 // Whether a built line reads back as one line of 14 fields: a ";" or a line break inside a
 // serial number or password would split it, and the import would skip that channel.

@@ -139,6 +139,19 @@ QString thresholdRangeText(const QString &key, int deviceCode, int channel)
         .arg(key, QString::number(low), QString::number(high));
 }
 
+QString fieldRangeText(const char *field, qint64 low, qint64 high, int channel)
+{
+    return text("Неверная конфигурация для %1 канала! %2 должен быть от %3 до %4")
+        .arg(channel)
+        .arg(text(field), QString::number(low), QString::number(high));
+}
+
+QString readingRangeText(int channel)
+{
+    return text("Неверная конфигурация для %1 канала! Показания должны быть от 0 до 4294967295")
+        .arg(channel);
+}
+
 QString nothingToWriteText()
 {
     return text("Нечего записывать.");

@@ -34,6 +34,12 @@ QString passwordTooLongText(int channel, int fieldBytes);
 // window's boxes keep within the field, a file need not.
 QString thresholdRangeText(const QString &key, int deviceCode, int channel);
 
+// A number (`field`: "Множитель", "Делитель", "Объект", "КТ") that its record field cannot hold,
+// or a 0 where the controller would divide by it.
+QString fieldRangeText(const char *field, qint64 low, qint64 high, int channel);
+// A typed meter reading that the 32-bit counter cannot hold.
+QString readingRangeText(int channel);
+
 // Every record as the controller holds it: no command is sent.
 QString nothingToWriteText();
 

@@ -4,6 +4,8 @@
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
 
+#include <utility>
+
 namespace WritePreflight {
 
 namespace {
@@ -28,6 +30,42 @@ AnalogRules::RowValues rowValues(const AnalogRow &row, double lk, double st)
     values.multiplier = int(row.settings.multiplier);
     values.divider = int(row.settings.divider);
     return values;
+}
+
+// A record field's limits as the window's editors keep them: a number beyond the field would
+// be cut to its low bits, a scale or КТ of 0 makes every reading of the channel wrong.
+struct FieldLimit {
+    const char *name;
+    qint64 low;
+    qint64 high;
+};
+
+constexpr FieldLimit kMultiplierLimit = {QT_TRANSLATE_NOOP("TabDialog", "Множитель"),
+                                         AnalogRules::kScaleMin, AnalogRules::kScaleMax};
+constexpr FieldLimit kDividerLimit = {QT_TRANSLATE_NOOP("TabDialog", "Делитель"),
+                                      AnalogRules::kScaleMin, AnalogRules::kScaleMax};
+constexpr FieldLimit kAnalogObjectLimit = {QT_TRANSLATE_NOOP("TabDialog", "Объект"), 0,
+                                           AnalogSettings::kObjectMax};
+constexpr FieldLimit kKtLimit = {QT_TRANSLATE_NOOP("TabDialog", "КТ"), DigitalRules::kKtMin,
+                                 DigitalRules::kKtMax};
+constexpr FieldLimit kDigitalObjectLimit = {QT_TRANSLATE_NOOP("TabDialog", "Объект"), 0,
+                                            DigitalSettings::kObjectMax};
+
+// Empty when `value` is within `limit` or is what the controller held in that field.
+QString outsideField(const FieldLimit &limit, qint64 value, std::optional<qint64> held,
+                     int channel)
+{
+    if ((value >= limit.low && value <= limit.high) || (held && *held == value))
+        return {};
+    return WriteChecks::fieldRangeText(limit.name, limit.low, limit.high, channel);
+}
+
+template <typename Settings>
+std::optional<qint64> heldField(const std::optional<Settings> &asRead, qint64 Settings::*field)
+{
+    if (!asRead)
+        return std::nullopt;
+    return (*asRead).*field;
 }
 
 } // namespace
@@ -102,6 +140,25 @@ Steps analog(const QList<AnalogRow> &rows, int pollPeriodSeconds)
         // A serial number is never cut to its field: the engineer shortens it.
         if (!AnalogRecord::serialFits(row.settings.serial))
             return steps << refusal(WriteChecks::serialTooLongText(channel));
+        // The counter field is 32 bits: a larger typed number would be cut to its low bits.
+        if (!row.typedReading.isEmpty()) {
+            bool counterFits = false;
+            row.typedReading.toUInt(&counterFits, 10);
+            if (!counterFits)
+                return steps << refusal(WriteChecks::readingRangeText(channel));
+        }
+        if (row.changed) {
+            const AnalogSettings &s = row.settings;
+            for (const auto &[limit, field] :
+                 {std::pair{kMultiplierLimit, &AnalogSettings::multiplier},
+                  std::pair{kDividerLimit, &AnalogSettings::divider},
+                  std::pair{kAnalogObjectLimit, &AnalogSettings::object}}) {
+                const QString outside =
+                    outsideField(limit, s.*field, heldField(row.asRead, field), channel);
+                if (!outside.isEmpty())
+                    return steps << refusal(outside);
+            }
+        }
         const bool lkLow = WriteChecks::thresholdBelowPollPeriod(lk, pollPeriodSeconds);
         const bool stLow = WriteChecks::thresholdBelowPollPeriod(st, pollPeriodSeconds);
         if (code == AnalogRecord::kContact && (lkLow || stLow))
@@ -123,8 +180,17 @@ Steps digital(const QList<DigitalRow> &rows, int analogCount)
         if (check != DigitalRules::ChannelValid)
             return {refusal(WriteChecks::digitalMessage(
                 check, DigitalRules::displayNumber(row.index, analogCount)))};
-        if (row.changed)
-            changed << s.toWriteList(row.index);
+        if (!row.changed)
+            continue;
+        const int channel = DigitalRules::displayNumber(row.index, analogCount);
+        for (const auto &[limit, field] : {std::pair{kKtLimit, &DigitalSettings::kt},
+                                           std::pair{kDigitalObjectLimit, &DigitalSettings::object}}) {
+            const QString outside =
+                outsideField(limit, s.*field, heldField(row.asRead, field), channel);
+            if (!outside.isEmpty())
+                return {refusal(outside)};
+        }
+        changed << s.toWriteList(row.index);
     }
     if (changed.isEmpty())
         return {{Step::NothingToWrite, QString(), WriteChecks::nothingToWriteText(), false}};

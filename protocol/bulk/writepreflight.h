@@ -11,6 +11,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace WritePreflight {
 
 struct Step {
@@ -45,6 +47,11 @@ struct AnalogRow {
     bool changed = true;     // differs from what was read
     bool pairedAnew = false; // device or input differs from what was read
     bool written = true;     // the write sends this channel
+    // What the controller held when read: a value it holds already goes back as it came,
+    // even one no editor could set.
+    std::optional<AnalogSettings> asRead;
+    // The counter the engineer typed in the reading cell; empty when the meter's own goes.
+    QString typedReading;
 };
 
 // One present digital channel as it would be written.
@@ -52,6 +59,7 @@ struct DigitalRow {
     int index = 0;
     DigitalSettings settings;
     bool changed = true; // differs from what was read: only changed channels are sent
+    std::optional<DigitalSettings> asRead;
 };
 
 // Command 33. `analog`: the analog channels as they stand, for the contact sensors that need

@@ -301,7 +301,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         const AnalogResult r =
             analogResult(index, read.analog.value(index).toFieldList(), analogWanted.value(index));
         analog.append({index, AnalogSettings::fromWriteList(r.after), r.lk, r.st, r.changed(),
-                       r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput), r.changed()});
+                       r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput), r.changed(),
+                       read.analog.value(index), QString()});
         if (!r.changed())
             continue;
         const QString place = text("Канал %1").arg(index + 1);
@@ -324,7 +325,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
             continue;
         const QStringList before = read.digital.value(index).toWriteList(index);
         const QStringList after = overlay(before, digitalWanted.value(index));
-        digital.append({index, DigitalSettings::fromWriteList(after), after != before});
+        digital.append({index, DigitalSettings::fromWriteList(after), after != before,
+                        read.digital.value(index)});
         if (after == before)
             continue;
         const QString place =

@@ -85,6 +85,7 @@ private slots:
     void changeDetection();
     void indexesOutsideTheTableAreIgnored();
     void overlongSerialRow();
+    void typedReadingGoesToTheChecks();
 };
 
 void TestAnalogTab::hiddenRows()
@@ -275,6 +276,18 @@ void TestAnalogTab::overlongSerialRow()
     QCOMPARE(tab.overlongSerialRow(), 5);
     tab.setComChannelsCount(4); // rows the hardware lacks are not written
     QCOMPARE(tab.overlongSerialRow(), -1);
+}
+
+void TestAnalogTab::typedReadingGoesToTheChecks()
+{
+    AnalogTab tab;
+    readBoard(tab);
+    Table t{tab};
+    t.value(0)->setText(QStringLiteral("9999999999")); // ten digits, beyond the 32-bit counter
+    const WritePreflight::Steps steps = tab.writePreflight({});
+    QCOMPARE(steps.size(), 1);
+    QCOMPARE(steps.first().text, QStringLiteral("Неверная конфигурация для 1 канала! Показания "
+                                                "должны быть от 0 до 4294967295"));
 }
 
 QTEST_MAIN(TestAnalogTab)

@@ -150,6 +150,18 @@ void TestRoadChannelFile::importFile_data()
     QTest::newRow("channels the tables lack") << true << file
         << QByteArray("header\nA;9;1;2;;1;1;0;0;;;;;0\nD;31;1;1;;;;;;;kv1;;1;7\nD;0;1;1;;;;;;;kv1;;1;7\n")
         << "" << "Импорт каналов: пропущено строк с ошибками: 3" << "";
+    // Numbers no editor could set and no field could hold: each line is skipped, the rows
+    // keep what was read.
+    QTest::newRow("analog scale 0, divider 65536, LK and object beyond their fields")
+        << true << file
+        << QByteArray("header\nA;3;1;2;;0;1;0;0;;;;;0\nA;3;1;2;;1;0;0;0;;;;;0\n"
+                      "A;3;1;2;;1;65536;0;0;;;;;0\nA;3;1;2;;1;1;70000;0;;;;;0\n"
+                      "A;3;1;2;;1;1;0;0;;;;;99999\n")
+        << "" << "Импорт каналов: пропущено строк с ошибками: 5" << "";
+    QTest::newRow("digital KT 0 and 256, object beyond its field") << true << file
+        << QByteArray("header\nD;1;1;1;;;;;;;kv1;;0;7\nD;1;1;1;;;;;;;kv1;;256;7\n"
+                      "D;1;1;1;;;;;;;kv1;;1;70000\n")
+        << "" << "Импорт каналов: пропущено строк с ошибками: 3" << "";
     QTest::newRow("missing file") << true << kSerial + QStringLiteral("-missing.csv") << QByteArray()
         << "" << "Не удалось открыть файл " << "";
 }

@@ -147,6 +147,16 @@ void TestWriteRoad::readThenWriteChangesNothing()
     QVERIFY(road.started && road.readTabs({0, 1, 2}));
     QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged()
             && !road.dialog->findChild<RS485Tab *>()->hasChanges());
+    // The channel file brings back every code and number it took out, also those no list names.
+    QTemporaryDir dir;
+    road.prompts.nextFileName = dir.filePath(QStringLiteral("T3-0421-0077.csv"));
+    road.showTab(1);
+    road.button("exportButton")->click();
+    road.button("importButton")->click();
+    QVERIFY(road.prompts.shown.isEmpty());
+    QCOMPARE(road.status(), QString());
+    QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged()
+            && !road.dialog->findChild<RS485Tab *>()->hasChanges());
 
     // A tab is written once it is edited: each is written with an edit, then restored and
     // written again, which must leave every record as the controller held it.

@@ -474,6 +474,10 @@ QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const
         r.settings.divider = w.divider->value();
         r.lk = w.lk->value();
         r.st = w.st->value();
+        r.settings.object = intValue(w.object->text());
+        if (storedFromController[row])
+            r.asRead = stored[row];
+        r.typedReading = getComWriteData(row).value(0);
         r.pairedAnew = r.settings.deviceCode != stored[row].deviceCode
             || r.settings.input != stored[row].input;
         rows << r;

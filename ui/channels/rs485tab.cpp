@@ -609,7 +609,8 @@ QList<WritePreflight::DigitalRow> RS485Tab::preflightRows() const
     for (int row = 0; row < kRowCount; ++row) {
         if (isChannelEnabled(row))
             out.append({row, DigitalSettings::fromWriteList(channelSettings(row)),
-                        isChannelChanged(row)});
+                        isChannelChanged(row),
+                        storedFromController[row] ? std::optional(stored[row]) : std::nullopt});
     }
     return out;
 }

@@ -95,13 +95,20 @@ bool ChannelFileActions::importChannels()
         return false;
     }
     QList<bool> analogPresent;
-    for (int row = 0; row < AnalogTab::kRows; ++row)
+    QList<AnalogSettings> analogRead;
+    for (int row = 0; row < AnalogTab::kRows; ++row) {
         analogPresent << tabs.analog->isComChannelEnabled(row);
+        analogRead << tabs.analog->settingsAsRead(row);
+    }
     QList<bool> digitalPresent;
-    for (int row = 0; row < RS485Tab::kRowCount; ++row)
+    QList<DigitalSettings> digitalRead;
+    for (int row = 0; row < RS485Tab::kRowCount; ++row) {
         digitalPresent << tabs.digital->isChannelEnabled(row);
-    const ChannelExchange::Import in = ChannelExchange::importLines(
-        ChannelFile::parse(file.readAll()), analogPresent, digitalPresent);
+        digitalRead << tabs.digital->settingsAsRead(row);
+    }
+    const ChannelExchange::Import in =
+        ChannelExchange::importLines(ChannelFile::parse(file.readAll()), analogPresent,
+                                     digitalPresent, analogRead, digitalRead);
     tabs.digital->clearReadings();
     for (const auto &[row, settings] : in.analog)
         tabs.analog->changeComSettings(row, settings);

@@ -30,6 +30,8 @@ private slots:
         // Lines of ordinary channels go through the export road.
         QTest::newRow("switched off channel keeps position 0")
             << analogLine(2, 0, {"0", "0", "", "10", "1", "0", "0", ""}, "") << "A;2;0;0;;10;1;0;0;;;;;0" << true;
+        QTest::newRow("device no list names keeps its code")
+            << analogLine(4, 0, {"6", "3", "", "1", "1", "0", "0", "2"}, "") << "A;4;#6;3;;1;1;0;0;;;;;2" << true;
         // A separator or a line break inside a text field would split the channel's line.
         QTest::newRow("serial with a semicolon")
             << analogLine(1, 1, {"1", "4", "SN;01", "5", "2", "30", "0", "12"}, "1234")

@@ -157,6 +157,31 @@ private slots:
         QTest::newRow("channels judged in order: a fault before a later long serial")
             << QList<AnalogRow>{analogRow(1, 1, 2, 0, -1), analogRow(3, 0, 0, 0, 0, QString(17, 's'))}
             << "R:Неверная конфигурация для 2 канала! ST не может быть меньше 0";
+        // A number its field cannot hold would be cut; a scale of 0 breaks every reading.
+        const auto scaled = [](qint64 multiplier, qint64 divider, qint64 object, bool held) {
+            AnalogRow r = analogRow(0, 0, 0);
+            r.settings.multiplier = multiplier;
+            r.settings.divider = divider;
+            r.settings.object = object;
+            if (held)
+                r.asRead = r.settings;
+            return QList<AnalogRow>{r};
+        };
+        const QString field = QStringLiteral("R:Неверная конфигурация для 1 канала! %1 должен быть от %2 до 65535");
+        QTest::newRow("multiplier 0") << scaled(0, 1, 0, false) << field.arg("Множитель").arg(1);
+        QTest::newRow("divider 0") << scaled(1, 0, 0, false) << field.arg("Делитель").arg(1);
+        QTest::newRow("divider 65536") << scaled(1, 65536, 0, false) << field.arg("Делитель").arg(1);
+        QTest::newRow("object 99999") << scaled(1, 1, 99999, false) << field.arg("Объект").arg(0);
+        QTest::newRow("scale 0/0 as the controller holds it") << scaled(0, 0, 0, true) << "";
+        const auto typed = [](const QString &reading) {
+            AnalogRow r = analogRow(0, 1, 2);
+            r.typedReading = reading;
+            return QList<AnalogRow>{r};
+        };
+        const QString counter = QStringLiteral("R:Неверная конфигурация для 1 канала! Показания должны быть от 0 до 4294967295");
+        QTest::newRow("typed reading 4294967295") << typed("4294967295") << "";
+        QTest::newRow("typed reading 4294967296") << typed("4294967296") << counter;
+        QTest::newRow("typed reading 9999999999") << typed("9999999999") << counter;
         QTest::newRow("channel not written asks nothing") << [] {
             AnalogRow r = analogRow(0, 9, 9, 10, 60);
             r.written = false;
@@ -187,6 +212,21 @@ private slots:
         QTest::newRow("password of 11 bytes")
             << QList<DigitalRow>{digitalRow(1, 8, 1, "7", true, QString(11, QLatin1Char('p')))}
             << "R:Неверная конфигурация для 10 канала! Пароль длиннее 10 байт.";
+        const auto counted = [](qint64 kt, qint64 object, bool held) {
+            DigitalRow r = digitalRow(0, 8, 1, "7", true);
+            r.settings.kt = kt;
+            r.settings.object = object;
+            if (held)
+                r.asRead = r.settings;
+            return QList<DigitalRow>{r};
+        };
+        QTest::newRow("KT 0") << counted(0, 1, false)
+            << "R:Неверная конфигурация для 9 канала! КТ должен быть от 1 до 255";
+        QTest::newRow("KT 256") << counted(256, 1, false)
+            << "R:Неверная конфигурация для 9 канала! КТ должен быть от 1 до 255";
+        QTest::newRow("KT 0 as the controller holds it") << counted(0, 1, true) << "";
+        QTest::newRow("object 70000") << counted(1, 70000, false)
+            << "R:Неверная конфигурация для 9 канала! Объект должен быть от 0 до 65535";
         QTest::newRow("unchanged long password is not sent")
             << QList<DigitalRow>{digitalRow(1, 8, 1, "7", false, QString(11, QLatin1Char('p'))),
                                  digitalRow(2, 0, 0, "0", true)}
