@@ -2,6 +2,7 @@
 
 // Simulated controller, analog channels: settings read (4) and write (16), readings (1).
 
+#include "protocol/channels/analogrecord.h"
 #include "sim/simanswer.h"
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ struct SimAnalogChannel {
 class SimAnalogChannels
 {
 public:
-    static constexpr int kChannels = 8;
+    static constexpr int kChannels = AnalogRecord::kChannelCount;
     static constexpr quint8 kAbsentType = 255;
 
     // A board with a water meter, temperature and contact sensors, gas, pressure and hot water.

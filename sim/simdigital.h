@@ -2,6 +2,7 @@
 
 // Simulated controller, digital channels: settings read (8) and write (32), meter readings (2).
 
+#include "protocol/channels/digitalrules.h"
 #include "sim/simanswer.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 class SimDigitalChannels
 {
 public:
-    static constexpr int kChannelCount = 32;
+    static constexpr int kChannelCount = DigitalRules::kChannelCount;
     static constexpr quint8 kMissingType = 255;
     static constexpr int kPasswordBytes = 10;
     static constexpr int kSerialBytes = 16;
