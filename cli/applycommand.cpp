@@ -8,6 +8,7 @@
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
+#include "cli/historyrecorder.h"
 #include "cli/jsondocument.h"
 #include "protocol/frame/frame.h"
 
@@ -86,6 +87,18 @@ int readBack(const ApplyPlan &plan, CommandRunner &runner, Snapshot &after)
     return code;
 }
 
+// What the controller holds after the write: the sections read back, the others as before.
+Snapshot withReadBack(Snapshot before, const Snapshot &after)
+{
+    if (!after.controller.isEmpty())
+        before.controller = after.controller;
+    for (auto it = after.analog.begin(); it != after.analog.end(); ++it)
+        before.analog.insert(it.key(), it.value());
+    for (auto it = after.digital.begin(); it != after.digital.end(); ++it)
+        before.digital.insert(it.key(), it.value());
+    return before;
+}
+
 } // namespace
 
 bool load(const QString &fileName, Wanted &wanted, QString *error)
@@ -109,11 +122,14 @@ bool load(const QString &fileName, Wanted &wanted, QString *error)
     return ok;
 }
 
-int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console)
+int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console,
+        HistoryRecorder *history)
 {
     Snapshot before = runner.snapshot();
     if (const int code = readBefore(wanted, runner, before))
         return code;
+    if (history)
+        history->record(before, SnapshotMeta::Read);
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
     if (plan.refusal != ExitCode::Done) {
         console.message(plan.refusalText);
@@ -143,6 +159,8 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     Snapshot after = runner.snapshot();
     if (const int code = readBack(plan, runner, after))
         return code;
+    if (history)
+        history->record(withReadBack(before, after), SnapshotMeta::Write);
     const QStringList differences = ApplyPlanner::readBackDifferences(plan, after);
     if (differences.isEmpty())
         return ExitCode::Done;

@@ -9,6 +9,7 @@
 
 namespace {
 
+constexpr char kFolderName[] = "lumaro";
 constexpr char kFileName[] = "history.sqlite";
 
 QString decoded(const QString &part)
@@ -21,8 +22,11 @@ QString decoded(const QString &part)
 HistoryLocation HistoryLocation::standard()
 {
     HistoryLocation location;
-    location.file = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                        .filePath(QLatin1String(kFileName));
+    // The application data folder of "lumaro", not of each program: the window and
+    // lumaro-cli keep one history.
+    location.file = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                        .filePath(QLatin1String(kFolderName) + QLatin1Char('/')
+                                  + QLatin1String(kFileName));
     return location;
 }
 

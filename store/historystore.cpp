@@ -216,7 +216,8 @@ bool HistoryStore::commit()
 bool HistoryStore::fail(const QString &what)
 {
     error = what;
-    qCWarning(lcHistory) << "history" << where.displayName() << what;
+    // The caller tells the user, once; this is for a support case.
+    qCDebug(lcHistory) << "history" << where.displayName() << what;
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (db.isOpen())
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
@@ -281,7 +282,7 @@ HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonOb
             previous = unpacked(q.value(0));
     }
     Stored result{last, false};
-    if (last > 0 && SettingsDiff::sameSettings(previous, document)) {
+    if (last > 0 && SettingsDiff::nothingNew(previous, document)) {
         q.prepare(QStringLiteral("UPDATE controllers SET last_seen = ? WHERE id = ?"));
         q.addBindValue(now);
         q.addBindValue(id);

@@ -176,6 +176,16 @@ void collectValues(const QJsonValue &value, QStringList *out)
     }
 }
 
+// `from` with only the sections `like` holds.
+QJsonObject sectionsLike(QJsonObject from, const QJsonObject &like)
+{
+    for (const QLatin1String section : {kController, kAnalog, kDigital}) {
+        if (!like.contains(section))
+            from.remove(section);
+    }
+    return from;
+}
+
 } // namespace
 
 QJsonObject settingsOf(const QJsonObject &document)
@@ -204,6 +214,15 @@ bool sameSettings(const QJsonObject &a, const QJsonObject &b)
     return settingsOf(a) == settingsOf(b);
 }
 
+bool nothingNew(const QJsonObject &previous, const QJsonObject &document)
+{
+    for (const QLatin1String section : {kController, kAnalog, kDigital}) {
+        if (document.contains(section) && !previous.contains(section))
+            return false;
+    }
+    return sameSettings(sectionsLike(previous, document), document);
+}
+
 QStringList lines(const QJsonObject &before, const QJsonObject &after)
 {
     QStringList out;
@@ -229,7 +248,7 @@ QString summary(const QJsonObject &before, const QJsonObject &after)
 {
     if (before.isEmpty())
         return text("первая версия");
-    const QStringList changes = lines(before, after);
+    const QStringList changes = lines(sectionsLike(before, after), after);
     if (changes.isEmpty())
         return text("без изменений");
     if (changes.size() == 1)

@@ -16,11 +16,14 @@ QJsonObject settingsOf(const QJsonObject &document);
 // The same settings give the same bytes: object keys sorted, no spaces.
 QByteArray canonical(const QJsonObject &document);
 bool sameSettings(const QJsonObject &a, const QJsonObject &b);
+// True when every section `document` holds is in `previous` with the same settings: a read of
+// one tab after a read of all three tells nothing new.
+bool nothingNew(const QJsonObject &previous, const QJsonObject &document);
 
 // One line per changed field: "Аналоговые каналы, канал 3: Множитель: 1 → 10".
 QStringList lines(const QJsonObject &before, const QJsonObject &after);
-// One line for a version list: the first change and how many more; `before` empty for the
-// first version of a controller.
+// One line for a version list: the first change and how many more, over the sections `after`
+// holds; `before` empty for the first version of a controller.
 QString summary(const QJsonObject &before, const QJsonObject &after);
 
 // Every value of the settings, lower case, one a line: what a filter by text looks in.

@@ -1,6 +1,8 @@
 #include "protocol/history/snapshotmeta.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSysInfo>
 
 namespace {
@@ -24,7 +26,8 @@ QString loginName()
         if (!name.isEmpty())
             return name;
     }
-    return QString();
+    // A service or a container may run without any of them; the home folder bears the name.
+    return QFileInfo(QDir::homePath()).fileName();
 }
 
 } // namespace

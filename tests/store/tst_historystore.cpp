@@ -2,20 +2,15 @@
 // (LUMARO_TEST_POSTGRESQL holds its URI).
 
 #include "store/historystore.h"
+#include "testdatabase.h"
 
 #include <QtTest>
 
 #include <QJsonArray>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QUuid>
 
 namespace {
 
-constexpr char kPostgresVariable[] = "LUMARO_TEST_POSTGRESQL";
 constexpr char kWriterVariable[] = "LUMARO_TEST_HISTORY_WRITER";
 constexpr int kWriterSnapshots = 30;
 constexpr int kSharedControllers = 3;
@@ -62,36 +57,6 @@ class TestHistoryStore : public QObject
 
 private:
     QTemporaryDir dir;
-    int made = 0;
-
-    // A history of its own for each case: a new file, or a new database on the server.
-    QString freshLocation(const QString &backend)
-    {
-        if (backend == QLatin1String("sqlite"))
-            return dir.filePath(QStringLiteral("h%1/history.sqlite").arg(++made));
-        const QString uri = qEnvironmentVariable(kPostgresVariable);
-        if (uri.isEmpty())
-            return QString();
-        HistoryLocation server;
-        QString error;
-        if (!HistoryLocation::parse(uri, &server, &error))
-            return QString();
-        const QString name = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setHostName(server.host);
-            db.setPort(server.port);
-            db.setUserName(server.user);
-            db.setPassword(server.password);
-            db.setDatabaseName(server.database);
-            if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("CREATE DATABASE ") + name))
-                qWarning() << "cannot make a database:" << db.lastError().text();
-        }
-        QSqlDatabase::removeDatabase(name);
-        return QStringLiteral("postgresql://%1:%2@/%3?host=%4&port=%5")
-            .arg(server.user, server.password, name, server.host)
-            .arg(server.port);
-    }
 
     void backends()
     {
@@ -100,19 +65,11 @@ private:
         QTest::newRow("postgresql") << QStringLiteral("postgresql");
     }
 
-    QString location()
-    {
-        QFETCH(QString, backend);
-        if (backend == QLatin1String("postgresql") && !qEnvironmentVariableIsSet(kPostgresVariable))
-            return QString();
-        return freshLocation(backend);
-    }
-
 #define LOCATION_OR_SKIP(name)                                                                  \
-    const QString name = location();                                                            \
+    QFETCH(QString, backend);                                                                   \
+    const QString name = TestDatabase::fresh(backend, dir);                                     \
     if (name.isEmpty())                                                                         \
-        QSKIP("no PostgreSQL server: set LUMARO_TEST_POSTGRESQL to a postgresql:// URI "        \
-              "(scripts/test starts one)");
+        QSKIP(TestDatabase::kSkipText);
 
 private slots:
     void versionsOfAController_data() { backends(); }

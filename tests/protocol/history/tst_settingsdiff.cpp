@@ -70,6 +70,11 @@ private slots:
         QCOMPARE(SettingsDiff::sameSettings(before, changed), expected.isEmpty());
         QCOMPARE(SettingsDiff::canonical(before) == SettingsDiff::canonical(changed),
                  expected.isEmpty());
+        // A read of fewer tabs that agrees with the last version is nothing new; one that
+        // reads a tab for the first time is.
+        const bool sectionDropped = !changed.contains("analog");
+        QCOMPARE(SettingsDiff::nothingNew(before, changed), expected.isEmpty() || sectionDropped);
+        QCOMPARE(SettingsDiff::nothingNew(changed, before), expected.isEmpty());
     }
 
     void summary_data()
@@ -85,6 +90,14 @@ private slots:
             << base
             << QByteArray(base).replace("80", "81").replace("10.0.0.1", "10.0.0.9").replace("\"multiplier\": 1", "\"multiplier\": 2")
             << "Контроллер: IP адрес: 10.0.0.1 → 10.0.0.9 и ещё 2";
+        QJsonObject oneTab = document(kBase);
+        oneTab.remove("analog");
+        oneTab.remove("digital");
+        QJsonObject controller = oneTab.value("controller").toObject();
+        controller.insert("serverPort", 81);
+        oneTab.insert("controller", controller);
+        QTest::newRow("one tab read again")
+            << base << QJsonDocument(oneTab).toJson() << "Контроллер: Порт: 80 → 81";
     }
 
     void summary()
