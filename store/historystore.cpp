@@ -244,30 +244,50 @@ bool HistoryStore::exec(const QString &statement)
 HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonObject &document,
                                          Stored *stored)
 {
-    if (!opened)
+    Stored result;
+    if (!opened || !begin() || !storeOne(meta, document, &result) || !commit())
         return Failed;
+    qCDebug(lcHistory) << "snapshot" << meta.serial << SnapshotMeta::kindKey(meta.kind)
+                       << (result.added ? "version" : "unchanged since") << result.version;
+    if (stored)
+        *stored = result;
+    return Ok;
+}
+
+HistoryStore::Status HistoryStore::storeAll(const QList<QPair<SnapshotMeta, QJsonObject>> &snapshots)
+{
+    if (!opened || !begin())
+        return Failed;
+    Stored result;
+    for (const auto &[meta, document] : snapshots) {
+        if (!storeOne(meta, document, &result))
+            return Failed;
+    }
+    return commit() ? Ok : Failed;
+}
+
+bool HistoryStore::storeOne(const SnapshotMeta &meta, const QJsonObject &document, Stored *stored)
+{
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     const QString now = timeText(meta.takenAt);
     const QString server = SettingsDiff::serverAddress(document);
-    if (!begin())
-        return Failed;
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO controllers (serial, hardware, firmware, server, "
                              "first_seen, last_seen, last_version, search_text) "
                              "VALUES (?, ?, ?, ?, ?, ?, 0, '') ON CONFLICT (serial) DO NOTHING"));
     bindTexts(q, {meta.serial, meta.hardware, meta.firmware, server, now, now});
     if (!exec(q))
-        return Failed;
+        return false;
     // A second writer of the same controller waits here until this one commits.
     q.prepare(QStringLiteral("SELECT id, last_version FROM controllers WHERE serial = ?")
               + (where.kind == HistoryLocation::Postgres ? QStringLiteral(" FOR UPDATE")
                                                          : QString()));
     q.addBindValue(meta.serial);
     if (!exec(q))
-        return Failed;
+        return false;
     if (!q.next()) {
         fail(text("контроллер %1 не записан").arg(meta.serial));
-        return Failed;
+        return false;
     }
     const qint64 id = q.value(0).toLongLong();
     const int last = q.value(1).toInt();
@@ -277,7 +297,7 @@ HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonOb
         q.addBindValue(id);
         q.addBindValue(last);
         if (!exec(q))
-            return Failed;
+            return false;
         if (q.next())
             previous = unpacked(q.value(0));
     }
@@ -287,7 +307,7 @@ HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonOb
         q.addBindValue(now);
         q.addBindValue(id);
         if (!exec(q))
-            return Failed;
+            return false;
     } else {
         result = {last + 1, true};
         q.prepare(QStringLiteral("INSERT INTO versions (controller_id, number, taken_at, kind, "
@@ -299,7 +319,7 @@ HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonOb
                       meta.firmware, SettingsDiff::summary(previous, document)});
         q.addBindValue(packed(document));
         if (!exec(q))
-            return Failed;
+            return false;
         q.prepare(QStringLiteral("UPDATE controllers SET hardware = ?, firmware = ?, server = ?, "
                                  "last_seen = ?, last_version = ?, search_text = ? WHERE id = ?"));
         bindTexts(q, {meta.hardware, meta.firmware, server, now});
@@ -308,15 +328,10 @@ HistoryStore::Status HistoryStore::store(const SnapshotMeta &meta, const QJsonOb
                        + SettingsDiff::searchText(document));
         q.addBindValue(id);
         if (!exec(q))
-            return Failed;
+            return false;
     }
-    if (!commit())
-        return Failed;
-    qCDebug(lcHistory) << "snapshot" << meta.serial << SnapshotMeta::kindKey(meta.kind)
-                       << (result.added ? "version" : "unchanged since") << result.version;
-    if (stored)
-        *stored = result;
-    return Ok;
+    *stored = result;
+    return true;
 }
 
 HistoryStore::Status HistoryStore::controllers(const QString &filter,

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -57,6 +58,8 @@ public:
         bool added = false; // false: equal to the last version, only its last-seen time moved
     };
     Status store(const SnapshotMeta &meta, const QJsonObject &document, Stored *stored = nullptr);
+    // Many snapshots in one transaction, as an import or the bench fills a history.
+    Status storeAll(const QList<QPair<SnapshotMeta, QJsonObject>> &snapshots);
 
     // Every controller, or those whose serial number or latest settings hold `filter`
     // (any case); ordered by serial number.
@@ -76,6 +79,7 @@ private:
     bool exec(QSqlQuery &query);
     bool exec(const QString &statement);
     bool migrate();
+    bool storeOne(const SnapshotMeta &meta, const QJsonObject &document, Stored *stored);
     int controllerId(const QString &serial, Status *status);
 
     QString connectionName;
