@@ -1,6 +1,7 @@
 // The history on a real SQLite file and on the PostgreSQL server scripts/test starts
 // (LUMARO_TEST_POSTGRESQL holds its URI).
 
+#include "store/historyservice.h"
 #include "store/historystore.h"
 #include "testdatabase.h"
 
@@ -192,6 +193,27 @@ private slots:
         QVERIFY(!store.open(where));
         QVERIFY(!store.errorText().isEmpty());
         QCOMPARE(store.store(meta("SN"), document("SN", 80)), HistoryStore::Failed);
+    }
+
+    // Called directly here; the window runs it on a thread of its own.
+    void serviceReportsFailureOnce()
+    {
+        QFile blocker(dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        HistoryLocation where;
+        where.file = blocker.fileName() + QStringLiteral("/history.sqlite");
+        HistoryService service(where);
+        QSignalSpy unavailable(&service, &HistoryService::unavailable);
+        QSignalSpy listed(&service, &HistoryService::controllersListed);
+        service.storeSnapshot(document("SN", 80), SnapshotMeta::Read);
+        service.listControllers(QString(), 1);
+        service.storeSnapshot(document("SN", 81), SnapshotMeta::Write);
+        QCOMPARE(unavailable.count(), 1);
+        QCOMPARE(listed.count(), 0);
+        // Once the history works again, the next failure is told again.
+        blocker.remove();
+        service.listControllers(QString(), 2);
+        QCOMPARE(listed.count(), 1);
     }
 
     void newerSchemaRefused()

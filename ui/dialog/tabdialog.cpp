@@ -2,6 +2,7 @@
 
 #include "ui/dialog/commandgating.h"
 #include "ui/journal/trafficwindow.h"
+#include "ui/history/historywindow.h"
 #include "ui/dialog/userprompts.h"
 #include "protocol/bulk/channelfile.h"
 #include "protocol/bulk/writechecks.h"
@@ -144,11 +145,15 @@ QHBoxLayout *TabDialog::createStatusRow()
     trafficButton->setToolTip(tr("Журнал обмена с контроллером (F12)"));
     trafficButton->setFocusPolicy(Qt::NoFocus);
     trafficWindow = new TrafficWindow(this);
+    historyButton = named(new QPushButton(tr("История")), "historyButton");
+    historyButton->setFocusPolicy(Qt::NoFocus);
+    historyWindow = new HistoryWindow(this);
 
     auto *row = new QHBoxLayout;
     row->addWidget(statusLabel, 1);
     row->addWidget(cancelButton);
     row->addWidget(trafficButton);
+    row->addWidget(historyButton);
     return row;
 }
 
@@ -156,6 +161,8 @@ void TabDialog::connectButtons()
 {
     connect(cancelButton, &QPushButton::clicked, this, &TabDialog::cancelCommand);
     connect(trafficButton, &QPushButton::clicked, this, &TabDialog::showTrafficWindow);
+    connect(historyButton, &QPushButton::clicked, historyWindow, &HistoryWindow::showWindow);
+    connect(historyWindow, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
     auto *journalKey = new QShortcut(QKeySequence(Qt::Key_F12), this);
     connect(journalKey, &QShortcut::activated, this, &TabDialog::showTrafficWindow);
     connect(readSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_read_settings);
@@ -289,6 +296,11 @@ void TabDialog::showTrafficWindow()
 bool TabDialog::setTrafficLogFile(const QString &fileName)
 {
     return trafficWindow->setLogFile(fileName);
+}
+
+void TabDialog::setHistoryLocation(const HistoryLocation &location)
+{
+    historyWindow->setLocation(location);
 }
 
 void TabDialog::portNotOpened(const QString &portName, int errorCode)

@@ -24,6 +24,8 @@ class QTimer;
 class RS485Tab;
 class SettingsTab;
 class TrafficWindow;
+class HistoryWindow;
+struct HistoryLocation;
 
 class TabDialog : public QDialog
 {
@@ -45,6 +47,9 @@ public:
     TrafficWindow *trafficJournal() const { return trafficWindow; }
     // Copies the traffic journal's lines to `fileName` from now on; false when it cannot be opened.
     bool setTrafficLogFile(const QString &fileName);
+    // Keeps the configuration history there; without it the window keeps none.
+    void setHistoryLocation(const HistoryLocation &location);
+    HistoryWindow *history() const { return historyWindow; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -127,6 +132,8 @@ private:
     // Holds everything a running command freezes: tabs, command buttons, progress.
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
+    QPushButton *historyButton = nullptr;
+    HistoryWindow *historyWindow = nullptr;
     QPointer<QWidget> focusBeforeCommand;
     std::unique_ptr<QTimer> exitTimer;
     // Destroyed with the dialog: its destructor stops the thread in order.

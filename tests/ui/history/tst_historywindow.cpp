@@ -1,0 +1,138 @@
+// "История настроек" on a real history (SQLite, and PostgreSQL when scripts/test gives one):
+// the list, the filter, the comparison and the restore, all answered from the store's thread.
+
+#include "store/historystore.h"
+#include "ui/dialog/tabdialog.h"
+#include "ui/history/historywindow.h"
+#include "../../store/testdatabase.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+const QString kSerial = QStringLiteral("T3-0421-0077");
+
+QJsonObject document(const QString &serial, int port)
+{
+    return QJsonObject{
+        {"format", 1},
+        {"controller", QJsonObject{{"serialNumber", serial}, {"firmwareVersion", "1.4.2"},
+                                   {"serverIp", "10.0.0.1"}, {"serverPort", port}}},
+        {"analog", QJsonArray{QJsonObject{{"channel", 1}, {"multiplier", 1}, {"reading", 5.0}}}},
+    };
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+private slots:
+    void findCompareRestore_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("sqlite") << "sqlite";
+        QTest::newRow("postgresql") << "postgresql";
+    }
+
+    void findCompareRestore()
+    {
+        QFETCH(QString, backend);
+        const QString uri = TestDatabase::fresh(backend, dir);
+        if (uri.isEmpty())
+            QSKIP(TestDatabase::kSkipText);
+        HistoryLocation where;
+        QString error;
+        QVERIFY(HistoryLocation::parse(uri, &where, &error));
+        {
+            HistoryStore store;
+            QVERIFY(store.open(where));
+            for (const auto &[serial, port] : {std::pair{kSerial, 80}, std::pair{kSerial, 8081},
+                                               std::pair{QStringLiteral("T3-0000-0001"), 80}}) {
+                const QJsonObject d = document(serial, port);
+                QCOMPARE(store.store(SnapshotMeta::forDocument(d, SnapshotMeta::Read), d),
+                         HistoryStore::Ok);
+            }
+        }
+        HistoryWindow window;
+        window.setLocation(where);
+        window.showWindow();
+        auto *controllers = window.findChild<QTableWidget *>("controllersTable");
+        auto *versions = window.findChild<QTableWidget *>("versionsTable");
+        auto *diff = window.findChild<QPlainTextEdit *>("diffView");
+        auto *restore = window.findChild<QPushButton *>("restoreButton");
+        QVERIFY(controllers && versions && diff && restore);
+        QCOMPARE(restore->text(), QString("Загрузить в таблицы"));
+        QTRY_COMPARE(controllers->rowCount(), 2);
+
+        // The fleet's controllers that send to port 8081.
+        window.findChild<QLineEdit *>("filterEdit")->setText("8081");
+        QTRY_COMPARE(controllers->rowCount(), 1);
+        controllers->selectRow(0);
+        QTRY_COMPARE(versions->rowCount(), 2);
+        QCOMPARE(versions->item(0, 0)->text(), QString("2")); // newest first
+        versions->selectAll();
+        QTRY_VERIFY(diff->toPlainText().contains("Контроллер: Порт: 80 → 8081"));
+
+        // Restore: only into the connected controller, once its tabs were read.
+        versions->selectRow(1);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController(kSerial, false);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController("T3-0000-0001", true);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController(kSerial, true);
+        QVERIFY(restore->isEnabled());
+        QSignalSpy restored(&window, &HistoryWindow::restoreRequested);
+        restore->click();
+        QVERIFY(restored.wait());
+        QCOMPARE(restored.first().first().toJsonObject(), document(kSerial, 80));
+
+        // The write that follows is stored as a restore and shows at the top.
+        QSignalSpy stored(&window, &HistoryWindow::snapshotStored);
+        window.storeSnapshot(document(kSerial, 80), SnapshotMeta::Restore);
+        QVERIFY(stored.wait());
+        QCOMPARE(stored.first(), (QVariantList{kSerial, 3, true}));
+        QTRY_COMPARE(versions->rowCount(), 3);
+        QCOMPARE(versions->item(0, 2)->text(), QString("восстановление"));
+    }
+
+    void unusableHistorySaysSo()
+    {
+        QFile blocker(dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        HistoryLocation where;
+        where.file = blocker.fileName() + "/history.sqlite";
+        HistoryWindow window;
+        window.setLocation(where);
+        QSignalSpy unavailable(&window, &HistoryWindow::unavailable);
+        window.storeSnapshot(document(kSerial, 80), SnapshotMeta::Read);
+        window.showWindow();
+        QVERIFY(unavailable.wait());
+        QVERIFY(unavailable.first().first().toString().startsWith("История настроек недоступна"));
+    }
+
+    void dialogOpensIt()
+    {
+        TabDialog dialog;
+        auto *button = dialog.findChild<QPushButton *>("historyButton");
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString("История"));
+        button->click();
+        QVERIFY(dialog.history()->isVisible());
+        QCOMPARE(dialog.history()->objectName(), QString("historyWindow"));
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_historywindow.moc"
