@@ -1,6 +1,7 @@
 #include "ui/history/historywindow.h"
 
 #include "store/historyservice.h"
+#include "ui/history/controllerlistmodel.h"
 
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -64,10 +66,14 @@ HistoryWindow::HistoryWindow(QWidget *parent)
     filterEdit = named(new QLineEdit, "filterEdit");
     filterEdit->setPlaceholderText(tr("Серийный номер или любой текст настроек"));
     filterEdit->setClearButtonEnabled(true);
-    controllersTable = table({tr("Серийный номер"), tr("Последний раз"), tr("Прошивка"),
-                              tr("Адрес сервера")},
-                             "controllersTable");
+    controllerList = new ControllerListModel(this);
+    controllersTable = named(new QTableView, "controllersTable");
+    controllersTable->setModel(controllerList);
+    controllersTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    controllersTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     controllersTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    controllersTable->verticalHeader()->hide();
+    controllersTable->horizontalHeader()->setStretchLastSection(true);
     versionsTable = table({tr("Версия"), tr("Время"), tr("Что сделано"), tr("Кто"),
                            tr("Изменения")},
                           "versionsTable");
@@ -105,7 +111,7 @@ HistoryWindow::HistoryWindow(QWidget *parent)
     filterTimer->setInterval(kFilterPauseMs);
     connect(filterEdit, &QLineEdit::textChanged, filterTimer, qOverload<>(&QTimer::start));
     connect(filterTimer, &QTimer::timeout, this, &HistoryWindow::refresh);
-    connect(controllersTable, &QTableWidget::itemSelectionChanged, this,
+    connect(controllersTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &HistoryWindow::controllerChosen);
     connect(versionsTable, &QTableWidget::itemSelectionChanged, this,
             &HistoryWindow::versionsChosen);
@@ -190,13 +196,11 @@ void HistoryWindow::showControllers(int request, const QList<ControllerEntry> &c
     if (request != lastRequest)
         return;
     const QString kept = chosenSerial();
-    const QSignalBlocker blocker(controllersTable);
-    controllersTable->setSortingEnabled(false);
-    controllersTable->setRowCount(int(controllers.size()));
-    for (int row = 0; row < controllers.size(); ++row) {
-        const ControllerEntry &c = controllers.at(row);
-        setRow(controllersTable, row, {c.serial, shownTime(c.lastSeen), c.firmware, c.server});
-        if (c.serial == kept)
+    {
+        const QSignalBlocker blocker(controllersTable->selectionModel());
+        controllerList->setControllers(controllers);
+        const int row = controllerList->rowOf(kept);
+        if (row >= 0)
             controllersTable->selectRow(row);
     }
     stateLabel->setText(tr("Контроллеров: %1").arg(controllers.size()));
@@ -287,12 +291,8 @@ void HistoryWindow::updateRestoreButton()
 
 QString HistoryWindow::chosenSerial() const
 {
-    const QList<QTableWidgetItem *> items = controllersTable->selectedItems();
-    for (const QTableWidgetItem *item : items) {
-        if (item->column() == SerialColumn)
-            return item->text();
-    }
-    return QString();
+    const QModelIndexList rows = controllersTable->selectionModel()->selectedRows();
+    return rows.isEmpty() ? QString() : controllerList->serialAt(rows.first().row());
 }
 
 QList<int> HistoryWindow::chosenVersions() const

@@ -12,11 +12,13 @@
 #include <QThread>
 #include <QWidget>
 
+class ControllerListModel;
 class HistoryService;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 class QTimer;
 
@@ -57,7 +59,6 @@ signals:
     void requestStore(const QJsonObject &document, int kind);
 
 private:
-    enum ControllerColumn { SerialColumn, LastSeenColumn, FirmwareColumn, ServerColumn };
     enum VersionColumn { NumberColumn, TimeColumn, KindColumn, UserColumn, SummaryColumn };
 
     void showControllers(int request, const QList<ControllerEntry> &controllers);
@@ -73,7 +74,8 @@ private:
     QThread storeThread;
     HistoryService *service = nullptr;
     QLineEdit *filterEdit = nullptr;
-    QTableWidget *controllersTable = nullptr;
+    ControllerListModel *controllerList = nullptr;
+    QTableView *controllersTable = nullptr;
     QTableWidget *versionsTable = nullptr;
     QPlainTextEdit *diffView = nullptr;
     QPushButton *restoreButton = nullptr;

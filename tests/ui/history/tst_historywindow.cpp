@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 
 namespace {
@@ -67,17 +68,17 @@ private slots:
         HistoryWindow window;
         window.setLocation(where);
         window.showWindow();
-        auto *controllers = window.findChild<QTableWidget *>("controllersTable");
+        auto *controllers = window.findChild<QTableView *>("controllersTable");
         auto *versions = window.findChild<QTableWidget *>("versionsTable");
         auto *diff = window.findChild<QPlainTextEdit *>("diffView");
         auto *restore = window.findChild<QPushButton *>("restoreButton");
         QVERIFY(controllers && versions && diff && restore);
         QCOMPARE(restore->text(), QString("Загрузить в таблицы"));
-        QTRY_COMPARE(controllers->rowCount(), 2);
+        QTRY_COMPARE(controllers->model()->rowCount(), 2);
 
         // The fleet's controllers that send to port 8081.
         window.findChild<QLineEdit *>("filterEdit")->setText("8081");
-        QTRY_COMPARE(controllers->rowCount(), 1);
+        QTRY_COMPARE(controllers->model()->rowCount(), 1);
         controllers->selectRow(0);
         QTRY_COMPARE(versions->rowCount(), 2);
         QCOMPARE(versions->item(0, 0)->text(), QString("2")); // newest first
