@@ -128,16 +128,21 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     Snapshot before = runner.snapshot();
     if (const int code = readBefore(wanted, runner, before))
         return code;
-    if (history)
-        history->record(before, SnapshotMeta::Read);
+    // Kept once the write is over, never between the read and the write: the analog counters
+    // go back as read just before it, and a slow history would lose the pulses counted meanwhile.
+    const auto keepRead = [&before, history](int code) {
+        if (history)
+            history->record(before, SnapshotMeta::Read);
+        return code;
+    };
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
     if (plan.refusal != ExitCode::Done) {
         console.message(plan.refusalText);
-        return plan.refusal;
+        return keepRead(plan.refusal);
     }
     if (plan.sendsNothing()) {
         console.message(WriteChecks::nothingToWriteText());
-        return ExitCode::Done;
+        return keepRead(ExitCode::Done);
     }
     const QStringList changes = plan.changes();
     if (options.dryRun)
@@ -146,12 +151,12 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
         for (const QString &question : plan.questions)
             console.message(question);
         console.message(text("Без --yes ответ «Нет»: ничего не записано."));
-        return ExitCode::Refused;
+        return keepRead(ExitCode::Refused);
     }
     if (options.dryRun)
-        return ExitCode::Done;
+        return keepRead(ExitCode::Done);
 
-    if (const int code = write(plan, runner, console))
+    if (const int code = keepRead(write(plan, runner, console)))
         return code;
     console.message(text("Записано изменений: %1").arg(changes.size()));
     for (const QString &change : changes)
