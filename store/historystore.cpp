@@ -357,7 +357,7 @@ HistoryStore::Status HistoryStore::controllers(const QString &filter,
     return Ok;
 }
 
-int HistoryStore::controllerId(const QString &serial, Status *status)
+qint64 HistoryStore::controllerId(const QString &serial, Status *status)
 {
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
     q.prepare(QStringLiteral("SELECT id FROM controllers WHERE serial = ?"));
@@ -369,7 +369,7 @@ int HistoryStore::controllerId(const QString &serial, Status *status)
     *status = q.next() ? Ok : NotFound;
     if (*status == NotFound)
         error = text("контроллера %1 нет в истории").arg(serial);
-    return *status == Ok ? q.value(0).toInt() : 0;
+    return *status == Ok ? q.value(0).toLongLong() : 0;
 }
 
 HistoryStore::Status HistoryStore::versions(const QString &serial, const QString &filter,
@@ -378,7 +378,7 @@ HistoryStore::Status HistoryStore::versions(const QString &serial, const QString
     if (!opened)
         return Failed;
     Status status = Ok;
-    const int id = controllerId(serial, &status);
+    const qint64 id = controllerId(serial, &status);
     if (status != Ok)
         return status;
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
@@ -408,7 +408,7 @@ HistoryStore::Status HistoryStore::document(const QString &serial, int version,
     if (!opened)
         return Failed;
     Status status = Ok;
-    const int id = controllerId(serial, &status);
+    const qint64 id = controllerId(serial, &status);
     if (status != Ok)
         return status;
     QSqlQuery q(QSqlDatabase::database(connectionName, false));

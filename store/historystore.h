@@ -80,7 +80,7 @@ private:
     bool exec(const QString &statement);
     bool migrate();
     bool storeOne(const SnapshotMeta &meta, const QJsonObject &document, Stored *stored);
-    int controllerId(const QString &serial, Status *status);
+    qint64 controllerId(const QString &serial, Status *status);
 
     QString connectionName;
     HistoryLocation where;
