@@ -53,6 +53,8 @@ struct CommandPlan {
     int pauseMs;
     // The time-out's factor: without a quiet gap the read lasts the multiplied time-out.
     int timeoutFactor;
+    // Exchanges a channel takes; the title counts channels.
+    int exchangesPerChannel = 1;
 };
 
 constexpr CommandPlan kPlans[] = {
@@ -63,6 +65,9 @@ constexpr CommandPlan kPlans[] = {
     {Link::CmdReadDigitalSettings, "read digital settings (32)", kQuietGapMs, kChannelPauseMs, 1},
     {Link::CmdWriteDigitalSettings, "write digital settings (32)", kQuietGapMs, kChannelPauseMs,
      DigitalCommands::kWriteTimeoutFactor},
+    // Each channel's counter is read right before its record goes.
+    {Link::CmdWriteAnalogSettings, "write analog settings (%1)", kQuietGapMs, 0,
+     AnalogCommands::kWriteTimeoutFactor, 2},
     {Link::CmdAnalogReading, "read analog readings (%1)", kQuietGapMs, 0, 1},
     {Link::CmdDigitalReadings, "read digital readings (1 meter)",
      DigitalCommands::kReadingsQuietGapMs, kChannelPauseMs, DigitalCommands::kReadingsTimeoutFactor},
@@ -103,6 +108,22 @@ Rows digitalWriteRows()
         rows.append({QString::number(i), QLatin1String(m.device), QLatin1String(m.protocol),
                      QLatin1String(m.address), QLatin1String(m.password), QLatin1String(m.kt),
                      QString::number(kObjectBase + i)});
+    }
+    return rows;
+}
+
+// The present analog channels as the simulator holds them, without counters: the write reads
+// each counter first, as after a read in the window with the reading cells untouched.
+Rows analogWriteRows(SimServer &sim, const QList<int> &present)
+{
+    Rows rows;
+    for (int index : present) {
+        const SimAnalogChannel c =
+            sim.withModel([index](ControllerModel &m) { return m.analog.channels.at(index); });
+        rows.append({QString::number(index), QString::number(c.type), QString::number(c.input),
+                     QString::fromUtf8(c.serial), QString::number(c.scale),
+                     QString::number(c.divider), QString::number(c.lk), QString::number(c.st),
+                     QString::number(c.object), QString()});
     }
     return rows;
 }
@@ -375,7 +396,7 @@ private:
         figure.cmd = cmd;
         figure.title = QLatin1String(plan.title);
         if (figure.title.contains(QLatin1String("%1")))
-            figure.title = figure.title.arg(expectedExchanges);
+            figure.title = figure.title.arg(expectedExchanges / plan.exchangesPerChannel);
         figure.expectedExchanges = expectedExchanges;
 
         traffic.take();
@@ -490,7 +511,8 @@ bool run(const CommandBenchOptions &options, QList<CommandFigure> &figures, QStr
 
     if (timed(Link::CmdReadAnalogSettings))
         figures.append(bench.measure(Link::CmdReadAnalogSettings, nullptr, kAnalogChannelsAlways));
-    else if (timed(Link::CmdAnalogReading) && !bench.prepare(Link::CmdReadAnalogSettings, nullptr))
+    else if ((timed(Link::CmdAnalogReading) || timed(Link::CmdWriteAnalogSettings))
+             && !bench.prepare(Link::CmdReadAnalogSettings, nullptr))
         return fail(QStringLiteral("reading the analog settings failed"));
     const QList<int> presentAnalog = bench.probe->presentAnalog;
 
@@ -500,6 +522,11 @@ bool run(const CommandBenchOptions &options, QList<CommandFigure> &figures, QStr
     if (timed(Link::CmdWriteDigitalSettings)) {
         const Rows rows = digitalWriteRows();
         figures.append(bench.measure(Link::CmdWriteDigitalSettings, &rows, kDigitalChannels));
+    }
+
+    if (timed(Link::CmdWriteAnalogSettings)) {
+        const Rows rows = analogWriteRows(bench.sim, presentAnalog);
+        figures.append(bench.measure(Link::CmdWriteAnalogSettings, &rows, 2 * int(rows.size())));
     }
 
     if (timed(Link::CmdAnalogReading)) {

@@ -1,7 +1,9 @@
 // Speed figures of the configurator: each controller command against the simulated
-// controller beside the floor the protocol sets, then window start-up and peak memory.
+// controller beside the floor the protocol sets, then window start-up and peak memory, and the
+// commissioning figures (report render, chart redraw).
 
 #include "bench/commandbench.h"
+#include "bench/commissioningbench.h"
 #include "bench/windowbench.h"
 
 #include <QCommandLineParser>
@@ -111,6 +113,8 @@ int main(int argc, char *argv[])
     sinceMain.start();
     if (argc == 3 && std::strcmp(argv[1], WindowBench::kChildOption) == 0)
         return WindowBench::runChild(argc, argv, sinceMain);
+    if (argc == 2 && std::strcmp(argv[1], CommissioningBench::kChildOption) == 0)
+        return CommissioningBench::runChild(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
@@ -178,6 +182,11 @@ int main(int argc, char *argv[])
             return 1;
         }
         printWindow(window);
+        std::fflush(stdout);
+        if (!CommissioningBench::measure()) {
+            std::printf("\ncommissioning figures failed\n");
+            return 1;
+        }
     }
     return failed ? 1 : 0;
 }

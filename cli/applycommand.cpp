@@ -2,14 +2,14 @@
 
 #include "protocol/bulk/channelfile.h"
 #include "protocol/bulk/writechecks.h"
-#include "cli/applyplan.h"
+#include "protocol/document/applyplan.h"
 #include "cli/channelfileinput.h"
 #include "cli/clioptions.h"
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
 #include "cli/historyrecorder.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 #include "protocol/frame/frame.h"
 
 #include <QCoreApplication>
@@ -28,9 +28,8 @@ QString text(const char *source)
 }
 
 // Reads the sections the file names, and those its checks look at: the controller record
-// always (hardware, poll period), the analog channels also for a controller write. The analog
-// channels come last: a changed meter channel writes back the counter read here, and every
-// pulse counted between this read and the write would be lost.
+// always (hardware, poll period), the analog channels also for a controller write. A changed
+// meter channel's counter is not taken from here: the worker reads it right before its write.
 int readBefore(const Wanted &wanted, CommandRunner &runner, Snapshot &snapshot)
 {
     int code = runner.readController(snapshot);
@@ -41,8 +40,8 @@ int readBefore(const Wanted &wanted, CommandRunner &runner, Snapshot &snapshot)
     return code;
 }
 
-// Sends the records, the analog channels first for their counters (see readBefore). When a
-// command fails, says which changes the controller had confirmed before it.
+// Sends the records, the analog channels first. When a command fails, says which changes the
+// controller had confirmed before it.
 int write(const ApplyPlan &plan, CommandRunner &runner, Console &console)
 {
     struct Step {
@@ -90,7 +89,7 @@ int readBack(const ApplyPlan &plan, CommandRunner &runner, Snapshot &after)
 // What the controller holds after the write: the sections read back, the others as before.
 Snapshot withReadBack(Snapshot before, const Snapshot &after)
 {
-    if (!after.controller.isEmpty())
+    if (after.controller)
         before.controller = after.controller;
     for (auto it = after.analog.begin(); it != after.analog.end(); ++it)
         before.analog.insert(it.key(), it.value());
@@ -136,9 +135,9 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
         return code;
     };
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
-    if (plan.refusal != ExitCode::Done) {
+    if (plan.refusal != ApplyPlan::None) {
         console.message(plan.refusalText);
-        return keepRead(plan.refusal);
+        return keepRead(plan.refusal == ApplyPlan::Refused ? ExitCode::Refused : ExitCode::Usage);
     }
     if (plan.sendsNothing()) {
         console.message(WriteChecks::nothingToWriteText());

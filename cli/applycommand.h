@@ -2,7 +2,7 @@
 
 // `apply`: reads the controller, writes what a file changes, reads back and compares.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "protocol/bulk/channelfile.h"
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
-#include "cli/fieldnames.h"
+#include "protocol/document/fieldnames.h"
 
 #include <QCoreApplication>
 

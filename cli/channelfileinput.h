@@ -3,7 +3,7 @@
 // The window's channel file (";"-separated, one line per channel) as what it asks of a
 // controller: the analog and digital channels it names, settings only.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 
 #include <QByteArray>
 #include <QString>

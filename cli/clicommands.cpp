@@ -11,13 +11,16 @@
 #include "cli/historycommand.h"
 #include "cli/historyrecorder.h"
 #include "cli/interruptnotifier.h"
-#include "cli/jsondocument.h"
-#include "cli/jsonwriter.h"
+#include "protocol/document/jsondocument.h"
+#include "protocol/document/jsonwriter.h"
 #include "protocol/firmware/firmwareupdate.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
+#include "report/reportdocument.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QSaveFile>
 #include <QSerialPortInfo>
 
@@ -73,7 +76,7 @@ bool chooseReadings(const CliOptions &options, const Snapshot &s, Rows *analog, 
     const int analogCount = s.analogChannelCount;
     const auto isMeter = [&s](int index) {
         return s.digitalPresent(index)
-            && DigitalRules::devicePositionForCode(s.digital.value(index).value(0).toInt()) != 0;
+            && DigitalRules::devicePositionForCode(s.digital.value(index).deviceCode) != 0;
     };
     if (options.channels.isEmpty()) {
         for (int index = 0; index < AnalogRecord::kChannelCount; ++index) {
@@ -105,12 +108,12 @@ QByteArray readingsCsv(const Snapshot &s, const QMap<int, QStringList> &analog,
 {
     QStringList lines{QStringLiteral("channel;kind;serial;reading1;reading2;reading3;reading4")};
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         lines << QStringLiteral("%1;analog;%2;%3;;;")
                      .arg(it.key() + 1)
-                     .arg(settings.value(AnalogRecord::SettingsSerial),
+                     .arg(settings.serial,
                           AnalogRules::readingShown(raw, code));
     }
     for (auto it = meters.begin(); it != meters.end(); ++it) {
@@ -132,12 +135,12 @@ QByteArray readingsJson(const Snapshot &s, const QMap<int, QStringList> &analog,
     w.value("format", JsonDocument::kFormat);
     w.beginArray("analog");
     for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const QStringList settings = s.analog.value(it.key());
+        const AnalogSettings settings = s.analog.value(it.key());
         const QString raw = it.value().value(0);
-        const int code = settings.value(AnalogRecord::SettingsType).toInt();
+        const int code = settings.deviceCode;
         w.beginObject();
         w.value("channel", it.key() + 1);
-        w.value("serial", settings.value(AnalogRecord::SettingsSerial));
+        w.value("serial", settings.serial);
         w.value("reading", AnalogRules::readingShown(raw, code).toDouble());
         w.endObject();
     }
@@ -199,7 +202,7 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
     Snapshot snapshot = runner.snapshot();
     if (const int code = runner.readController(snapshot))
         return code;
-    const QString fw = snapshot.controller.value(ControllerRecord::FirmwareText);
+    const QString fw = snapshot.controller.value_or(ControllerSettings()).firmwareText;
     if (!FirmwareUpdate::isUpdatable(fw)) {
         const QString why = FirmwareUpdate::whyNot(fw);
         console.message(why.isEmpty() ? text("Версия ПО контроллера не известна.") : why);
@@ -214,6 +217,61 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
         return ExitCode::Refused;
     }
     return runner.uploadFirmware();
+}
+
+// The controller, its channels and the readings of those in use, as the window's report shows.
+int report(const CliOptions &options, CommandRunner &runner, Console &console)
+{
+    Snapshot snapshot = runner.snapshot();
+    int code = runner.readController(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readAnalog(snapshot);
+    if (code == ExitCode::Done)
+        code = runner.readDigital(snapshot);
+    if (code != ExitCode::Done)
+        return code;
+    ReportData data;
+    data.engineer = options.engineer.isEmpty() ? ReportData::loginName() : options.engineer;
+    data.analogChannelCount = snapshot.analogChannelCount;
+    if (snapshot.controller)
+        data.controller = snapshot.controller->toFieldList();
+    for (auto it = snapshot.analog.cbegin(); it != snapshot.analog.cend(); ++it)
+        data.analog.insert(it.key(), it.value().toFieldList());
+    for (auto it = snapshot.digital.cbegin(); it != snapshot.digital.cend(); ++it)
+        data.digital.insert(it.key(), it.value().toFieldList());
+    Rows analogRows;
+    Rows meterRows;
+    for (auto it = data.analog.begin(); it != data.analog.end(); ++it) {
+        if (data.analogInUse(it.key()))
+            analogRows.append({QString::number(it.key())});
+    }
+    for (auto it = data.digital.begin(); it != data.digital.end(); ++it) {
+        if (data.digitalInUse(it.key()))
+            meterRows.append({QString::number(it.key())});
+    }
+    QMap<int, QStringList> analog;
+    if (!analogRows.isEmpty())
+        code = runner.readAnalogReadings(analogRows, analog);
+    const QDateTime analogTime = QDateTime::currentDateTime();
+    for (auto it = analog.begin(); it != analog.end(); ++it)
+        data.analogReadings[it.key()] = {it.value(), analogTime};
+    // A meter takes up to a minute: each reading keeps its own time.
+    for (int k = 0; code == ExitCode::Done && k < meterRows.size(); ++k) {
+        QMap<int, QStringList> meter;
+        code = runner.readMeterReadings({meterRows.at(k)}, meter);
+        for (auto it = meter.begin(); it != meter.end(); ++it)
+            data.meterReadings[it.key()] = {it.value(), QDateTime::currentDateTime()};
+    }
+    if (code != ExitCode::Done)
+        return code;
+    data.created = QDateTime::currentDateTime();
+    const QString fileName = options.output.isEmpty() ? data.fileName() : options.output;
+    if (!ReportDocument::writePdf(data, fileName)) {
+        console.message(ChannelFile::saveFailedText() + QLatin1Char(' ') + fileName);
+        return ExitCode::Usage;
+    }
+    console.data((QDir::toNativeSeparators(fileName) + QLatin1Char('\n')).toUtf8());
+    return ExitCode::Done;
 }
 
 } // namespace
@@ -250,6 +308,8 @@ int run(const CliOptions &options, Console &console, InterruptNotifier &interrup
         return firmware(options, runner, console);
     case CliOptions::Exit:
         return runner.leaveSettingsMode();
+    case CliOptions::Report:
+        return report(options, runner, console);
     default:
         return ExitCode::Usage;
     }

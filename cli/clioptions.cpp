@@ -25,7 +25,7 @@ constexpr CommandName kCommands[] = {
     {"ports", CliOptions::Ports},       {"read", CliOptions::Read},
     {"apply", CliOptions::Apply},       {"readings", CliOptions::Readings},
     {"firmware", CliOptions::Firmware}, {"exit", CliOptions::Exit},
-    {"history", CliOptions::History},
+    {"report", CliOptions::Report},     {"history", CliOptions::History},
 };
 
 enum OptionId {
@@ -38,6 +38,7 @@ enum OptionId {
     Yes,
     Channels,
     Format,
+    Engineer,
     HistoryPath,
     Serial,
     Grep,
@@ -57,11 +58,13 @@ constexpr OptionDef kOptions[] = {
     {Port, "--port", nullptr, true, 0},
     {Password, "--password", nullptr, true, 0},
     {Timeout, "--timeout", nullptr, true, 0},
-    {Output, "--output", "-o", true, bit(CliOptions::Read) | bit(CliOptions::History)},
+    {Output, "--output", "-o", true,
+     bit(CliOptions::Read) | bit(CliOptions::Report) | bit(CliOptions::History)},
     {DryRun, "--dry-run", nullptr, false, bit(CliOptions::Apply)},
     {Yes, "--yes", nullptr, false, bit(CliOptions::Apply) | bit(CliOptions::Firmware)},
     {Channels, "--channels", nullptr, true, bit(CliOptions::Readings)},
     {Format, "--format", nullptr, true, bit(CliOptions::Readings)},
+    {Engineer, "--engineer", nullptr, true, bit(CliOptions::Report)},
     {HistoryPath, "--history", nullptr, true, 0},
     {Serial, "--serial", nullptr, true, bit(CliOptions::History)},
     {Grep, "--grep", nullptr, true, bit(CliOptions::History)},
@@ -231,6 +234,9 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             if (historyAction != HistoryShow || !parseVersion(value, &version))
                 return fail(text("--version: ожидается номер версии после history show"));
             break;
+        case Engineer:
+            engineer = value;
+            break;
         case Help:
             break;
         }
@@ -260,6 +266,9 @@ QString CliOptions::helpText()
         "  readings [--channels СПИСОК] [--format csv|json]\n"
         "                               показания каналов (СПИСОК: номера как в окне, 1,9-12)\n"
         "  firmware [--yes]             обновить прошивку контроллера встроенной\n"
+        "  report [-o ФАЙЛ] [--engineer ИМЯ]\n"
+        "                               протокол настройки в PDF (по умолчанию\n"
+        "                               СЕРИЙНЫЙ-НОМЕР_ГГГГ-ММ-ДД.pdf; инженер — имя входа)\n"
         "  exit                         вывести контроллер из режима настройки\n"
         "  history [--serial SN] [--grep ТЕКСТ]\n"
         "                               контроллеры в истории настроек или версии одного\n"

@@ -9,7 +9,7 @@
 #include <QStringList>
 
 struct CliOptions {
-    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit, History };
+    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit, Report, History };
     // What `history` does: list, `history show`, `history diff`.
     enum HistoryAction { HistoryList, HistoryShow, HistoryDiff };
 
@@ -21,7 +21,8 @@ struct CliOptions {
     QString port;
     QString password = QString::fromLatin1(SessionRecord::kFactoryPassword);
     int timeoutMs = kDefaultTimeoutMs;
-    QString output; // read -o; empty: standard output
+    QString output; // read -o; empty: standard output. report -o; empty: named after the serial
+    QString engineer; // report --engineer; empty: the login name
     QString file;   // apply FILE; "-" is standard input
     bool dryRun = false;
     bool yes = false;
@@ -38,4 +39,6 @@ struct CliOptions {
     // False, with a message, on a usage error.
     bool parse(const QStringList &arguments, QString *error);
     static QString helpText();
+    // The report draws its PDF with Qt Gui; the other commands need no more than Qt Core.
+    bool needsGui() const { return command == Report; }
 };

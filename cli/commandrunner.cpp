@@ -23,46 +23,49 @@ CommandRunner::CommandRunner(const QString &port, int timeout, Console &c)
 
 CommandRunner::~CommandRunner() = default;
 
-// The worker's signals cross to this thread queued, in the order it sent them.
+// The worker's reports cross to this thread queued, in the order it sent them.
 void CommandRunner::connectWorker()
 {
     MasterThread *w = worker.get();
-    connect(w, &MasterThread::error, this, [this](const QString &text) {
-        if (!text.isEmpty())
-            reports.lastText = text;
-        console.status(text);
-    });
-    connect(w, &MasterThread::updateProgressBar, this,
-            [this](int value) { console.progress(value); });
-    connect(w, &MasterThread::update_timer, this, [this] { reports.answered = true; });
+    w->relayReports(this, *this);
     connect(w, &MasterThread::portNotOpened, this, [this] { reports.portFailed = true; });
-    connect(w, &MasterThread::update_cmd_status, this, [this](int cmd, bool ok) {
-        if (ok && cmd == Link::CmdAuthorise)
-            reports.authorised = true;
-        if (ok && cmd == Link::CmdLeaveSettingsMode)
-            reports.sessionEnded = true;
-    });
-    connect(w, &MasterThread::stop_timer, this, [this] { reports.sessionEnded = true; });
-    connect(w, &MasterThread::updateHw, this, [this](const QString &hw) { reports.hardware = hw; });
-    connect(w, &MasterThread::setCpuSet, this,
-            [this](const QStringList &list) { reports.controller = list; });
-    connect(w, &MasterThread::setComSettings, this, [this](int index, const QStringList &list) {
-        reports.analogSettings.insert(index, list);
-    });
-    connect(w, &MasterThread::setComData, this, [this](int index, const QStringList &list) {
-        reports.analogReadings.insert(index, list);
-    });
-    connect(w, &MasterThread::setRsSettings, this, [this](int index, const QStringList &list) {
-        reports.digitalSettings.insert(index, list);
-    });
-    connect(w, &MasterThread::setRsData, this, [this](int index, const QStringList &list) {
-        reports.meterReadings.insert(index, list);
-    });
-    // The last report of every command, failed or not.
+    // The last signal of every command, failed or not.
     connect(w, &MasterThread::enableTablesContorls, this, [this] {
         reports.ended = true;
         loop.quit();
     });
+}
+
+void CommandRunner::status(const QString &text)
+{
+    if (!text.isEmpty())
+        reports.lastText = text;
+    console.status(text);
+}
+
+void CommandRunner::progress(int percent)
+{
+    console.progress(percent);
+}
+
+void CommandRunner::channelSettings(Channels kind, int index, const QStringList &fields)
+{
+    (kind == Channels::Analog ? reports.analogSettings : reports.digitalSettings)
+        .insert(index, fields);
+}
+
+void CommandRunner::reading(Channels kind, int index, const QStringList &fields)
+{
+    (kind == Channels::Analog ? reports.analogReadings : reports.meterReadings)
+        .insert(index, fields);
+}
+
+void CommandRunner::succeeded(int cmd)
+{
+    if (cmd == Link::CmdAuthorise)
+        reports.authorised = true;
+    if (cmd == Link::CmdLeaveSettingsMode)
+        reports.sessionEnded = true;
 }
 
 bool CommandRunner::run(int cmd, const Rows *rows)
@@ -128,7 +131,7 @@ int CommandRunner::readController(Snapshot &snapshot)
 {
     if (!run(Link::CmdReadControllerSettings) || reports.controller.isEmpty())
         return failed();
-    snapshot.controller = reports.controller;
+    snapshot.controller = ControllerSettings::fromFieldList(reports.controller);
     return ExitCode::Done;
 }
 
@@ -137,7 +140,7 @@ int CommandRunner::readAnalog(Snapshot &snapshot)
     if (!run(Link::CmdReadAnalogSettings)
         || reports.analogSettings.size() != AnalogRecord::kChannelCount)
         return failed();
-    snapshot.analog = reports.analogSettings;
+    snapshot.setAnalog(reports.analogSettings);
     return ExitCode::Done;
 }
 
@@ -146,7 +149,7 @@ int CommandRunner::readDigital(Snapshot &snapshot)
     if (!run(Link::CmdReadDigitalSettings)
         || reports.digitalSettings.size() != DigitalRules::kChannelCount)
         return failed();
-    snapshot.digital = reports.digitalSettings;
+    snapshot.setDigital(reports.digitalSettings);
     return ExitCode::Done;
 }
 

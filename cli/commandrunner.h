@@ -3,8 +3,9 @@
 // Runs one session's controller commands on the window's worker, one at a time, and waits for
 // each to end; turns the worker's reports into field lists, progress and exit codes.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 #include "link/worker/commandline.h"
+#include "link/worker/commandreports.h"
 
 #include <QEventLoop>
 #include <QMap>
@@ -16,7 +17,7 @@
 class Console;
 class MasterThread;
 
-class CommandRunner : public QObject
+class CommandRunner : public QObject, private CommandReports
 {
     Q_OBJECT
 
@@ -64,6 +65,22 @@ private:
     };
 
     void connectWorker();
+
+    void status(const QString &text) override;
+    void progress(int percent) override;
+    void answered() override { reports.answered = true; }
+    void frame(const Traffic::Frame &) override {}
+    void channelSettings(Channels kind, int index, const QStringList &fields) override;
+    void reading(Channels kind, int index, const QStringList &fields) override;
+    void channelsInUse(Channels, int) override {}
+    void controllerSettings(const QStringList &fields) override { reports.controller = fields; }
+    void modemData(const QStringList &) override {}
+    void modemIdle(bool) override {}
+    void commandsEnabled(const QString &) override {}
+    void hardware(const QString &version) override { reports.hardware = version; }
+    void succeeded(int cmd) override;
+    void settingsModeOver() override { reports.sessionEnded = true; }
+
     // Runs one command to its end; false only when a stop came before it could start.
     bool run(int cmd, const Rows *rows = nullptr);
     int failed();

@@ -1,7 +1,7 @@
 #include "cli/historyrecorder.h"
 
 #include "cli/console.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

@@ -4,7 +4,7 @@
 // cannot be opened or written stops nothing: one warning on standard error, and the command
 // goes on without it.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 #include "protocol/history/snapshotmeta.h"
 #include "store/historystore.h"
 

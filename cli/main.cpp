@@ -7,14 +7,26 @@
 #include "cli/interruptnotifier.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     Console console;
     CliOptions options;
     QString error;
-    if (!options.parse(app.arguments().mid(1), &error)) {
+    const bool parsed = options.parse(arguments, &error);
+    // The report is drawn without a display: offscreen, unless the caller chose a platform.
+    if (parsed && options.needsGui() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = parsed && options.needsGui()
+        ? std::make_unique<QGuiApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
+    if (!parsed) {
         console.message(QStringLiteral("lumaro-cli: ") + error);
         console.message(QCoreApplication::translate("main", "Справка: lumaro-cli --help"));
         return ExitCode::Usage;

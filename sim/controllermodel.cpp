@@ -123,6 +123,8 @@ SimAnswer ControllerModel::answer(const QByteArray &request)
     }
     if (!result.silent)
         result.payload = frame(cmd, result.payload);
+    if (cmd == 16 || cmd == 32 || cmd == 33)
+        result.delayMs += writeAnswerDelayMs;
     return result;
 }
 

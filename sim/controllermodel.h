@@ -39,6 +39,8 @@ public:
     quint8 hwMinor = 2;
     bool authorised = false;
     bool inSettingsMode = true;
+    // The controller answers every settings write this late (it stores the record at once).
+    int writeAnswerDelayMs = 0;
 
     SimControllerSettings controllerSettings;
     SimModem modem;

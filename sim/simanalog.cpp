@@ -1,5 +1,7 @@
 #include "sim/simanalog.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr quint8 kReadReading = 1;
@@ -85,21 +87,52 @@ void SimAnalogChannels::store(int index, const QByteArray &payload)
     SimAnalogChannel &c = channels[index];
     c.type = quint8(payload.at(1));
     c.input = quint8(payload.at(2));
+    // The field is kept as sent, bytes after a zero among them; only the padding goes.
     QByteArray serial = payload.mid(3, kSerialBytes);
-    const int zero = int(serial.indexOf('\0'));
-    c.serial = zero < 0 ? serial : serial.left(zero);
+    while (serial.endsWith('\0'))
+        serial.chop(1);
+    c.serial = serial;
     c.scale = quint16(takeNumber(payload, 19, 2));
     c.divider = quint16(takeNumber(payload, 21, 2));
     c.lk = quint16(takeNumber(payload, 23, 2));
     c.st = quint16(takeNumber(payload, 25, 2));
     c.object = quint16(takeNumber(payload, 27, 2));
+    const quint32 counted = c.value;
     c.value = takeNumber(payload, 29, 4);
+    pulsesSetBack[index] = counted > c.value ? counted - c.value : 0;
     ++storedWrites;
+}
+
+void SimAnalogChannels::setPulseRate(int index, double pulsesPerSecond)
+{
+    countPulses();
+    pulseRate.at(index) = pulsesPerSecond;
+}
+
+void SimAnalogChannels::countPulses()
+{
+    const Clock::time_point now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - countedUntil).count();
+    countedUntil = now;
+    for (int i = 0; i < kChannels; ++i) {
+        pulseFraction[i] += pulseRate[i] * seconds;
+        const double whole = std::floor(pulseFraction[i]);
+        channels[i].value += quint32(whole);
+        pulseFraction[i] -= whole;
+    }
+}
+
+void SimAnalogChannels::passTime(int ms)
+{
+    countPulses();
+    countedUntil -= std::chrono::milliseconds(ms);
+    countPulses();
 }
 
 SimAnswer SimAnalogChannels::answer(quint8 cmd, const QByteArray &payload,
                                     const SimContext &context)
 {
+    countPulses();
     const int expected = cmd == kWriteSettings ? kRecordSize : 1;
     if (payload.size() != expected)
         return {{}, true};

@@ -36,9 +36,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption passwordOption(QStringLiteral("password"),
                                             QStringLiteral("Access password."), QStringLiteral("P"),
                                             QStringLiteral("5093178"));
+    const QCommandLineOption pulseOption(
+        QStringLiteral("pulse-rate"),
+        QStringLiteral("Meter on analog channel N counts RATE pulses a second (repeatable)."),
+        QStringLiteral("N:RATE"));
+    const QCommandLineOption writeDelayOption(
+        QStringLiteral("write-delay"), QStringLiteral("Answer settings writes MS late."),
+        QStringLiteral("MS"), QStringLiteral("0"));
     parser.addOption(fwOption);
     parser.addOption(hwOption);
     parser.addOption(passwordOption);
+    parser.addOption(pulseOption);
+    parser.addOption(writeDelayOption);
     parser.process(app);
 
     ControllerModel model;
@@ -51,6 +60,25 @@ int main(int argc, char *argv[])
         return 2;
     }
     model.password = parser.value(passwordOption);
+    for (const QString &pulses : parser.values(pulseOption)) {
+        const QStringList parts = pulses.split(QLatin1Char(':'));
+        bool channelOk = false;
+        bool rateOk = false;
+        const int channel = parts.value(0).toInt(&channelOk);
+        const double rate = parts.value(1).toDouble(&rateOk);
+        if (parts.size() != 2 || !channelOk || !rateOk || channel < 1
+            || channel > SimAnalogChannels::kChannels || rate < 0) {
+            std::fprintf(stderr, "bad pulse rate: %s\n", qPrintable(pulses));
+            return 2;
+        }
+        model.analog.setPulseRate(channel - 1, rate);
+    }
+    bool delayOk = false;
+    model.writeAnswerDelayMs = parser.value(writeDelayOption).toInt(&delayOk);
+    if (!delayOk || model.writeAnswerDelayMs < 0) {
+        std::fprintf(stderr, "bad write delay: %s\n", qPrintable(parser.value(writeDelayOption)));
+        return 2;
+    }
 
     SimServer server(model);
     server.setOnExchange([](const QByteArray &request, const QByteArray &answer) {

@@ -2,13 +2,19 @@
 // for the README.
 
 #include "ui/dialog/tabdialog.h"
+#include "ui/dialog/userprompts.h"
 #include "ui/journal/trafficwindow.h"
+#include "ui/monitor/commissioning.h"
+#include "ui/monitor/monitorwindow.h"
+#include "link/worker/masterthread.h"
 #include "sim/simserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTest>
@@ -26,6 +32,74 @@ bool clickAndWait(TabDialog &dialog, const char *name)
         return false;
     button->click();
     return QTest::qWaitFor([&dialog] { return !dialog.isCommandRunning(); }, kWaitMs);
+}
+
+// Saves the report where the script renders its first page; nothing else is asked.
+class ReportPath : public UserPrompts
+{
+public:
+    explicit ReportPath(const QString &file) : path(file) {}
+    void critical(QWidget *, const QString &, const QString &) override {}
+    bool question(QWidget *, const QString &, const QString &) override { return false; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return path;
+    }
+
+private:
+    QString path;
+};
+
+// The analog meters counting while they are watched, then the report of the session.
+bool commissioning(TabDialog &dialog, SimServer &sim, const QString &outDir, const QString &pdf)
+{
+    constexpr int kCycles = 8;
+    constexpr quint32 kSteps[] = {12, 0, 0, 0, 30, 0, 0, 5};
+    sim.withModel([](ControllerModel &m) { m.analog.readingStep = 0; });
+    QObject::connect(
+        dialog.worker(), &MasterThread::setComData, &dialog,
+        [&sim, &kSteps](int index, const QStringList &) {
+            sim.withModel([&](ControllerModel &m) {
+                m.analog.channels[index].value += kSteps[index % 8];
+                // The temperature wanders by a tenth of a degree.
+                if (index == 1)
+                    m.analog.channels[1].value = 230 + (m.analog.channels[1].value + 3) % 9;
+            });
+        },
+        Qt::DirectConnection);
+    dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
+    dialog.findChild<QPushButton *>(QStringLiteral("monitorButton"))->click();
+    MonitorWindow *w = dialog.commissioningButtons()->monitorWindow();
+    if (!w)
+        return false;
+    w->resize(1100, 560);
+    w->findChild<QSpinBox *>(QStringLiteral("monitorIntervalSpin"))->setValue(1);
+    if (!QTest::qWaitFor([w] { return w->samples().samples().size() >= kCycles * 6; }, kWaitMs))
+        return false;
+    w->stop();
+    if (!QTest::qWaitFor([w] { return !w->isReading(); }, kWaitMs))
+        return false;
+    const QString monitorPath = QDir(outDir).filePath(QStringLiteral("monitor.png"));
+    if (!w->grab().save(monitorPath))
+        return false;
+    w->close();
+    std::printf("%s\n", qPrintable(monitorPath));
+
+    ReportPath prompts(pdf);
+    UserPrompts::install(&prompts);
+    dialog.findChild<QPushButton *>(QStringLiteral("reportButton"))->click();
+    auto *save = dialog.findChild<QPushButton *>(QStringLiteral("reportSaveButton"));
+    if (auto *engineer = dialog.findChild<QLineEdit *>(QStringLiteral("engineerEdit")))
+        engineer->setText(QStringLiteral("Иванов И. И."));
+    if (save)
+        save->click();
+    UserPrompts::install(nullptr);
+    std::printf("%s\n", qPrintable(pdf));
+    return save && QFile::exists(pdf);
 }
 
 } // namespace
@@ -96,5 +170,7 @@ int main(int argc, char *argv[])
     if (!dialog.grab().save(stopped) || !journal->grab().save(journalPath))
         return 1;
     std::printf("%s\n%s\n", qPrintable(stopped), qPrintable(journalPath));
-    return 0;
+    journal->hide();
+    const QString pdf = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir(outDir).filePath("report.pdf");
+    return commissioning(dialog, sim, outDir, pdf) ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 
 namespace DigitalCommands {
 
+constexpr auto kDigital = CommandReports::Channels::Digital;
+
 void readSettings(CommandLine &line)
 {
     constexpr int n = DigitalRules::kChannelCount;
@@ -15,24 +17,24 @@ void readSettings(CommandLine &line)
     for (int i = 0; i < n; ++i) {
         const QByteArray payload(1, char(i));
         QByteArray response;
-        if (line.request(Link::CmdReadDigitalSettings, &payload,
-                         workerText("Считываем настройки %1 канала")
-                             .arg(line.digitalDisplayNumber(i)),
-                         response)) {
+        if (!line.request(Link::CmdReadDigitalSettings, &payload,
+                          workerText("Считываем настройки %1 канала")
+                              .arg(line.digitalDisplayNumber(i)),
+                          response)) {
             line.reportStop(i, n);
             break;
         }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList fields = Link::decodeResponse(response, Link::CmdReadDigitalSettings);
-        emit line.setRsSettings(i, fields);
-        emit line.updateProgressBar((i + 1) * CommandLine::kProgressDone / n);
+        line.report.channelSettings(kDigital, i, fields);
+        line.report.progress((i + 1) * CommandLine::kProgressDone / n);
         if (i == n - 1)
-            emit line.error(QString());
+            line.report.status(QString());
         // A channel the controller lacks (255) counts too: the forecast follows the controller.
         if (fields.value(DigitalRecord::SetDeviceType).toInt() != 0)
             ++used;
     }
-    emit line.set_num_of_rs485Inputs(used);
+    line.report.channelsInUse(kDigital, used);
 }
 
 void writeSettings(CommandLine &line)
@@ -46,11 +48,11 @@ void writeSettings(CommandLine &line)
     for (int k = 0; k < n; ++k) {
         QByteArray payload;
         if (!DigitalRecord::encodeSettings(line.row(k), payload)) {
-            emit line.error(WriteChecks::passwordTooLongText(
+            line.report.status(WriteChecks::passwordTooLongText(
                 line.digitalDisplayNumber(line.rowChannel(k)), DigitalRecord::kPasswordWidth));
-            emit line.updateProgressBar(0);
+            line.report.progress(0);
             // Like a write that stops at its first channel: nothing was stored.
-            emit line.set_num_of_rs485Inputs(0);
+            line.report.channelsInUse(kDigital, 0);
             return;
         }
         payloads.append(payload);
@@ -59,23 +61,22 @@ void writeSettings(CommandLine &line)
     for (int k = 1; k <= n; ++k) {
         const int channel = line.rowChannel(k - 1);
         QByteArray response;
-        if (line.request(Link::CmdWriteDigitalSettings, &payloads.at(k - 1),
-                         workerText("Записываем настройки %1 канала")
-                             .arg(line.digitalDisplayNumber(channel)),
-                         response)) {
+        line.report.status(
+            workerText("Записываем настройки %1 канала").arg(line.digitalDisplayNumber(channel)));
+        if (!line.write(Link::CmdWriteDigitalSettings, payloads.at(k - 1), response)) {
             line.reportStop(k - 1, n);
             break;
         }
         line.pause(CommandLine::kChannelPauseMs);
         const QStringList fields = Link::decodeResponse(response, Link::CmdWriteDigitalSettings);
-        emit line.setRsSettings(channel, fields);
-        emit line.updateProgressBar(k * CommandLine::kProgressDone / n);
+        line.report.channelSettings(kDigital, channel, fields);
+        line.report.progress(k * CommandLine::kProgressDone / n);
         if (k == n)
-            emit line.error(QString());
+            line.report.status(QString());
         if (fields.value(DigitalRecord::SetDeviceType).toInt() != 0)
             ++used;
     }
-    emit line.set_num_of_rs485Inputs(used);
+    line.report.channelsInUse(kDigital, used);
 }
 
 void readReadings(CommandLine &line)
@@ -86,18 +87,19 @@ void readReadings(CommandLine &line)
         const int channel = line.rowChannel(k - 1);
         const QByteArray payload(1, char(channel & 0xFF));
         QByteArray response;
-        if (line.request(Link::CmdDigitalReadings, &payload,
-                         workerText("Считываем показания %1 канала")
-                             .arg(line.digitalDisplayNumber(channel)),
-                         response, kReadingsQuietGapMs, kReadingsAttempts)) {
+        if (!line.request(Link::CmdDigitalReadings, &payload,
+                          workerText("Считываем показания %1 канала")
+                              .arg(line.digitalDisplayNumber(channel)),
+                          response, kReadingsQuietGapMs, kReadingsAttempts)) {
             line.reportStop(k - 1, n);
             return;
         }
         line.pause(CommandLine::kChannelPauseMs);
-        emit line.setRsData(channel, Link::decodeResponse(response, Link::CmdDigitalReadings));
-        emit line.updateProgressBar(k * CommandLine::kProgressDone / n);
+        line.report.reading(kDigital, channel,
+                            Link::decodeResponse(response, Link::CmdDigitalReadings));
+        line.report.progress(k * CommandLine::kProgressDone / n);
         if (k == n)
-            emit line.error(QString());
+            line.report.status(QString());
     }
 }
 

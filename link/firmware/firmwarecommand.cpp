@@ -38,9 +38,9 @@ void upload(CommandLine &line)
     if (!firmwareFile.open(QIODevice::ReadOnly)) {
         qCDebug(lcFirmware) << "НЕ МОГУ ОТКРЫТЬ ФАЙЛ ПРОШИВКИ.";
         // The engineer must see why nothing happened, not only the debug log.
-        emit line.error(
+        line.report.status(
             workerText("Не удалось обновить прошивку: не могу открыть файл прошивки."));
-        emit line.updateProgressBar(0);
+        line.report.progress(0);
         return;
     }
     FileCloser closer(firmwareFile);
@@ -52,11 +52,11 @@ void upload(CommandLine &line)
 
     // The controller would take such an image apart at the wrong places; nothing is sent.
     if (parts == 0) {
-        emit line.error(workerText("Не удалось обновить прошивку. Образ прошивки повреждён: его "
-                                   "размер (%1 байт) должен быть больше нуля и кратен %2.")
-                            .arg(image.size())
-                            .arg(partSize));
-        emit line.updateProgressBar(0);
+        line.report.status(workerText("Не удалось обновить прошивку. Образ прошивки повреждён: его "
+                                      "размер (%1 байт) должен быть больше нуля и кратен %2.")
+                               .arg(image.size())
+                               .arg(partSize));
+        line.report.progress(0);
         return;
     }
 
@@ -64,17 +64,18 @@ void upload(CommandLine &line)
     line.waitTimeout *= kStartTimeoutFactor;
     const QByteArray start = FirmwareRecord::startPayload(quint32(image.size()), imageCrc);
     QByteArray response;
-    if (line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
-                     response)) {
+    if (!line.request(Link::CmdFirmwareStart, &start, workerText("Начинаем обновлять прошивку..."),
+                      response)) {
         // Stopped before the start went out (its answer is always waited for): nothing to close.
         if (line.stopRequested())
             return;
-        emit line.error(workerText("Не удалось подключиться к устройству. Проверьте что устройство "
-                                   "находится в режиме настройки."));
-        emit line.updateProgressBar(0);
+        line.report.status(
+            workerText("Не удалось подключиться к устройству. Проверьте что устройство "
+                       "находится в режиме настройки."));
+        line.report.progress(0);
         return;
     }
-    emit line.updateProgressBar(0);
+    line.report.progress(0);
     line.waitTimeout = kPartTimeoutMs;
 
     bool partsFailed = false;
@@ -87,14 +88,14 @@ void upload(CommandLine &line)
         Link::buildRequest(frame, Link::CmdFirmwarePart, &payload);
         qCDebug(lcFirmware).noquote()
             << QStringLiteral("part %1. crc32: %2").arg(index + 1).arg(hex8(partCrc));
-        if (line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs,
-                          kPartAttempts)) {
+        if (!line.exchange(Link::CmdFirmwarePart, frame, response, CommandLine::kQuietGapMs,
+                           kPartAttempts)) {
             partsFailed = true;
             break;
         }
-        emit line.error(
+        line.report.status(
             workerText("Обновление прошивки часть %1 из %2...").arg(index + 1).arg(parts));
-        emit line.updateProgressBar(CommandLine::kProgressDone * (index + 1) / parts);
+        line.report.progress(CommandLine::kProgressDone * (index + 1) / parts);
         partsSent = index + 1;
     }
 
@@ -115,27 +116,28 @@ void upload(CommandLine &line)
     // controller's side either way.
     Link::buildRequest(frame, Link::CmdFirmwareFinish, nullptr);
     const bool finished = line.exchange(Link::CmdFirmwareFinish, frame, response,
-                                        CommandLine::kQuietGapMs, finishAttempts)
-        == 0;
+                                        CommandLine::kQuietGapMs, finishAttempts);
 
     if (stopped) {
         line.stopReported = true;
-        emit line.error(workerText("Обновление прошивки прервано: передано частей %1 из %2.")
-                            .arg(partsSent)
-                            .arg(parts));
+        line.report.status(workerText("Обновление прошивки прервано: передано частей %1 из %2.")
+                               .arg(partsSent)
+                               .arg(parts));
     } else if (partsFailed) {
-        emit line.error(workerText("Не удалось обновить прошивку. Ошибки на линии."));
+        line.report.status(workerText("Не удалось обновить прошивку. Ошибки на линии."));
     } else if (!finished) {
         // The controller answers the finish only when the whole image matches its CRC.
-        emit line.error(workerText("Не удалось обновить прошивку. Контрольные суммы различаются. "
-                                   "Повторите попытку."));
+        line.report.status(
+            workerText("Не удалось обновить прошивку. Контрольные суммы различаются. "
+                       "Повторите попытку."));
     } else {
-        emit line.updateProgressBar(CommandLine::kProgressDone);
+        line.report.progress(CommandLine::kProgressDone);
         // The controller restarts into the new firmware: the settings mode is over.
-        emit line.stop_timer();
-        emit line.error(workerText("Прошивка успешно обновлена. Контроллер в течение 1 минуты "
-                                   "перезагрузится (тройное мигание тремя светодиодами) и перейдет "
-                                   "в обычный режим работы."));
+        line.report.settingsModeOver();
+        line.report.status(
+            workerText("Прошивка успешно обновлена. Контроллер в течение 1 минуты "
+                       "перезагрузится (тройное мигание тремя светодиодами) и перейдет "
+                       "в обычный режим работы."));
     }
 }
 

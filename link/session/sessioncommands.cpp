@@ -16,8 +16,8 @@ void authorise(CommandLine &line)
     const QByteArray payload = SessionRecord::passwordPayload(line.row(0).value(0));
     line.waitTimeout *= kTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdAuthorise, &payload, workerText("Авторизация..."), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdAuthorise, &payload, workerText("Авторизация..."), response)) {
+        line.report.progress(0);
         return;
     }
     const QStringList fields = Link::decodeResponse(response, Link::CmdAuthorise);
@@ -27,19 +27,19 @@ void authorise(CommandLine &line)
     const QStringList supported = SessionRecord::supportedFirmware();
     if (supported.contains(fw)) {
         if (fields.value(SessionRecord::AuthResult).toUInt() == SessionRecord::kPasswordAccepted) {
-            emit line.error(workerText("Пароль успешно введен"));
-            emit line.update_cmd_status(Link::CmdAuthorise, true);
-            emit line.enableButtonsContorls(true, QString());
-            emit line.updateHw(fields.value(SessionRecord::AuthHardware));
+            line.report.status(workerText("Пароль успешно введен"));
+            line.report.succeeded(Link::CmdAuthorise);
+            line.report.commandsEnabled(QString());
+            line.report.hardware(fields.value(SessionRecord::AuthHardware));
         } else {
-            emit line.error(wrongPasswordText());
+            line.report.status(wrongPasswordText());
         }
     } else {
-        emit line.error(workerText("Данная версия утилиты не поддерживает версию ПО контроллера "
-                                   "%1. Поддерживаемые версии ПО: %2")
-                            .arg(fw, supported.join(QStringLiteral(", "))));
+        line.report.status(workerText("Данная версия утилиты не поддерживает версию ПО контроллера "
+                                      "%1. Поддерживаемые версии ПО: %2")
+                               .arg(fw, supported.join(QStringLiteral(", "))));
     }
-    emit line.updateProgressBar(CommandLine::kProgressDone);
+    line.report.progress(CommandLine::kProgressDone);
 }
 
 void newPassword(CommandLine &line)
@@ -47,29 +47,29 @@ void newPassword(CommandLine &line)
     const QByteArray payload = SessionRecord::passwordPayload(line.row(0).value(0));
     line.waitTimeout *= kTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdNewPassword, &payload, workerText("Ввод нового пароля..."),
-                     response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdNewPassword, &payload, workerText("Ввод нового пароля..."),
+                      response)) {
+        line.report.progress(0);
         return;
     }
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.update_cmd_status(Link::CmdNewPassword, true);
-    emit line.stop_timer();
-    emit line.error(workerText("Пароль успешно обновлен. Требуется авторизация."));
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.succeeded(Link::CmdNewPassword);
+    line.report.settingsModeOver();
+    line.report.status(workerText("Пароль успешно обновлен. Требуется авторизация."));
 }
 
 void leaveSettingsMode(CommandLine &line)
 {
     QByteArray response;
-    if (line.request(Link::CmdLeaveSettingsMode, nullptr,
-                     workerText("Выход контроллера из режима настроек"), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdLeaveSettingsMode, nullptr,
+                      workerText("Выход контроллера из режима настроек"), response)) {
+        line.report.progress(0);
         return;
     }
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.stop_timer();
-    emit line.error(QString());
-    emit line.update_cmd_status(Link::CmdLeaveSettingsMode, true);
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.settingsModeOver();
+    line.report.status(QString());
+    line.report.succeeded(Link::CmdLeaveSettingsMode);
 }
 
 } // namespace SessionCommands

@@ -13,16 +13,16 @@ void readSettings(CommandLine &line)
 {
     line.waitTimeout *= kReadTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdReadControllerSettings, nullptr,
-                     workerText("Считываем настройки контроллера"), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdReadControllerSettings, nullptr,
+                      workerText("Считываем настройки контроллера"), response)) {
+        line.report.progress(0);
         return;
     }
     const QStringList settings = ControllerRecord::decodeSettings(response, line.fwWord);
-    emit line.setCpuSet(settings);
-    emit line.enableButtonsContorls(true, settings.value(ControllerRecord::FirmwareText));
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.error(QString());
+    line.report.controllerSettings(settings);
+    line.report.commandsEnabled(settings.value(ControllerRecord::FirmwareText));
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.status(QString());
 }
 
 void writeSettings(CommandLine &line)
@@ -32,10 +32,10 @@ void writeSettings(CommandLine &line)
     QByteArray payload;
     switch (ControllerRecord::encodeWrite(settings, payload)) {
     case ControllerRecord::WriteProblem::ServerIp:
-        emit line.error(ControllerRecord::badServerIpText());
+        line.report.status(ControllerRecord::badServerIpText());
         return;
     case ControllerRecord::WriteProblem::PathTooLong:
-        emit line.error(
+        line.report.status(
             ControllerRecord::oversizePathText(ControllerRecord::oversizePathField(settings)));
         return;
     case ControllerRecord::WriteProblem::None:
@@ -44,15 +44,15 @@ void writeSettings(CommandLine &line)
 
     line.waitTimeout *= kWriteTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdWriteControllerSettings, &payload,
-                     workerText("Записываем настройки в контроллер"), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdWriteControllerSettings, &payload,
+                      workerText("Записываем настройки в контроллер"), response)) {
+        line.report.progress(0);
         return;
     }
     // The controller answers with the whole record as it now holds it.
-    emit line.setCpuSet(ControllerRecord::decodeSettings(response, line.fwWord));
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.error(QString());
+    line.report.controllerSettings(ControllerRecord::decodeSettings(response, line.fwWord));
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.status(QString());
 }
 
 } // namespace ControllerCommands

@@ -23,16 +23,16 @@ void test(CommandLine &line)
 {
     line.waitTimeout *= kTestTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdModemTest, nullptr, workerText("Тест модуля связи..."), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdModemTest, nullptr, workerText("Тест модуля связи..."), response)) {
+        line.report.progress(0);
         return;
     }
     QStringList modem = ModemRecord::decodeSessionData(response);
     int running = sessionRunning(modem);
     qCDebug(lcModem) << "bc68isOn = " << running;
-    emit line.setBC68Data(modem);
-    emit line.updateProgressBar(0);
-    emit line.error(
+    line.report.modemData(modem);
+    line.report.progress(0);
+    line.report.status(
         workerText("Получаем данные сеанса связи, подключение может занять до 2х минут..."));
 
     if (running != 0) {
@@ -42,44 +42,44 @@ void test(CommandLine &line)
             if (!line.pause(ModemTiming::kTickMs))
                 return;
             // The tick counts as percent of the two minutes.
-            emit line.updateProgressBar(tick);
+            line.report.progress(tick);
             if (tick >= ModemTiming::kFirstPollTick && tick % ModemTiming::kPollEveryTicks == 0) {
                 // Polls keep the status text of the test: no text of their own.
-                if (line.exchange(Link::CmdModemSessionData, poll, response,
-                                  CommandLine::kQuietGapMs, CommandLine::kAttempts)) {
-                    emit line.updateProgressBar(0);
+                if (!line.exchange(Link::CmdModemSessionData, poll, response,
+                                   CommandLine::kQuietGapMs, CommandLine::kAttempts)) {
+                    line.report.progress(0);
                     return;
                 }
                 modem = ModemRecord::decodeSessionData(response);
                 running = sessionRunning(modem);
                 qCDebug(lcModem) << "bc68isOn = " << running;
-                emit line.setBC68Data(modem);
+                line.report.modemData(modem);
             }
             if (running == 0)
                 break;
         }
     }
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.error(QString());
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.status(QString());
 }
 
 void sessionData(CommandLine &line)
 {
     line.waitTimeout *= kSessionDataTimeoutFactor;
     QByteArray response;
-    if (line.request(Link::CmdModemSessionData, nullptr,
-                     workerText("Получаем данные сеанса связи..."), response)) {
-        emit line.updateProgressBar(0);
+    if (!line.request(Link::CmdModemSessionData, nullptr,
+                      workerText("Получаем данные сеанса связи..."), response)) {
+        line.report.progress(0);
         return;
     }
     const QStringList modem = ModemRecord::decodeSessionData(response);
     const int running = sessionRunning(modem);
     qCDebug(lcModem) << "bc68isOn = " << running;
     // A new test may start only when no session is running.
-    emit line.enableButtonStartBC68(running == 0);
-    emit line.setBC68Data(modem);
-    emit line.updateProgressBar(CommandLine::kProgressDone);
-    emit line.error(QString());
+    line.report.modemIdle(running == 0);
+    line.report.modemData(modem);
+    line.report.progress(CommandLine::kProgressDone);
+    line.report.status(QString());
 }
 
 } // namespace ModemCommands

@@ -5,8 +5,8 @@
 
 #include <QDebug>
 
-CommandLine::CommandLine(QObject *parent)
-    : QObject(parent)
+CommandLine::CommandLine(CommandReports &reports)
+    : report(reports)
 {
 }
 
@@ -19,12 +19,12 @@ QString CommandLine::noConnectionText()
                       "адаптер COM-порта!");
 }
 
-int CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
-                         QByteArray &response, int quietGap, int attempts)
+bool CommandLine::request(quint8 cmd, const QByteArray *payload, const QString &status,
+                          QByteArray &response, int quietGap, int attempts)
 {
     QByteArray frame;
     Link::buildRequest(frame, cmd, payload);
-    emit error(status);
+    report.status(status);
     return exchange(cmd, frame, response, quietGap, attempts);
 }
 
@@ -32,7 +32,8 @@ bool CommandLine::reportStop(int done, int total)
 {
     if (!stopRequested())
         return false;
-    emit error(workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
+    report.status(
+        workerText("Операция прервана: обработано каналов %1 из %2.").arg(done).arg(total));
     stopReported = true;
     return true;
 }
@@ -40,11 +41,35 @@ bool CommandLine::reportStop(int done, int total)
 void CommandLine::logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                            const QByteArray &bytes, Traffic::Outcome outcome, int attempt)
 {
-    emit traffic({time, direction, cmd, bytes, outcome, attempt});
+    report.frame({time, direction, cmd, bytes, outcome, attempt});
 }
 
-int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
-                          int attempts)
+namespace {
+
+// Both channel records start with the channel index and then the device type.
+constexpr int kRecordTypeOffset = 1;
+constexpr quint8 kAbsentChannel = 255;
+
+// Whether the answer to a write is the controller's echo of `record`, or says that it lacks
+// the channel (and so stored nothing).
+bool repeats(const QByteArray &answer, const QByteArray &record)
+{
+    const QByteArray stored = answer.mid(Link::kHeaderSize + 1, record.size() - 1);
+    return stored == record.mid(1)
+        || quint8(answer.at(Link::kHeaderSize + kRecordTypeOffset)) == kAbsentChannel;
+}
+
+} // namespace
+
+bool CommandLine::write(quint8 cmd, const QByteArray &payload, QByteArray &response)
+{
+    QByteArray frame;
+    Link::buildRequest(frame, cmd, &payload);
+    return exchange(cmd, frame, response, kQuietGapMs, kAttempts, &payload);
+}
+
+bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response,
+                           int quietGap, int attempts, const QByteArray *echo)
 {
     using Traffic::Direction;
     using Traffic::Outcome;
@@ -54,24 +79,24 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
         const Transfer result = transfer(frame, k, quietGap, response);
         if (result == Transfer::Stopped) {
             stopHonoured = stopHonoured || stopRequested();
-            return 1;
+            return false;
         }
         logFrame(sentAt, Direction::Request, cmd, frame,
                  result == Transfer::NotSent ? Outcome::NotSent : Outcome::Sent, k);
         switch (result) {
         case Transfer::Stopped:
-            return 1;
+            return false;
         case Transfer::Abandoned:
             logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::Abandoned, k);
             stopHonoured = true;
-            return 1;
+            return false;
         case Transfer::Lost:
             logFrame(QDateTime::currentMSecsSinceEpoch(), Direction::Answer, cmd, response,
                      Outcome::PortLost, k);
             // Reported once; the steps that follow (the firmware finish, say) end quietly.
-            emit error(noConnectionText());
-            return 1;
+            report.status(noConnectionText());
+            return false;
         case Transfer::NotSent:
             qCDebug(lcLink) << "error sending";
             continue;
@@ -96,14 +121,18 @@ int CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &respo
             response.remove(0, toRemove);
             qCDebug(lcLink) << "RESP_RS_DATA: " << response.toHex();
         }
-        const Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        Outcome outcome = Traffic::judge(response, cmd, fwWord);
+        // A late answer to the previous record is a sound frame of the same command: only its
+        // content tells it apart. The journal names it as an answer to another request.
+        if (outcome == Outcome::Accepted && echo && !repeats(response, *echo))
+            outcome = Outcome::ForeignCommand;
         logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
         if (outcome == Outcome::Accepted) {
-            emit update_timer();
-            return 0;
+            report.answered();
+            return true;
         }
         qCDebug(lcLink) << "wrong check_response";
     }
-    emit error(noConnectionText());
-    return 1;
+    report.status(noConnectionText());
+    return false;
 }

@@ -3,24 +3,22 @@
 // The narrow line a controller command talks through: it sends one request and gets back an
 // accepted answer or a failure, and carries the command's rows, time-out and reports.
 
+#include "link/worker/commandreports.h"
+#include "protocol/channels/digitalrules.h"
+#include "protocol/frame/traffic.h"
+
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QList>
-#include <QObject>
 #include <QStringList>
-
-#include "protocol/channels/digitalrules.h"
-#include "protocol/frame/traffic.h"
 
 #include <atomic>
 #include <memory>
 
 using Rows = QList<QStringList>;
 
-class CommandLine : public QObject
+class CommandLine
 {
-    Q_OBJECT
-
 public:
     static constexpr int kQuietGapMs = 50;
     static constexpr int kAttempts = 2;
@@ -38,15 +36,22 @@ public:
         Abandoned, // sent, but a stop ended the wait before an answer began
     };
 
-    explicit CommandLine(QObject *parent = nullptr);
-    ~CommandLine() override;
+    explicit CommandLine(CommandReports &reports);
+    virtual ~CommandLine();
+    CommandLine(const CommandLine &) = delete;
+    CommandLine &operator=(const CommandLine &) = delete;
 
-    // Status text, then the exchange: 0 with an accepted answer for `cmd`, 1 on failure.
-    int request(quint8 cmd, const QByteArray *payload, const QString &status, QByteArray &response,
-                int quietGap = kQuietGapMs, int attempts = kAttempts);
+    // Status text, then the exchange: true with an accepted answer for `cmd`.
+    bool request(quint8 cmd, const QByteArray *payload, const QString &status,
+                 QByteArray &response, int quietGap = kQuietGapMs, int attempts = kAttempts);
     // Attempts, frame check and command match; the no-connection text once when all failed.
-    int exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
-                 int attempts);
+    // `echo`: the record a write sent, which its answer must repeat after the first byte
+    // (there the channel index, in the answer the result); an answer that does not is another
+    // request's and is not taken.
+    bool exchange(quint8 cmd, const QByteArray &frame, QByteArray &response, int quietGap,
+                  int attempts, const QByteArray *echo = nullptr);
+    // The exchange of a settings write of one record, confirmed by its echo.
+    bool write(quint8 cmd, const QByteArray &payload, QByteArray &response);
     // Waits `ms`; false, perhaps earlier, when the command is to stop.
     virtual bool pause(int ms) = 0;
 
@@ -88,26 +93,9 @@ public:
     // Set by the window from the hardware version, read by later commands.
     std::atomic<quint8> analogChannelCount{8};
     std::unique_ptr<QIODevice> firmwareFile;
+    // Where the command's records, progress and texts go.
+    CommandReports &report;
 
-signals:
-    void error(const QString &s);
-    void enableButtonsContorls(bool on, const QString &fw);
-    void updateProgressBar(int value);
-    void updateHw(const QString &hw);
-    void setComSettings(int index, const QStringList &data);
-    void setComData(int index, const QStringList &data);
-    void setRsSettings(int index, const QStringList &data);
-    void setRsData(int index, const QStringList &data);
-    void setCpuSet(const QStringList &data);
-    void update_timer();
-    void stop_timer();
-    void set_num_of_analogInputs(int count);
-    void set_num_of_rs485Inputs(int count);
-    void setBC68Data(const QStringList &data);
-    void enableButtonStartBC68(bool on);
-    void update_cmd_status(int cmd, bool isOk);
-    // Every request and every answer or its absence, for the traffic journal.
-    void traffic(const Traffic::Frame &frame);
 
 protected:
     // One attempt: clear the line, send `frame`, read until the quiet gap or the time-out.

@@ -14,10 +14,57 @@ constexpr qint32 kBaudRate = QSerialPort::Baud115200;
 
 } // namespace
 
+// The commands' reports become this worker's signals, sent from the worker thread in the order
+// the command made them.
+class MasterThread::SignalReports : public CommandReports
+{
+public:
+    explicit SignalReports(MasterThread &w) : worker(w) {}
+
+    void status(const QString &text) override { emit worker.error(text); }
+    void progress(int percent) override { emit worker.updateProgressBar(percent); }
+    void answered() override { emit worker.update_timer(); }
+    void frame(const Traffic::Frame &frame) override { emit worker.traffic(frame); }
+    void channelSettings(Channels kind, int index, const QStringList &fields) override
+    {
+        if (kind == Channels::Analog)
+            emit worker.setComSettings(index, fields);
+        else
+            emit worker.setRsSettings(index, fields);
+    }
+    void reading(Channels kind, int index, const QStringList &fields) override
+    {
+        if (kind == Channels::Analog)
+            emit worker.setComData(index, fields);
+        else
+            emit worker.setRsData(index, fields);
+    }
+    void channelsInUse(Channels kind, int count) override
+    {
+        if (kind == Channels::Analog)
+            emit worker.set_num_of_analogInputs(count);
+        else
+            emit worker.set_num_of_rs485Inputs(count);
+    }
+    void controllerSettings(const QStringList &fields) override { emit worker.setCpuSet(fields); }
+    void modemData(const QStringList &fields) override { emit worker.setBC68Data(fields); }
+    void modemIdle(bool idle) override { emit worker.enableButtonStartBC68(idle); }
+    void commandsEnabled(const QString &firmware) override
+    {
+        emit worker.enableButtonsContorls(true, firmware);
+    }
+    void hardware(const QString &version) override { emit worker.updateHw(version); }
+    void succeeded(int cmd) override { emit worker.update_cmd_status(cmd, true); }
+    void settingsModeOver() override { emit worker.stop_timer(); }
+
+private:
+    MasterThread &worker;
+};
+
 class MasterThread::SerialLine : public CommandLine
 {
 public:
-    explicit SerialLine(MasterThread &w) : worker(w) {}
+    SerialLine(MasterThread &w, CommandReports &reports) : CommandLine(reports), worker(w) {}
     bool pause(int ms) override { return worker.pause(ms); }
 
 protected:
@@ -33,43 +80,54 @@ private:
 
 MasterThread::MasterThread(QObject *parent)
     : QThread(parent)
-    , line(std::make_unique<SerialLine>(*this))
+    , reports(std::make_unique<SignalReports>(*this))
+    , line(std::make_unique<SerialLine>(*this, *reports))
 {
     line->firmwareFile =
         std::make_unique<QFile>(QString::fromLatin1(Lumaro::kBuiltInFirmwareResource));
-    // Direct, so that the reports leave the worker thread in the order the command made them.
-    const SerialLine *l = line.get();
-    connect(l, &CommandLine::error, this, &MasterThread::error, Qt::DirectConnection);
-    connect(l, &CommandLine::enableButtonsContorls, this, &MasterThread::enableButtonsContorls,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::updateProgressBar, this, &MasterThread::updateProgressBar,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::updateHw, this, &MasterThread::updateHw, Qt::DirectConnection);
-    connect(l, &CommandLine::setComSettings, this, &MasterThread::setComSettings,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::setComData, this, &MasterThread::setComData, Qt::DirectConnection);
-    connect(l, &CommandLine::setRsSettings, this, &MasterThread::setRsSettings,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::setRsData, this, &MasterThread::setRsData, Qt::DirectConnection);
-    connect(l, &CommandLine::setCpuSet, this, &MasterThread::setCpuSet, Qt::DirectConnection);
-    connect(l, &CommandLine::update_timer, this, &MasterThread::update_timer, Qt::DirectConnection);
-    connect(l, &CommandLine::stop_timer, this, &MasterThread::stop_timer, Qt::DirectConnection);
-    connect(l, &CommandLine::set_num_of_analogInputs, this, &MasterThread::set_num_of_analogInputs,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::set_num_of_rs485Inputs, this, &MasterThread::set_num_of_rs485Inputs,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::setBC68Data, this, &MasterThread::setBC68Data, Qt::DirectConnection);
-    connect(l, &CommandLine::enableButtonStartBC68, this, &MasterThread::enableButtonStartBC68,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::update_cmd_status, this, &MasterThread::update_cmd_status,
-            Qt::DirectConnection);
-    connect(l, &CommandLine::traffic, this, &MasterThread::traffic, Qt::DirectConnection);
     qRegisterMetaType<Traffic::Frame>();
     serial.setBaudRate(kBaudRate, QSerialPort::AllDirections);
     serial.setDataBits(QSerialPort::Data8);
     serial.setParity(QSerialPort::NoParity);
     serial.setReadBufferSize(0);
     serial.moveToThread(this);
+}
+
+void MasterThread::relayReports(QObject *context, CommandReports &to) const
+{
+    using C = CommandReports::Channels;
+    CommandReports *r = &to;
+    connect(this, &MasterThread::error, context, [r](const QString &s) { r->status(s); });
+    connect(this, &MasterThread::updateProgressBar, context, [r](int v) { r->progress(v); });
+    connect(this, &MasterThread::update_timer, context, [r] { r->answered(); });
+    connect(this, &MasterThread::traffic, context,
+            [r](const Traffic::Frame &f) { r->frame(f); });
+    connect(this, &MasterThread::setComSettings, context,
+            [r](int i, const QStringList &d) { r->channelSettings(C::Analog, i, d); });
+    connect(this, &MasterThread::setRsSettings, context,
+            [r](int i, const QStringList &d) { r->channelSettings(C::Digital, i, d); });
+    connect(this, &MasterThread::setComData, context,
+            [r](int i, const QStringList &d) { r->reading(C::Analog, i, d); });
+    connect(this, &MasterThread::setRsData, context,
+            [r](int i, const QStringList &d) { r->reading(C::Digital, i, d); });
+    connect(this, &MasterThread::set_num_of_analogInputs, context,
+            [r](int n) { r->channelsInUse(C::Analog, n); });
+    connect(this, &MasterThread::set_num_of_rs485Inputs, context,
+            [r](int n) { r->channelsInUse(C::Digital, n); });
+    connect(this, &MasterThread::setCpuSet, context,
+            [r](const QStringList &d) { r->controllerSettings(d); });
+    connect(this, &MasterThread::setBC68Data, context,
+            [r](const QStringList &d) { r->modemData(d); });
+    connect(this, &MasterThread::enableButtonStartBC68, context,
+            [r](bool idle) { r->modemIdle(idle); });
+    connect(this, &MasterThread::enableButtonsContorls, context,
+            [r](bool, const QString &fw) { r->commandsEnabled(fw); });
+    connect(this, &MasterThread::updateHw, context, [r](const QString &hw) { r->hardware(hw); });
+    connect(this, &MasterThread::update_cmd_status, context, [r](int cmd, bool ok) {
+        if (ok)
+            r->succeeded(cmd);
+    });
+    connect(this, &MasterThread::stop_timer, context, [r] { r->settingsModeOver(); });
 }
 
 MasterThread::~MasterThread()

@@ -32,6 +32,10 @@ public:
     // answer that has not begun. A command that was not running is not affected.
     void cancel();
 
+    // Hands every command report to `to` on the thread of `context`, in the order the worker
+    // sent them, for front ends that take the reports as calls rather than signals.
+    void relayReports(QObject *context, CommandReports &to) const;
+
     // Uploads another image than the built-in one from the next command on (tests, service use).
     void setFirmwareFileName(const QString &fileName);
 
@@ -70,7 +74,8 @@ protected:
     void run() override;
 
 private:
-    // The commands' line over the serial port; its reports become this worker's signals.
+    class SignalReports;
+    // The commands' line over the serial port.
     class SerialLine;
 
     void handOver(const QString &portName, int waitTimeout, int cmd, const Rows *rows);
@@ -102,6 +107,7 @@ private:
     // The command being run, copied from the hand-over; only the worker thread touches them.
     QString currentPortName;
     int cmd = 0;
+    std::unique_ptr<SignalReports> reports;
     // Rows, time-out, firmware word and image of the commands.
     std::unique_ptr<SerialLine> line;
 };

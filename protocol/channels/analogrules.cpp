@@ -2,11 +2,45 @@
 
 #include "protocol/channels/analogrecord.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
 namespace AnalogRules {
+
+// Device list in table order; the wire code of each position is the record's business.
+const char *const kDeviceLabels[AnalogRecord::kDevicePositions] = {
+    QT_TRANSLATE_NOOP("AnalogTab", "0 - Отключен"),
+    QT_TRANSLATE_NOOP("AnalogTab", "1 - Счетчик ХВС, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "2 - Счетчик ГВС, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "3 - Счетчик Газа, л"),
+    QT_TRANSLATE_NOOP("AnalogTab", "4 - Теплосчетчик, Вт*ч"),
+    QT_TRANSLATE_NOOP("AnalogTab", "5 - Теплосчетчик, ккал"),
+    QT_TRANSLATE_NOOP("AnalogTab", "6 - Электросчетчик, Вт*ч"),
+    QT_TRANSLATE_NOOP("AnalogTab", "7 - Датчик температуры, град"),
+    QT_TRANSLATE_NOOP("AnalogTab", "8 - Датчик контактный"),
+    QT_TRANSLATE_NOOP("AnalogTab", "9 - Датчик давления, бар"),
+};
+
+// Input list in code order.
+const char *const kInputLabels[AnalogRecord::kInputTypes] = {
+    QT_TRANSLATE_NOOP("AnalogTab", "0 - Не определен"),
+    QT_TRANSLATE_NOOP("AnalogTab", "1 - Намур"),
+    QT_TRANSLATE_NOOP("AnalogTab", "2 - Геркон"),
+    QT_TRANSLATE_NOOP("AnalogTab", "3 - Открытый коллектор"),
+    QT_TRANSLATE_NOOP("AnalogTab", "4 - Открытый коллектор быстрый"),
+    QT_TRANSLATE_NOOP("AnalogTab", "5 - Тип 1 (NTC, 10K, B=3300)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "6 - Тип 2 (NTC, 10K, B=3988)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "7 - Тип 3 (NTC, 10K, B=3435)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "8 - Тип 4 (NTC, 10K, B=3950)"),
+    QT_TRANSLATE_NOOP("AnalogTab", "9 - Д. протечки WSP"),
+    QT_TRANSLATE_NOOP("AnalogTab", "10 - Д. протечки WSP+"),
+    QT_TRANSLATE_NOOP("AnalogTab", "11 - Сухой контакт НО"),
+    QT_TRANSLATE_NOOP("AnalogTab", "12 - Сухой контакт Н3"),
+    QT_TRANSLATE_NOOP("AnalogTab", "13 - 4-20мА (Rн=120 Ом)"),
+};
 
 namespace {
 

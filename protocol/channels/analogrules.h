@@ -3,10 +3,17 @@
 // Rules of the analog channel table without widgets: which inputs suit a device, the row
 // check with its result codes, threshold scaling, the tenths form and scale reduction.
 
+#include "protocol/channels/analogrecord.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace AnalogRules {
+
+// Labels of the device list (by position) and of the input list (by code), untranslated; they
+// belong to the translation context "AnalogTab".
+extern const char *const kDeviceLabels[AnalogRecord::kDevicePositions];
+extern const char *const kInputLabels[AnalogRecord::kInputTypes];
 
 // The controller measures temperatures in this range; thresholds outside it never trigger.
 constexpr double kTemperatureMinDeg = -30.0;

@@ -3,6 +3,9 @@
 // Rules of the digital channels without widgets: device type codes, the device/protocol
 // matrix, the row check, the kv address form and the password field limit.
 
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrecord.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -13,8 +16,8 @@ constexpr int kChannelCount = 32;
 constexpr int kDeviceTypeCount = 6;
 constexpr int kProtocolCount = 12;
 // The controller reports this device type code for a channel it does not have.
-constexpr int kMissingChannelCode = 255;
-constexpr int kPasswordFieldBytes = 10;
+constexpr int kMissingChannelCode = AnalogRecord::kAbsentChannel;
+constexpr int kPasswordFieldBytes = DigitalRecord::kPasswordWidth;
 // A КТ of 0 zeroes the readings, so the editor starts at 1; the field is one byte.
 constexpr int kKtMin = 1;
 constexpr int kKtMax = 255;

@@ -1,6 +1,9 @@
 #include "protocol/frame/sessionrecord.h"
 
+#include "protocol/channels/analogrecord.h"
 #include "protocol/frame/frame.h"
+
+#include <QCoreApplication>
 
 namespace SessionRecord {
 
@@ -25,7 +28,19 @@ QStringList decodeAuthorise(const QByteArray &resp)
 
 quint8 analogChannelCount(const QString &hardware)
 {
-    return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3") ? 4 : 8;
+    constexpr quint8 kSmallBoardChannels = 4;
+    return hardware == QLatin1String("8.2") || hardware == QLatin1String("8.3")
+        ? kSmallBoardChannels
+        : quint8(AnalogRecord::kChannelCount);
+}
+
+QString newPasswordProblem(const QString &password, const QString &repeated)
+{
+    if (password != repeated)
+        return QCoreApplication::translate("TabDialog", "Ошибка в подтверждении нового пароля");
+    if (password.isEmpty())
+        return QCoreApplication::translate("TabDialog", "Новый пароль не может быть пустым");
+    return {};
 }
 
 } // namespace SessionRecord

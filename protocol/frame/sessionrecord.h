@@ -33,4 +33,7 @@ QStringList decodeAuthorise(const QByteArray &resp);
 // other board eight.
 quint8 analogChannelCount(const QString &hardware);
 
+// Why a new password and its repetition cannot be sent; empty when they can.
+QString newPasswordProblem(const QString &password, const QString &repeated);
+
 } // namespace SessionRecord

@@ -43,6 +43,7 @@ struct Road {
     Result cli(const QStringList &args)
     {
         QProcess program;
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(LUMARO_CLI),
                       QStringList{QStringLiteral("--port"), sim->portName()} + args);
         Result r;
@@ -77,6 +78,7 @@ struct Road {
     }
 
     QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     std::unique_ptr<SimServer> sim;
     bool started = false;
     int files = 0;
@@ -122,6 +124,9 @@ private slots:
     void stopsBeforeTheSettings_data();
     void stopsBeforeTheSettings();
     void endsAsScriptsExpect();
+    void reportWithoutDisplay();
+    void applyKeepsCountersAndItsAnswers_data();
+    void applyKeepsCountersAndItsAnswers();
 };
 
 void TestCliRoads::readEditApplyRead_data()
@@ -278,6 +283,63 @@ void TestCliRoads::endsAsScriptsExpect()
         "lk": 20.5}], "controller": {"logPeriodSeconds": 7200}})")});
     QVERIFY2(r.code == 4, qPrintable(r.err));
     QVERIFY2(r.err.contains("Записано изменений до сбоя: 1\nКанал 2: lk"), qPrintable(r.err));
+}
+
+// The report is drawn offscreen when no platform is named, and there is no display to fall back on.
+void TestCliRoads::reportWithoutDisplay()
+{
+    Road road;
+    QVERIFY(road.started);
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        road.environment.remove(QLatin1String(name));
+    const QString pdf = road.dir.filePath("report.pdf");
+    const Result r = road.cli({"report", "-o", pdf, "--engineer", "Сидоров"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QProcess extract;
+    extract.start("pdftotext", {pdf, "-"});
+    QVERIFY(extract.waitForFinished(kRunMs));
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    for (const char *item : {"Протокол настройки контроллера", "T3-0421-0077", "Сидоров",
+                             "3 - Счетчик Газа, л", "GAS-7"})
+        QVERIFY2(text.contains(QString::fromUtf8(item)), item);
+}
+
+void TestCliRoads::applyKeepsCountersAndItsAnswers_data()
+{
+    QTest::addColumn<int>("answerDelayMs"); // of every write, which waits 5 × 100 ms
+    QTest::addColumn<int>("code");
+    // Slow writes stretch the time between apply's read and the last channel's write.
+    QTest::newRow("writes answered in time: counters kept") << 300 << 0;
+    QTest::newRow("writes answered late: no connection") << 700 << 4;
+}
+
+void TestCliRoads::applyKeepsCountersAndItsAnswers()
+{
+    QFETCH(int, answerDelayMs);
+    QFETCH(int, code);
+    constexpr int kMeters[] = {0, 4, 7}; // cold water, gas, hot water
+    Road road;
+    QVERIFY(road.started);
+    road.sim->withModel([&](ControllerModel &m) {
+        for (int i : kMeters)
+            m.analog.setPulseRate(i, 200);
+        m.writeAnswerDelayMs = answerDelayMs;
+    });
+    const QString file = road.file(R"({"format": 1, "analog": [{"channel": 1, "serial": "S-1"},
+        {"channel": 5, "serial": "S-5"}, {"channel": 8, "serial": "S-8"}]})");
+    const Result applied = road.cli({QStringLiteral("apply"), file});
+    QCOMPARE(applied.code, code);
+    if (code == 0) {
+        const auto setBack =
+            road.sim->withModel([](ControllerModel &m) { return m.analog.pulsesSetBack; });
+        for (int i : kMeters)
+            QVERIFY2(setBack[i] < 50, qPrintable(QString::number(setBack[i])));
+        return;
+    }
+    // Channel 1's late answers confirm neither channel 5 nor 8.
+    QVERIFY2(!applied.err.contains(QStringLiteral("Канал 5"))
+                 && !applied.err.contains(QStringLiteral("Канал 8")),
+             qPrintable(applied.err));
 }
 
 QTEST_MAIN(TestCliRoads)

@@ -2,6 +2,9 @@
 // texts, progress, channels asked, time-outs, pauses, the lists the tables get and the
 // used-channel count, a stop at the first failure and records refused before sending.
 
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrecord.h"
+#include "protocol/frame/frame.h"
 #include "tests/support/scriptedline.h"
 
 #include <QtTest>
@@ -58,6 +61,19 @@ bool inOrder(const QStringList &lines, const QStringList &expected)
     return true;
 }
 
+// The controller's answer to a write of `row`: what a late answer to that write looks like.
+QByteArray echoOf(int cmd, const QStringList &row)
+{
+    QByteArray payload;
+    if (cmd == Link::CmdWriteAnalogSettings)
+        AnalogRecord::encodeSettings(row, payload);
+    else
+        DigitalRecord::encodeSettings(row, payload);
+    return configuredController(QStringLiteral("8.1"))
+        .answer(Link::buildRequest(quint8(cmd), &payload))
+        .payload;
+}
+
 } // namespace
 
 class TestChannelCommands : public QObject
@@ -67,6 +83,8 @@ class TestChannelCommands : public QObject
 private slots:
     void sequence_data();
     void sequence();
+    void writeTakesFreshCountersAndOwnEchoes_data();
+    void writeTakesFreshCountersAndOwnEchoes();
 };
 
 void TestChannelCommands::sequence_data()
@@ -249,6 +267,72 @@ void TestChannelCommands::sequence()
     QStringList lines = line.log.trace().filter(QRegularExpression("^set"));
     QCOMPARE(lines.size(), reports);
     QVERIFY2(inOrder(lines, data), qPrintable(lines.join(QLatin1Char('\n'))));
+}
+
+void TestChannelCommands::writeTakesFreshCountersAndOwnEchoes_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<Replies>("replies"); // then the model answers
+    QTest::addColumn<QList<int>>("requests");
+    QTest::addColumn<QList<int>>("counters"); // of the analog records sent
+    QTest::addColumn<int>("confirmed");       // records the table gets
+    QTest::addColumn<QString>("lastText");
+
+    const ScriptedLine::Reply m = ScriptedLine::Model;
+    const ScriptedLine::Reply silence = ScriptedLine::Silence;
+    const QString noLink = CommandLine::noConnectionText();
+    const QStringList untouched0 = meter("0", "S-1").mid(0, 9) << QString();
+    const QStringList untouched1 = meter("1", "S-2").mid(0, 9) << QString();
+    QStringList typed1 = untouched1;
+    typed1.last() = QStringLiteral("7");
+    // The model holds 100 on channel 1 and 215 on channel 2.
+    QTest::newRow("16 untouched counters read right before each write")
+        << 16 << Rows{untouched0, untouched1} << Replies() << QList<int>{1, 16, 1, 16}
+        << QList<int>{100, 215} << 2 << QString();
+    QTest::newRow("16 typed counter goes as typed, nothing read")
+        << 16 << Rows{typed1} << Replies() << QList<int>{16} << QList<int>{7} << 1 << QString();
+    QTest::newRow("16 unanswered fresh read: that channel is not written")
+        << 16 << Rows{untouched0, untouched1} << Replies{m, m, silence, silence}
+        << QList<int>{1, 16, 1, 1} << QList<int>{100} << 1 << noLink;
+    const Replies otherEchoes(2, echoOf(16, meter("0", "S-1")));
+    QTest::newRow("16 answers to another record are not taken")
+        << 16 << Rows{typed1} << otherEchoes << QList<int>{16, 16} << QList<int>{7, 7} << 0
+        << noLink;
+    QTest::newRow("16 its own answer after another record's")
+        << 16 << Rows{typed1} << otherEchoes.mid(1) << QList<int>{16, 16} << QList<int>{7, 7} << 1
+        << QString();
+    const QStringList digital{"5", "13", "6", "42", "12345", "3", "9999"};
+    QTest::newRow("32 answers to another record are not taken")
+        << 32 << Rows{digital}
+        << Replies(2, echoOf(32, {"0", "8", "1", "4194304011", "", "1", "7"}))
+        << QList<int>{32, 32} << QList<int>() << 0 << noLink;
+}
+
+void TestChannelCommands::writeTakesFreshCountersAndOwnEchoes()
+{
+    QFETCH(int, cmd);
+    QFETCH(Rows, rows);
+    QFETCH(Replies, replies);
+    QFETCH(QList<int>, requests);
+    QFETCH(QList<int>, counters);
+    QFETCH(int, confirmed);
+    QFETCH(QString, lastText);
+    ScriptedLine line(configuredController(QStringLiteral("8.1")));
+    line.script = replies;
+    QVERIFY(line.run(cmd, rows, 100));
+
+    QCOMPARE(line.commands(), requests);
+    QList<int> sent;
+    for (const QByteArray &payload : line.payloads(Link::CmdWriteAnalogSettings))
+        sent << int(quint8(payload.at(29)) << 24 | quint8(payload.at(30)) << 16
+                    | quint8(payload.at(31)) << 8 | quint8(payload.at(32)));
+    QCOMPARE(sent, counters);
+    // The fresh read waits the reading's time-out, the write its own.
+    for (const ScriptedLine::Sent &s : line.sent)
+        QCOMPARE(s.timeoutMs, quint8(s.frame.at(7)) == Link::CmdAnalogReading ? 100 : 500);
+    QCOMPARE(line.log.trace().filter(QRegularExpression("^set(Com|Rs)Settings")).size(), confirmed);
+    QCOMPARE(line.log.statusTexts().last(), lastText);
 }
 
 QTEST_MAIN(TestChannelCommands)

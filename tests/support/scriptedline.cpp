@@ -1,8 +1,18 @@
 #include "tests/support/scriptedline.h"
 
 #include "link/worker/commandtable.h"
+#include "link/worker/masterthread.h"
 
 #include <QBuffer>
+
+EventLog::EventLog(MasterThread *worker)
+{
+    worker->relayReports(this, *this);
+    connect(worker, &MasterThread::enableTablesContorls, this, [this](bool on) {
+        add("enableTablesContorls", {on});
+        finished += on;
+    });
+}
 
 QStringList EventLog::trace() const
 {
@@ -45,7 +55,8 @@ QList<QVariantList> EventLog::argsOf(const QString &name) const
 }
 
 ScriptedLine::ScriptedLine(const ControllerModel &m)
-    : model(m)
+    : CommandLine(log)
+    , model(m)
 {
     firmwareFile = std::make_unique<QBuffer>();
 }

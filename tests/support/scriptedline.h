@@ -9,8 +9,6 @@
 #include <QObject>
 #include <QVariantList>
 
-#include <type_traits>
-
 class MasterThread;
 
 struct WorkerEvent {
@@ -18,12 +16,14 @@ struct WorkerEvent {
     QVariantList args;
 };
 
-// The reports of a worker or a command line, in the order they arrived on the test's thread.
-class EventLog : public QObject
+// The reports of a command line or a worker, in the order they arrived on the test's thread,
+// each under the name of the worker's signal that carries it.
+class EventLog : public QObject, public CommandReports
 {
 public:
-    template <class Source>
-    explicit EventLog(Source *source);
+    EventLog() = default;
+    // A worker's reports, and the end of each of its runs.
+    explicit EventLog(MasterThread *worker);
 
     // Every report as its name and its arguments, lists joined by '|': "updateProgressBar 100".
     QStringList trace() const;
@@ -34,6 +34,31 @@ public:
     QList<WorkerEvent> events;
     int finished = 0; // enableTablesContorls(true) seen
 
+    void status(const QString &text) override { add("error", {text}); }
+    void progress(int percent) override { add("updateProgressBar", {percent}); }
+    void answered() override { add("update_timer", {}); }
+    void frame(const Traffic::Frame &) override {}
+    void channelSettings(Channels kind, int index, const QStringList &fields) override
+    {
+        add(kind == Channels::Analog ? "setComSettings" : "setRsSettings", {index, fields});
+    }
+    void reading(Channels kind, int index, const QStringList &fields) override
+    {
+        add(kind == Channels::Analog ? "setComData" : "setRsData", {index, fields});
+    }
+    void channelsInUse(Channels kind, int count) override
+    {
+        add(kind == Channels::Analog ? "set_num_of_analogInputs" : "set_num_of_rs485Inputs",
+            {count});
+    }
+    void controllerSettings(const QStringList &fields) override { add("setCpuSet", {fields}); }
+    void modemData(const QStringList &fields) override { add("setBC68Data", {fields}); }
+    void modemIdle(bool idle) override { add("enableButtonStartBC68", {idle}); }
+    void commandsEnabled(const QString &fw) override { add("enableButtonsContorls", {true, fw}); }
+    void hardware(const QString &version) override { add("updateHw", {version}); }
+    void succeeded(int cmd) override { add("update_cmd_status", {cmd, true}); }
+    void settingsModeOver() override { add("stop_timer", {}); }
+
 private:
     void add(const char *name, const QVariantList &args)
     {
@@ -41,7 +66,12 @@ private:
     }
 };
 
-class ScriptedLine : public CommandLine
+// Holds the log before the line that reports into it is built.
+struct ScriptedLog {
+    EventLog log;
+};
+
+class ScriptedLine : private ScriptedLog, public CommandLine
 {
 public:
     // Model: the model answers, after the reply's bytes as noise on the line. Stop: the
@@ -68,7 +98,7 @@ public:
     QList<Reply> script;
     QList<Sent> sent;
     QList<int> pauses;
-    EventLog log{this};
+    using ScriptedLog::log;
 
 protected:
     Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
@@ -77,38 +107,3 @@ protected:
 private:
     bool lost = false;
 };
-
-template <class Source>
-EventLog::EventLog(Source *s)
-{
-    using S = Source;
-    using L = const QStringList &;
-    connect(s, &S::error, this, [this](const QString &t) { add("error", {t}); });
-    // Only the worker ends a run; a command never does.
-    if constexpr (std::is_same_v<Source, MasterThread>) {
-        connect(s, &S::enableTablesContorls, this, [this](bool on) {
-            add("enableTablesContorls", {on});
-            finished += on;
-        });
-    }
-    connect(s, &S::enableButtonsContorls, this,
-            [this](bool on, const QString &fw) { add("enableButtonsContorls", {on, fw}); });
-    connect(s, &S::updateProgressBar, this, [this](int v) { add("updateProgressBar", {v}); });
-    connect(s, &S::updateHw, this, [this](const QString &hw) { add("updateHw", {hw}); });
-    connect(s, &S::setComSettings, this, [this](int i, L d) { add("setComSettings", {i, d}); });
-    connect(s, &S::setComData, this, [this](int i, L d) { add("setComData", {i, d}); });
-    connect(s, &S::setRsSettings, this, [this](int i, L d) { add("setRsSettings", {i, d}); });
-    connect(s, &S::setRsData, this, [this](int i, L d) { add("setRsData", {i, d}); });
-    connect(s, &S::setCpuSet, this, [this](L d) { add("setCpuSet", {d}); });
-    connect(s, &S::update_timer, this, [this] { add("update_timer", {}); });
-    connect(s, &S::stop_timer, this, [this] { add("stop_timer", {}); });
-    connect(s, &S::set_num_of_analogInputs, this,
-            [this](int n) { add("set_num_of_analogInputs", {n}); });
-    connect(s, &S::set_num_of_rs485Inputs, this,
-            [this](int n) { add("set_num_of_rs485Inputs", {n}); });
-    connect(s, &S::setBC68Data, this, [this](L d) { add("setBC68Data", {d}); });
-    connect(s, &S::enableButtonStartBC68, this,
-            [this](bool on) { add("enableButtonStartBC68", {on}); });
-    connect(s, &S::update_cmd_status, this,
-            [this](int cmd, bool ok) { add("update_cmd_status", {cmd, ok}); });
-}

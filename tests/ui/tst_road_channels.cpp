@@ -59,7 +59,7 @@ void TestRoadChannels::groupEditing()
     road.showTab(kDigitalTab);
     road.button("readSettingsButton")->click();
     // The tab counts as read once the read is handed over, before any answer is shown.
-    QVERIFY(tab->isSettingsReaded());
+    QVERIFY(tab->countsAsRead());
     QTRY_VERIFY_WITH_TIMEOUT(!road.dialog->isCommandRunning(), Road::kWaitMs);
     QVERIFY(!tab->hasChanges());
     QCOMPARE(road.at(0, RS485Tab::AddressColumn)->text(), QStringLiteral("kv1"));
@@ -98,9 +98,8 @@ void TestRoadChannels::digitalWriteRefused_data()
     QTest::addColumn<int>("storedProtocol"); // of row 0
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("status");
-    // An electricity meter stored on the heat-meter protocol, never edited here.
-    QTest::newRow("unchanged invalid channel") << 1 << 5
-        << "Неверная конфигурация для 9 канала! Несоответствие типов устройства и входа." << "";
+    // The decisions themselves are tested in the preflight's table; this road shows a
+    // refusal, and the note that nothing is to be written, through the window.
     QTest::newRow("password of 12 bytes") << 2 << 1
         << "Неверная конфигурация для 9 канала! Пароль длиннее 10 байт." << "";
     QTest::newRow("nothing changed") << 0 << 1 << "" << "Нечего записывать.";

@@ -194,7 +194,7 @@ void TestRoadSession::countdownEndsSession()
     // Nothing the ended session read enables a command: the firmware update waits for a read.
     road.showTab(0);
     QVERIFY(!road.button("uploadFirmwareButton")->isEnabled());
-    QVERIFY(!road.find<SettingsTab>("settingsTab")->isSettingsReaded());
+    QVERIFY(!road.find<SettingsTab>("settingsTab")->isReadFromController());
     QVERIFY(!road.find<AnalogTab>("analogTab")->isReadFromController());
 }
 

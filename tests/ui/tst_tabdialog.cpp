@@ -81,12 +81,21 @@ void TestTabDialog::construction()
     QVERIFY(qobject_cast<QProgressBar *>(column->itemAt(2)->widget()));
     auto *statusRow = qobject_cast<QHBoxLayout *>(outer->itemAt(1)->layout());
     QCOMPARE(statusRow->itemAt(1)->widget()->objectName(), QStringLiteral("cancelButton"));
-    QCOMPARE(statusRow->itemAt(2)->widget()->objectName(), QStringLiteral("trafficButton"));
+    // "Наблюдение", "Отчёт" and "История" beside "Журнал".
+    QCOMPARE(statusRow->itemAt(2)->widget()->findChild<QPushButton *>("monitorButton")->text(),
+             QStringLiteral("Наблюдение"));
+    QCOMPARE(statusRow->itemAt(2)->widget()->findChild<QPushButton *>("reportButton")->text(),
+             QStringLiteral("Отчёт"));
+    QCOMPARE(statusRow->itemAt(3)->widget()->objectName(), QStringLiteral("historyButton"));
+    QCOMPARE(qobject_cast<QPushButton *>(statusRow->itemAt(3)->widget())->text(),
+             QStringLiteral("История"));
+    QCOMPARE(statusRow->itemAt(4)->widget()->objectName(), QStringLiteral("trafficButton"));
     QCOMPARE(qobject_cast<QLabel *>(statusRow->itemAt(0)->widget())->text(),
              QStringLiteral("Перед началом работы необходимо: выбрать верный COM-порт, перевести "
                             "контроллер в режим настройки, авторизоваться."));
     // The gating of a window without a session; the worker waits for the first command.
-    for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton", "exitButton"})
+    for (const char *name : {"readSettingsButton", "writeSettingsButton", "readDataButton", "exitButton",
+                             "monitorButton", "reportButton"})
         QVERIFY2(!dialog.findChild<QPushButton *>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(!dialog.worker()->isRunning());
 }
@@ -131,7 +140,8 @@ void TestTabDialog::opensShowingEverything()
 void TestTabDialog::gating_data()
 {
     QTest::addColumn<GatingInput>("in");
-    // Read settings, write, read readings, exit, password, modem test, firmware: 1 enabled.
+    // Read settings, write, read readings, exit, password, modem test, firmware, watching
+    // ("Наблюдение"), report: 1 enabled.
     QTest::addColumn<QString>("enabled");
     QTest::addColumn<QStringList>("tips"); // read settings, write, read readings, firmware
     const QString auth = QStringLiteral("Перед началом работы необходимо авторизоваться");
@@ -144,22 +154,22 @@ void TestTabDialog::gating_data()
         "1.4.0.\r\nЧтобы обновить прошивку контроллера, поставьте контроллер на обновление через "
         "личный кабинет.");
     QTest::newRow("no session: only password and modem test")
-        << GatingInput{true, false, 1, true, false, "1.4.1"} << "0000111"
+        << GatingInput{true, false, 1, true, false, "1.4.1", true} << "000011100"
         << QStringList{auth, auth, auth, QString()};
     QTest::newRow("controller tab never reads readings")
-        << GatingInput{true, true, 0, true, false, "1.4.1"} << "1001111"
+        << GatingInput{true, true, 0, true, false, "1.4.1", true} << "100111101"
         << QStringList{QString(), noChanges, channelTabs, QString()};
     QTest::newRow("analog tab read, unchanged, firmware current")
-        << GatingInput{true, true, 1, true, false, "1.4.4"} << "1011110"
+        << GatingInput{true, true, 1, true, false, "1.4.4", false} << "101111010"
         << QStringList{QString(), noChanges, QString(), QStringLiteral("Обновление прошивки не требуется.")};
     QTest::newRow("digital tab edited, firmware 1.4.0")
-        << GatingInput{true, true, 2, true, true, "1.4.0"} << "1101110"
+        << GatingInput{true, true, 2, true, true, "1.4.0", true} << "110111001"
         << QStringList{QString(), QString(), readFirst, v140};
     QTest::newRow("analog tab unread, no firmware known")
-        << GatingInput{true, true, 1, false, false, ""} << "1001110"
+        << GatingInput{true, true, 1, false, false, "", false} << "100111000"
         << QStringList{QString(), noChanges, QString(), QString()};
     QTest::newRow("command running: tips stay, controls off")
-        << GatingInput{false, true, 2, true, true, "1.4.1"} << "0000000"
+        << GatingInput{false, true, 2, true, true, "1.4.1", true} << "000000000"
         << QStringList{QString(), QString(), readFirst, QString()};
 }
 
@@ -171,7 +181,8 @@ void TestTabDialog::gating()
     const CommandGating g = commandGating(in);
     QString seen;
     for (bool on : {g.readSettings.enabled, g.writeSettings.enabled, g.readData.enabled,
-                    g.exitEnabled, g.changePasswordEnabled, g.testEnabled, g.uploadFirmware.enabled})
+                    g.exitEnabled, g.changePasswordEnabled, g.testEnabled, g.uploadFirmware.enabled,
+                    g.monitorEnabled, g.reportEnabled})
         seen += on ? QLatin1Char('1') : QLatin1Char('0');
     QCOMPARE(seen, enabled);
     QCOMPARE((QStringList{g.readSettings.toolTip, g.writeSettings.toolTip, g.readData.toolTip,

@@ -3,6 +3,8 @@
 
 #include "roadsupport.h"
 
+#include "link/worker/masterthread.h"
+
 #include <functional>
 
 namespace {
@@ -49,6 +51,10 @@ private slots:
     void checksBeforeWriting();
     void readThenWriteChangesNothing_data();
     void readThenWriteChangesNothing();
+    void writeKeepsWhatTheMetersCounted_data();
+    void writeKeepsWhatTheMetersCounted();
+    void lateAnswersStayWithTheirChannels_data();
+    void lateAnswersStayWithTheirChannels();
 };
 
 void TestWriteRoad::checksBeforeWriting_data()
@@ -65,14 +71,10 @@ void TestWriteRoad::checksBeforeWriting_data()
     const QStringList psm{"question", "PSM-режим", "Для данной аппаратной платформы PSM-режим потребляет"};
     QTest::newRow("8.2 PSM answered No writes it off") << "8.2" << 0 << psmOn << QList<bool>{false} << psm << 1 << 0;
     QTest::newRow("8.2 PSM answered Yes keeps it on") << "8.2" << 0 << psmOn << QList<bool>{true} << psm << 1 << 1;
-    QTest::newRow("8.3 PSM asks nothing") << "8.3" << 0 << psmOn << QList<bool>{} << QStringList{} << 1 << 1;
     QTest::newRow("zero poll period with a contact sensor") << "8.1" << 0
         << RoadEdit([](Road &r) { r.find<QSpinBox>("contactPollSpin")->setValue(0); }) << QList<bool>{}
         << QStringList{"critical", "Некорректное значение", "Для контактного датчика в настройках контроллера "
                        "необходимо установить ненулевой период опроса контактных датчиков."} << 0 << 0;
-    QTest::newRow("API_SAVE of 44 bytes") << "8.1" << 0
-        << RoadEdit([](Road &r) { r.find<QLineEdit>("apiSaveEdit")->setText("/показания/сохранить/все"); })
-        << QList<bool>{} << QStringList{"critical", "Ошибка", "API_SAVE"} << 0 << 0;
 
     const RoadEdit object77 = [](Road &r) { r.cell("analogTable", 0, AnalogTab::ObjectColumn)->setText("77"); };
     const QStringList contact{"question", "LK меньше чем период опроса контактных датчиков", "на входе 3 ",
@@ -89,11 +91,6 @@ void TestWriteRoad::checksBeforeWriting_data()
                 r.cell("analogTable", longSerialRow, AnalogTab::SerialColumn)->setText("счетчик-водяной");
         });
     };
-    QTest::newRow("invalid channel 2") << "8.1" << 1 << refused(1, -1) << QList<bool>{}
-        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! "} << 0 << 1;
-    QTest::newRow("serial of channel 1 too long") << "8.1" << 1 << refused(-1, 0) << QList<bool>{}
-        << QStringList{"critical", "Ошибка", "Неверная конфигурация для 1 канала! Серийный номер не помещается в "
-                                             "16 байт (русская буква занимает 2 байта)"} << 0 << 1;
     // Rows are judged in order: channel 2's fault is named before channel 4's serial.
     QTest::newRow("invalid channel 2 before a long serial on 4") << "8.1" << 1 << refused(1, 3) << QList<bool>{}
         << QStringList{"critical", "Ошибка", "Неверная конфигурация для 2 канала! ST не может быть меньше 0"} << 0 << 1;
@@ -178,6 +175,68 @@ void TestWriteRoad::readThenWriteChangesNothing()
     for (int column : {RS485Tab::TypeColumn, RS485Tab::ProtocolColumn})
         qobject_cast<QComboBox *>(digital->cellWidget(0, column))->setCurrentIndex(0);
     QCOMPARE(road.dialog->findChild<RS485Tab *>()->channelSettings(0).mid(1, 2), (QStringList{"0", "0"}));
+}
+
+void TestWriteRoad::writeKeepsWhatTheMetersCounted_data()
+{
+    QTest::addColumn<bool>("typed"); // the engineer sets channel 1's counter on purpose
+    QTest::newRow("counters as read") << false;
+    QTest::newRow("channel 1's counter typed") << true;
+}
+
+void TestWriteRoad::writeKeepsWhatTheMetersCounted()
+{
+    QFETCH(bool, typed);
+    constexpr int kMeters[] = {0, 4, 7}; // cold water, gas, hot water
+    Road road;
+    road.sim->withModel([&](ControllerModel &m) {
+        for (int i : kMeters)
+            m.analog.setPulseRate(i, 100);
+    });
+    QVERIFY(road.started && road.readTabs({0, 1}));
+    // A second of editing: each meter counts 100 pulses the read did not see.
+    road.sim->withModel([](ControllerModel &m) { m.analog.passTime(1000); });
+    road.cell("analogTable", 0, AnalogTab::ObjectColumn)->setText("77");
+    if (typed)
+        Road::typeOver(road.cell("analogTable", 0, AnalogTab::ValueColumn), "5000");
+    road.prompts.answers = {true}; // the contact sensor's LK below the poll period
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.status(), QString());
+    const auto setBack = road.sim->withModel([](ControllerModel &m) { return m.analog.pulsesSetBack; });
+    // What the exchanges since the fresh read counted at most, far below the second's 100.
+    for (int i : kMeters)
+        QVERIFY2((typed && i == 0) || setBack[i] < 50, qPrintable(QString::number(setBack[i])));
+    const QByteArray first = road.sim->payloads(16).value(0);
+    QCOMPARE(first.size(), 33);
+    QVERIFY(!typed || first.right(4) == QByteArray::fromHex("00001388")); // 5000
+}
+
+void TestWriteRoad::lateAnswersStayWithTheirChannels_data()
+{
+    QTest::addColumn<bool>("typed"); // counters typed: no fresh read between the writes
+    QTest::newRow("counters as read") << false;
+    QTest::newRow("counters typed") << true;
+}
+
+void TestWriteRoad::lateAnswersStayWithTheirChannels()
+{
+    QFETCH(bool, typed);
+    Road road(QStringLiteral("8.2"));
+    QVERIFY(road.started && road.readTabs({0, 1}));
+    // Each write is answered 700 ms late while the window waits 5 × 100 ms.
+    road.sim->withModel([](ControllerModel &m) { m.writeAnswerDelayMs = 700; });
+    for (int r = 0; r < 2; ++r) {
+        road.cell("analogTable", r, AnalogTab::SerialColumn)->setText(QStringLiteral("S-%1").arg(r + 1));
+        if (typed)
+            road.cell("analogTable", r, AnalogTab::ValueColumn)->setText(QString::number(1000 * (r + 1)));
+    }
+    road.prompts.answers = {true};
+    QVERIFY(road.click("writeSettingsButton"));
+    QCOMPARE(road.status(), MasterThread::noConnectionText());
+    // Channel 1's late answers never land in row 2, which stays as the engineer left it.
+    for (int r = 0; r < 2; ++r)
+        QCOMPARE(road.cell("analogTable", r, AnalogTab::SerialColumn)->text(), QStringLiteral("S-%1").arg(r + 1));
+    QVERIFY(road.dialog->findChild<AnalogTab *>()->isComSettingsChanged());
 }
 
 QTEST_MAIN(TestWriteRoad)

@@ -1,9 +1,9 @@
 #include "ui/channels/analogtab.h"
 
-#include "protocol/bulk/writechecks.h"
 #include "protocol/channels/analogrecord.h"
-#include "ui/channels/heldzero.h"
+#include "protocol/frame/frame.h"
 #include "protocol/global/logcategories.h"
+#include "ui/widgets/objectname.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -24,44 +24,11 @@ namespace {
 
 // Every value of the controller's 16-bit fields: thresholds down to a signed temperature of
 // -3276.8 degrees and up to an unsigned 65535; the row check limits what is typed. A scale
-// of 0 is shown only as read (showCountKeepingZero).
+// of 0 is shown only as read (HeldValue::showCount).
 constexpr double kThresholdMin = -3276.8;
 constexpr double kThresholdMax = 65535.0;
-constexpr int kObjectMax = 65535;
 constexpr int kThresholdDecimals = 1;
 const char kDigitsPattern[] = "[0-9]{10}";
-
-// Device list in table order; the wire code of each position is the record's business.
-constexpr const char *kDeviceLabels[AnalogRecord::kDevicePositions] = {
-    QT_TRANSLATE_NOOP("AnalogTab", "0 - Отключен"),
-    QT_TRANSLATE_NOOP("AnalogTab", "1 - Счетчик ХВС, л"),
-    QT_TRANSLATE_NOOP("AnalogTab", "2 - Счетчик ГВС, л"),
-    QT_TRANSLATE_NOOP("AnalogTab", "3 - Счетчик Газа, л"),
-    QT_TRANSLATE_NOOP("AnalogTab", "4 - Теплосчетчик, Вт*ч"),
-    QT_TRANSLATE_NOOP("AnalogTab", "5 - Теплосчетчик, ккал"),
-    QT_TRANSLATE_NOOP("AnalogTab", "6 - Электросчетчик, Вт*ч"),
-    QT_TRANSLATE_NOOP("AnalogTab", "7 - Датчик температуры, град"),
-    QT_TRANSLATE_NOOP("AnalogTab", "8 - Датчик контактный"),
-    QT_TRANSLATE_NOOP("AnalogTab", "9 - Датчик давления, бар"),
-};
-
-// Input list in code order.
-constexpr const char *kInputLabels[AnalogRecord::kInputTypes] = {
-    QT_TRANSLATE_NOOP("AnalogTab", "0 - Не определен"),
-    QT_TRANSLATE_NOOP("AnalogTab", "1 - Намур"),
-    QT_TRANSLATE_NOOP("AnalogTab", "2 - Геркон"),
-    QT_TRANSLATE_NOOP("AnalogTab", "3 - Открытый коллектор"),
-    QT_TRANSLATE_NOOP("AnalogTab", "4 - Открытый коллектор быстрый"),
-    QT_TRANSLATE_NOOP("AnalogTab", "5 - Тип 1 (NTC, 10K, B=3300)"),
-    QT_TRANSLATE_NOOP("AnalogTab", "6 - Тип 2 (NTC, 10K, B=3988)"),
-    QT_TRANSLATE_NOOP("AnalogTab", "7 - Тип 3 (NTC, 10K, B=3435)"),
-    QT_TRANSLATE_NOOP("AnalogTab", "8 - Тип 4 (NTC, 10K, B=3950)"),
-    QT_TRANSLATE_NOOP("AnalogTab", "9 - Д. протечки WSP"),
-    QT_TRANSLATE_NOOP("AnalogTab", "10 - Д. протечки WSP+"),
-    QT_TRANSLATE_NOOP("AnalogTab", "11 - Сухой контакт НО"),
-    QT_TRANSLATE_NOOP("AnalogTab", "12 - Сухой контакт Н3"),
-    QT_TRANSLATE_NOOP("AnalogTab", "13 - 4-20мА (Rн=120 Ом)"),
-};
 
 constexpr const char *kHeaders[AnalogTab::ColumnCount] = {
     QT_TRANSLATE_NOOP("AnalogTab", "Тип устройства"),
@@ -83,13 +50,6 @@ const QStringList kResetSettings = {QStringLiteral("0"), QStringLiteral("0"), QS
 const QStringList kAbsentSettings = {QStringLiteral("255"), QStringLiteral("0"), QString(),
                                      QStringLiteral("10"), QStringLiteral("1"), QStringLiteral("0"),
                                      QStringLiteral("0"), QString()};
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 int intValue(const QString &text)
 {
@@ -143,13 +103,13 @@ void AnalogTab::createRow(int row)
 {
     RowWidgets &w = cells[row];
     w.type = new QComboBox;
-    for (const char *label : kDeviceLabels)
+    for (const char *label : AnalogRules::kDeviceLabels)
         w.type->addItem(tr(label));
     w.input = new QComboBox;
-    for (const char *label : kInputLabels)
+    for (const char *label : AnalogRules::kInputLabels)
         w.input->addItem(tr(label));
     w.serial = new QLineEdit;
-    w.serial->setMaxLength(kSerialMaxChars);
+    w.serial->setMaxLength(AnalogSettings::kSerialMaxChars);
     w.multiplier = new QSpinBox;
     w.multiplier->setRange(AnalogRules::kScaleMin, AnalogRules::kScaleMax);
     w.divider = new QSpinBox;
@@ -165,8 +125,8 @@ void AnalogTab::createRow(int row)
         QRegularExpression(QLatin1String(kDigitsPattern)), w.value));
     // The object number is a 16-bit field: five digits, refused beyond 65535.
     w.object = new QLineEdit;
-    w.object->setMaxLength(kObjectMaxChars);
-    w.object->setValidator(new QIntValidator(0, kObjectMax, w.object));
+    w.object->setMaxLength(AnalogSettings::kObjectMaxChars);
+    w.object->setValidator(new QIntValidator(0, AnalogSettings::kObjectMax, w.object));
 
     analogTable->setCellWidget(row, TypeColumn, w.type);
     analogTable->setCellWidget(row, InputColumn, w.input);
@@ -178,11 +138,9 @@ void AnalogTab::createRow(int row)
     analogTable->setCellWidget(row, ValueColumn, w.value);
     analogTable->setCellWidget(row, ObjectColumn, w.object);
 
-    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] {
-        heldType[row].reset();
-        updateAllowedInputs(row);
-    });
-    connect(w.input, &QComboBox::currentIndexChanged, this, [this, row] { heldInput[row].reset(); });
+    heldType[row].releaseOn(w.type, &QComboBox::currentIndexChanged);
+    heldInput[row].releaseOn(w.input, &QComboBox::currentIndexChanged);
+    connect(w.type, &QComboBox::currentIndexChanged, this, [this, row] { updateAllowedInputs(row); });
     connect(w.type, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.input, &QComboBox::currentTextChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.serial, &QLineEdit::textChanged, this, &AnalogTab::analogSettingsChanged);
@@ -193,7 +151,6 @@ void AnalogTab::createRow(int row)
     connect(w.lk, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
     connect(w.st, &QDoubleSpinBox::valueChanged, this, &AnalogTab::analogSettingsChanged);
 
-    stored[row] = QStringList(StoredCount, QString());
     updateAllowedInputs(row);
 }
 
@@ -244,8 +201,8 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     const bool inputListed = input >= 0 && input < kInputTypes;
     w.input->setCurrentIndex(inputListed ? input : -1);
     // Set after the combo boxes, whose change releases what an earlier list held.
-    heldType[row] = typeListed ? std::nullopt : std::optional<int>(code);
-    heldInput[row] = inputListed ? std::nullopt : std::optional<int>(input);
+    heldType[row].holdUnless(typeListed, code);
+    heldInput[row].holdUnless(inputListed, input);
     w.serial->setText(data.value(SettingsSerial));
     // The pair changes as one: a change signal between the two would reduce the new
     // multiplier against the old divider and show a scale the controller does not hold.
@@ -255,8 +212,8 @@ void AnalogTab::fillComRow(int row, const QStringList &data)
     {
         const QSignalBlocker blockMultiplier(w.multiplier);
         const QSignalBlocker blockDivider(w.divider);
-        showCountKeepingZero(w.multiplier, multiplier);
-        showCountKeepingZero(w.divider, divider);
+        HeldValue::showCount(w.multiplier, multiplier, AnalogRules::kScaleMin);
+        HeldValue::showCount(w.divider, divider, AnalogRules::kScaleMin);
     }
     if (scaleChanged)
         emit analogSettingsChanged();
@@ -277,10 +234,10 @@ void AnalogTab::storeRow(int index, const QStringList &data)
 {
     if (!isRow(index))
         return;
-    QStringList &copy = stored[index];
-    for (int place = StoredType; place <= StoredSt; ++place)
-        copy[place] = data.value(place);
-    copy[StoredObject] = data.value(AnalogRecord::SettingsObject);
+    // The counter is the reading's business (setComData).
+    const qint64 counter = stored[index].counter;
+    stored[index] = AnalogSettings::fromFieldList(data);
+    stored[index].counter = counter;
     fillComRow(index, data);
 }
 
@@ -295,7 +252,7 @@ void AnalogTab::setComData(int index, const QStringList &data)
         return;
     const QString raw = data.value(0);
     cells[index].value->setText(AnalogRules::readingShown(raw, deviceCode(index)));
-    stored[index][StoredValue] = raw;
+    stored[index].counter = AnalogReading::fromFieldList(data).raw;
     if (index == int(channelCount) - 1) {
         readed = true;
         emit analogSettingsReaded(true);
@@ -341,7 +298,7 @@ int AnalogTab::deviceCode(int row) const
 {
     if (!isRow(row))
         return 0;
-    return heldType[row] ? *heldType[row] : AnalogRecord::codeForPosition(cells[row].type->currentIndex());
+    return int(heldType[row].valueOr(AnalogRecord::codeForPosition(cells[row].type->currentIndex())));
 }
 
 AnalogRules::RowValues AnalogTab::rowValues(int row) const
@@ -373,7 +330,7 @@ QStringList AnalogTab::collectRow(int row) const
     }
     const int code = deviceCode(row);
     return {QString::number(code),
-            QString::number(heldInput[row] ? *heldInput[row] : w.input->currentIndex()),
+            QString::number(heldInput[row].valueOr(w.input->currentIndex())),
             w.serial->text(),
             QString::number(w.multiplier->value()),
             QString::number(w.divider->value()),
@@ -390,6 +347,16 @@ QStringList AnalogTab::getComSettings(int row)
 QStringList AnalogTab::getComData(int row) const
 {
     return isRow(row) ? QStringList{cells[row].value->text()} : QStringList();
+}
+
+QStringList AnalogTab::getComWriteData(int row) const
+{
+    if (!isRow(row))
+        return QStringList();
+    const QString shown = cells[row].value->text();
+    const QString asRead =
+        AnalogRules::readingShown(QString::number(stored[row].counter), stored[row].deviceCode);
+    return {shown == asRead ? QString() : shown};
 }
 
 int AnalogTab::checkComChannel(int row) const
@@ -409,11 +376,6 @@ int AnalogTab::checkComChannel(int row) const
 bool AnalogTab::isComChannelEnabled(int row) const
 {
     return isRow(row) && cells[row].type->isEnabled();
-}
-
-bool AnalogTab::isContactSensor(int row) const
-{
-    return deviceCode(row) == AnalogRecord::kContact;
 }
 
 double AnalogTab::lkValue(int row) const
@@ -443,16 +405,88 @@ int AnalogTab::overlongSerialRow() const
     return AnalogRules::firstOverlongSerial(serials);
 }
 
-QString AnalogTab::serialTooLongMessage(int channel)
+PageCommand AnalogTab::readSettingsCommand()
 {
-    return WriteChecks::serialTooLongText(channel);
+    return {Link::CmdReadAnalogSettings, std::nullopt, {}};
+}
+
+PageCommand AnalogTab::readDataCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (isComChannelEnabled(row))
+            rows.append(QStringList{QString::number(row)});
+    }
+    return {Link::CmdAnalogReading, rows, {}};
+}
+
+WritePreflight::Steps AnalogTab::writePreflight(const WriteContext &context) const
+{
+    return WritePreflight::analog(preflightRows(true), context.pollPeriodSeconds);
+}
+
+PageCommand AnalogTab::writeCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (!isComChannelEnabled(row))
+            continue;
+        QStringList entry{QString::number(row)};
+        entry << getComSettings(row) << getComWriteData(row);
+        rows.append(entry);
+    }
+    return {Link::CmdWriteAnalogSettings, rows, {}};
+}
+
+QList<ChannelExchange::ExportRow> AnalogTab::exportRows()
+{
+    QList<ChannelExchange::ExportRow> rows;
+    for (int row = 0; row < kRows; ++row) {
+        ChannelExchange::ExportRow r;
+        r.valid = checkComChannel(row) == AnalogRules::RowValid;
+        r.present = isComChannelEnabled(row);
+        if (r.valid && r.present) {
+            r.settings = getComSettings(row);
+            r.reading = getComData(row).value(0);
+        }
+        rows << r;
+        // The export stops here; collecting later rows would reduce their scales for nothing.
+        if (!r.valid)
+            break;
+    }
+    return rows;
+}
+
+QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const
+{
+    QList<WritePreflight::AnalogRow> rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (!isComChannelEnabled(row))
+            continue;
+        WritePreflight::AnalogRow r;
+        r.index = row;
+        r.changed = compared && (!readed || rowChanged(row));
+        const RowWidgets &w = cells[row];
+        r.settings.deviceCode = deviceCode(row);
+        r.settings.input = int(heldInput[row].valueOr(w.input->currentIndex()));
+        r.settings.serial = w.serial->text();
+        r.settings.multiplier = w.multiplier->value();
+        r.settings.divider = w.divider->value();
+        r.lk = w.lk->value();
+        r.st = w.st->value();
+        r.pairedAnew = r.settings.deviceCode != stored[row].deviceCode
+            || r.settings.input != stored[row].input;
+        rows << r;
+    }
+    return rows;
 }
 
 bool AnalogTab::rowChanged(int row) const
 {
     const QStringList current = collectRow(row);
-    const QStringList &copy = stored[row];
-    const int storedCode = intValue(copy[StoredType]);
+    using namespace AnalogRecord;
+    const QStringList copy = stored[row].toFieldList();
+    const int storedCode = stored[row].deviceCode;
     bool changed = false;
     const auto differs = [&changed, row](const char *key, const QString &was, const QString &now) {
         if (was == now)
@@ -461,22 +495,21 @@ bool AnalogTab::rowChanged(int row) const
         changed = true;
     };
     // The table collects temperature thresholds signed; the controller sends them unsigned.
-    const bool signedThresholds = storedCode == AnalogRecord::kTemperature;
+    const bool signedThresholds = storedCode == kTemperature;
     const auto threshold = [signedThresholds](const QString &raw) {
         return signedThresholds ? AnalogRules::signedThresholdText(raw) : raw;
     };
-    differs("type", copy[StoredType], current[0]);
-    differs("phy_type", copy[StoredInput], current[1]);
-    differs("serial", copy[StoredSerial], current[2]);
-    differs("scale", copy[StoredScale], current[3]);
-    differs("div", copy[StoredDivider], current[4]);
-    differs("t_ovr", threshold(copy[StoredLk]), current[5]);
-    differs("t_stop", threshold(copy[StoredSt]), current[6]);
+    differs("type", copy[SettingsType], current[0]);
+    differs("phy_type", copy[SettingsInput], current[1]);
+    differs("serial", copy[SettingsSerial], current[2]);
+    differs("scale", copy[SettingsScale], current[3]);
+    differs("div", copy[SettingsDivider], current[4]);
+    differs("t_ovr", threshold(copy[SettingsLk]), current[5]);
+    differs("t_stop", threshold(copy[SettingsSt]), current[6]);
     // Sensor readings move on their own; only a meter's reading is a setting.
-    if (storedCode != AnalogRecord::kTemperature && storedCode != AnalogRecord::kContact
-        && storedCode != AnalogRecord::kPressure)
-        differs("value", copy[StoredValue], cells[row].value->text());
-    differs("object", copy[StoredObject], current[7]);
+    if (storedCode != kTemperature && storedCode != kContact && storedCode != kPressure)
+        differs("value", copy[SettingsValue], cells[row].value->text());
+    differs("object", copy[SettingsObject], current[7]);
     return changed;
 }
 
@@ -484,7 +517,7 @@ bool AnalogTab::isComSettingsChanged() const
 {
     bool changed = !readed;
     for (int row = 0; !changed && row < int(channelCount) && row < kRows; ++row) {
-        if (intValue(stored[row][StoredType]) != AnalogRecord::kAbsentChannel)
+        if (stored[row].isPresent())
             changed = rowChanged(row);
     }
     qCDebug(lcChannels) << changed;

@@ -3,14 +3,18 @@
 // Analog channel table: eight rows of device, input, serial number, scaling, thresholds,
 // reading and object number, with the stored copy of what the controller holds.
 
+#include "protocol/bulk/channelexchange.h"
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/analogrules.h"
+#include "protocol/channels/analogsettings.h"
+#include "ui/dialog/tabpage.h"
+#include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -19,7 +23,7 @@ class QLineEdit;
 class QSpinBox;
 class QTableWidget;
 
-class AnalogTab : public QWidget
+class AnalogTab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -36,10 +40,7 @@ public:
         ObjectColumn,
         ColumnCount
     };
-    static constexpr int kRows = 8;
-    // The controller's serial field is 16 bytes; a longer UTF-8 form is refused at writing.
-    static constexpr int kSerialMaxChars = 16;
-    static constexpr int kObjectMaxChars = 5;
+    static constexpr int kRows = AnalogRecord::kChannelCount;
 
     explicit AnalogTab(QWidget *parent = nullptr);
 
@@ -49,21 +50,34 @@ public:
     bool isComSettingsChanged() const;
     // Whether every present row holds what this controller reported in this session; only
     // then may the table be written, since a write sends the reading column too.
-    bool isReadFromController() const;
+    bool isReadFromController() const override;
+    bool hasChanges() const override { return isComSettingsChanged(); }
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    PageCommand writeCommand() override;
+    // Every row for the channel file, present or not.
+    QList<ChannelExchange::ExportRow> exportRows();
     // Fills a row without touching the stored copy, so that the values show as changes.
     void changeComSettings(int row, const QStringList &data);
 
     bool isComChannelEnabled(int row) const;
     int checkComChannel(int row) const;
-    bool isContactSensor(int row) const;
     double lkValue(int row) const;
     double stValue(int row) const;
     QStringList getComSettings(int row);
     QStringList getComData(int row) const;
+    // The reading entry of the write list: the counter the engineer typed, or empty when the
+    // cell shows what was read, so that the write takes the counter fresh from the controller.
+    QStringList getComWriteData(int row) const;
     bool hasFastOpenCollector() const;
     // First present row whose serial number does not fit the controller's field, or -1.
     int overlongSerialRow() const;
-    static QString serialTooLongMessage(int channel);
+    // The present rows as they would be written, for the write preflight. Only with
+    // `compared` is each row compared with what was read, which first reduces its scale.
+    QList<WritePreflight::AnalogRow> preflightRows(bool compared) const;
+    // What the controller reported for the row in this session (or the reset values).
+    const AnalogSettings &settingsAsRead(int row) const { return stored.at(row); }
 
 signals:
     void analogSettingsReaded(bool readed);
@@ -74,20 +88,6 @@ public slots:
     void setComData(int index, const QStringList &data);
 
 private:
-    // Places in the stored copy of a row.
-    enum Stored {
-        StoredType,
-        StoredInput,
-        StoredSerial,
-        StoredScale,
-        StoredDivider,
-        StoredLk,
-        StoredSt,
-        StoredValue,
-        StoredObject,
-        StoredCount
-    };
-
     struct RowWidgets {
         QComboBox *type = nullptr;
         QComboBox *input = nullptr;
@@ -116,11 +116,12 @@ private:
     QTableWidget *analogTable = nullptr;
     QLabel *helpLabel = nullptr;
     std::array<RowWidgets, kRows> cells;
-    std::array<QStringList, kRows> stored;
+    // What the controller reported for each row, as read.
+    std::array<AnalogSettings, kRows> stored;
     std::array<bool, kRows> storedFromController{};
     // A device or input code the lists do not hold, kept as read until its combo box changes.
-    std::array<std::optional<int>, kRows> heldType;
-    std::array<std::optional<int>, kRows> heldInput;
+    std::array<HeldValue, kRows> heldType;
+    std::array<HeldValue, kRows> heldInput;
     bool readed = false;
     uint8_t channelCount = kRows;
 };

@@ -1,8 +1,10 @@
 #include "ui/channels/rs485tab.h"
 
 #include "ui/dialog/textwidth.h"
+#include "protocol/channels/analogrecord.h"
 #include "protocol/channels/digitalrecord.h"
-#include "ui/channels/heldzero.h"
+#include "protocol/frame/frame.h"
+#include "ui/widgets/objectname.h"
 #include "protocol/channels/protocolhint.h"
 
 #include <QApplication>
@@ -25,11 +27,8 @@
 
 namespace {
 
-constexpr int kDefaultAnalogChannels = 8;
 // Address as typed: the kv form with seven digits, or up to ten decimal digits.
 const char kAddressPattern[] = "kv{1,1}[0-9]{7}|[0-9]{10}";
-// The object number is a 16-bit field.
-constexpr int kObjectMax = 65535;
 const char kSelectStyle[] = "margin-left:10%; margin-right:0%;";
 const char kHintStyle[] = "QLabel {color:blue}";
 const char kNoValue[] = "-";
@@ -70,13 +69,6 @@ const QStringList &unknownReadings()
     return list;
 }
 
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 } // namespace
 
 // The password editor lets the engineer type at most nine characters. A longer password
@@ -92,7 +84,7 @@ public:
 
     State validate(QString &input, int &) const override
     {
-        return input.size() <= kPasswordMaxChars || input == allowed ? Acceptable : Invalid;
+        return input.size() <= DigitalSettings::kPasswordMaxChars || input == allowed ? Acceptable : Invalid;
     }
 
 private:
@@ -144,7 +136,7 @@ RS485Tab::RS485Tab(QWidget *parent)
     for (int row = 0; row < kRowCount; ++row)
         connectRow(row);
     connect(table->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-            &RS485Tab::toggleReadedFromHeader);
+            &RS485Tab::toggleReadFromHeader);
     resetChannels();
 }
 
@@ -176,7 +168,7 @@ void RS485Tab::buildRow(int row)
     e.readings = new QLineEdit;
     e.readings->setEnabled(false);
     e.object = new QLineEdit;
-    e.object->setValidator(new QIntValidator(0, kObjectMax, e.object));
+    e.object->setValidator(new QIntValidator(0, DigitalSettings::kObjectMax, e.object));
 
     table->setCellWidget(row, SelectColumn, e.select);
     table->setCellWidget(row, TypeColumn, e.type);
@@ -204,11 +196,10 @@ void RS485Tab::connectRow(int row)
     connect(selectAllCheck, &QCheckBox::stateChanged, select,
             [select](int state) { select->setChecked(state != Qt::Unchecked); });
 #endif
-    connect(e.type, &QComboBox::currentIndexChanged, this, [this, row](int position) {
-        heldType[row].reset();
-        deviceTypeChanged(row, position);
-    });
-    connect(e.protocol, &QComboBox::currentIndexChanged, this, [this, row] { heldProtocol[row].reset(); });
+    heldType[row].releaseOn(e.type, &QComboBox::currentIndexChanged);
+    heldProtocol[row].releaseOn(e.protocol, &QComboBox::currentIndexChanged);
+    connect(e.type, &QComboBox::currentIndexChanged, this,
+            [this, row](int position) { deviceTypeChanged(row, position); });
     // Group editing follows only what the engineer picks or types: rows filled from the
     // controller, a file or a reset must show their own values, not spread them.
     connect(e.type, &QComboBox::activated, this,
@@ -313,7 +304,7 @@ void RS485Tab::setRsSettings(int index, const QStringList &data)
 {
     if (!validRow(index))
         return;
-    storedSettings[index] = data.mid(0, DigitalRecord::SettingsFieldCount);
+    stored[index] = DigitalSettings::fromFieldList(data);
     storedFromController[index] = true;
     showChannelSettings(index, data);
 }
@@ -347,8 +338,8 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
     e.protocol->setCurrentIndex(listed ? protocol : -1);
     e.protocol->setEnabled(true);
     // Set after the combo boxes, whose change releases what an earlier list held.
-    heldType[index] = typeListed ? std::nullopt : std::optional<int>(code);
-    heldProtocol[index] = listed ? std::nullopt : std::optional<int>(protocol);
+    heldType[index].holdUnless(typeListed, code);
+    heldProtocol[index].holdUnless(listed, protocol);
     e.address->setText(numberToAddress(data.value(DigitalRecord::SetAddress)));
     e.address->setEnabled(true);
     setPasswordText(e, data.value(DigitalRecord::SetPassword));
@@ -357,7 +348,7 @@ void RS485Tab::showChannelSettings(int index, const QStringList &data)
     // the controller may hold, would zero the meter's readings.
     bool ktIsNumber = false;
     const int kt = data.value(DigitalRecord::SetKt).toInt(&ktIsNumber);
-    showCountKeepingZero(e.kt, ktIsNumber ? kt : 1);
+    HeldValue::showCount(e.kt, ktIsNumber ? kt : 1, DigitalRules::kKtMin);
     e.kt->setEnabled(true);
     e.object->setText(data.value(DigitalRecord::SetObject));
     e.object->setEnabled(true);
@@ -424,10 +415,10 @@ void RS485Tab::resetChannels()
         setRsData(row, unknownReadings());
         rows[row].select->setChecked(false);
     }
-    name_rs_channels(kDefaultAnalogChannels);
+    name_rs_channels(AnalogRecord::kChannelCount);
 }
 
-void RS485Tab::toggleReadedFromHeader(int section)
+void RS485Tab::toggleReadFromHeader(int section)
 {
     // A hidden service action: with no text in the selection column's header, a
     // double-click there lets the engineer see all rows as changed or compare them again.
@@ -537,15 +528,9 @@ bool RS485Tab::isChannelChanged(int row) const
         return true;
     if (!validRow(row))
         return false;
-    const QStringList &stored = storedSettings[row];
-    if (stored.value(DigitalRecord::SetDeviceType).toInt() == DigitalRules::kMissingChannelCode)
+    if (!stored[row].isPresent())
         return false;
-    const QStringList current = channelSettings(row);
-    for (int i = 0; i < DigitalRecord::SettingsFieldCount; ++i) {
-        if (current.value(i + 1) != stored.value(i))
-            return true;
-    }
-    return false;
+    return channelSettings(row) != stored[row].toWriteList(row);
 }
 
 QStringList RS485Tab::channelSettings(int row) const
@@ -555,13 +540,78 @@ QStringList RS485Tab::channelSettings(int row) const
     const RowEditors &e = rows[row];
     return {
         QString::number(row),
-        QString::number(heldType[row] ? *heldType[row] : codeForDevicePosition(e.type->currentIndex())),
-        QString::number(heldProtocol[row] ? *heldProtocol[row] : e.protocol->currentIndex()),
+        QString::number(heldType[row].valueOr(codeForDevicePosition(e.type->currentIndex()))),
+        QString::number(heldProtocol[row].valueOr(e.protocol->currentIndex())),
         addressToNumber(e.address->text()),
         e.password->text(),
         QString::number(e.kt->value()),
         QString::number(e.object->text().toInt()),
     };
+}
+
+PageCommand RS485Tab::readSettingsCommand()
+{
+    setRsSettingsReaded(true, false);
+    return {Link::CmdReadDigitalSettings, std::nullopt, {}};
+}
+
+PageCommand RS485Tab::readDataCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (!isChannelEnabled(row) || !isMeterChannel(row))
+            continue;
+        if (readSelectedOnly() && !isChannelSelected(row))
+            continue;
+        rows.append(QStringList{QString::number(row)});
+        setRsData(row, unknownReadings());
+    }
+    if (rows.isEmpty())
+        return {0, std::nullopt, tr("Не выбрано ни одного канала для считывания показаний!")};
+    return {Link::CmdDigitalReadings, rows, {}};
+}
+
+WritePreflight::Steps RS485Tab::writePreflight(const WriteContext &context) const
+{
+    return WritePreflight::digital(preflightRows(), context.analogCount);
+}
+
+PageCommand RS485Tab::writeCommand()
+{
+    Rows rows;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (isChannelEnabled(row) && isChannelChanged(row))
+            rows.append(channelSettings(row));
+    }
+    setRsSettingsReaded(true, false);
+    return {Link::CmdWriteDigitalSettings, rows, {}};
+}
+
+QList<ChannelExchange::ExportRow> RS485Tab::exportRows() const
+{
+    QList<ChannelExchange::ExportRow> out;
+    for (int row = 0; row < kRowCount; ++row) {
+        ChannelExchange::ExportRow r;
+        r.valid = checkChannel(row) == DigitalRules::ChannelValid;
+        r.present = isChannelEnabled(row);
+        r.settings = channelSettings(row);
+        const QStringList readings = channelReadings(row);
+        r.reading = readings.value(0);
+        r.readings = readings.value(1);
+        out << r;
+    }
+    return out;
+}
+
+QList<WritePreflight::DigitalRow> RS485Tab::preflightRows() const
+{
+    QList<WritePreflight::DigitalRow> out;
+    for (int row = 0; row < kRowCount; ++row) {
+        if (isChannelEnabled(row))
+            out.append({row, DigitalSettings::fromWriteList(channelSettings(row)),
+                        isChannelChanged(row)});
+    }
+    return out;
 }
 
 bool RS485Tab::isMeterChannel(int row) const

@@ -3,14 +3,18 @@
 // Digital channel table: 32 meters on the controller's RS-485 line, with device type,
 // protocol, address, password, КТ and object number, and the marks of changed channels.
 
+#include "protocol/bulk/channelexchange.h"
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/digitalrules.h"
+#include "protocol/channels/digitalsettings.h"
+#include "ui/dialog/tabpage.h"
+#include "ui/widgets/heldvalue.h"
 
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +23,7 @@ class QLineEdit;
 class QSpinBox;
 class QTableWidget;
 
-class RS485Tab : public QWidget
+class RS485Tab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -38,7 +42,6 @@ public:
     };
 
     static constexpr int kRowCount = DigitalRules::kChannelCount;
-    static constexpr int kPasswordMaxChars = 9;
 
     explicit RS485Tab(QWidget *parent = nullptr);
 
@@ -48,20 +51,31 @@ public:
     void updateChannelMark(int row);
     void clearReadings();
 
-    bool isSettingsReaded() const { return readed; }
-    bool hasChanges() const;
+    // Whether the changed marks compare with what was read (else every row counts as changed).
+    bool countsAsRead() const { return readed; }
+    bool hasChanges() const override;
     // Whether every row's stored settings came from this controller in this session; the
     // changed marks mean nothing before that.
-    bool isReadFromController() const;
+    bool isReadFromController() const override;
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    PageCommand writeCommand() override;
+    // Every row for the channel file, present or not.
+    QList<ChannelExchange::ExportRow> exportRows() const;
     bool isChannelEnabled(int row) const;
     int checkChannel(int row) const;
     bool isChannelChanged(int row) const;
     QStringList channelSettings(int row) const;
+    // The present rows as they would be written, with their changed marks, for the preflight.
+    QList<WritePreflight::DigitalRow> preflightRows() const;
     bool isMeterChannel(int row) const;
     bool readSelectedOnly() const;
     bool isChannelSelected(int row) const;
     // Serial number text and readings text of the row.
     QStringList channelReadings(int row) const;
+    // What the controller reported for the row in this session.
+    const DigitalSettings &settingsAsRead(int row) const { return stored.at(row); }
 
     static int codeForDevicePosition(int position);
     static int devicePositionForCode(int code);
@@ -111,7 +125,7 @@ private:
     void filterProtocols(int row, int position);
     void setRowEditorsEnabled(int row, bool on);
     static void setPasswordText(const RowEditors &e, const QString &text);
-    void toggleReadedFromHeader(int section);
+    void toggleReadFromHeader(int section);
     static bool validRow(int row) { return row >= 0 && row < kRowCount; }
 
     QTableWidget *table = nullptr;
@@ -120,12 +134,13 @@ private:
     QCheckBox *groupCheck = nullptr;
     QLabel *hintLabel = nullptr;
     bool readed = false;
-    std::array<QStringList, kRowCount> storedSettings;
+    // What the controller reported for each row, as read.
+    std::array<DigitalSettings, kRowCount> stored;
     std::array<bool, kRowCount> storedFromController{};
     // Set while the table fills rows itself, so that the fill is not taken for an edit.
     bool filling = false;
     std::array<RowEditors, kRowCount> rows;
     // A device or protocol code the lists do not hold, kept as read until its combo box changes.
-    std::array<std::optional<int>, kRowCount> heldType;
-    std::array<std::optional<int>, kRowCount> heldProtocol;
+    std::array<HeldValue, kRowCount> heldType;
+    std::array<HeldValue, kRowCount> heldProtocol;
 };

@@ -15,15 +15,16 @@ QString text(const char *source)
 
 CommandGating commandGating(const GatingInput &in)
 {
-    constexpr int kControllerTab = 0;
     CommandGating g;
     const bool session = in.on && in.authorised;
     g.readSettings.enabled = session;
     g.writeSettings.enabled = session && in.changed;
-    g.readData.enabled = in.tab != kControllerTab && session && in.readed && !in.changed;
+    g.readData.enabled = in.tab != ControllerTab && session && in.readed && !in.changed;
     g.exitEnabled = session;
     g.changePasswordEnabled = in.on;
     g.testEnabled = in.on;
+    g.monitorEnabled = g.readData.enabled;
+    g.reportEnabled = session && in.controllerReaded;
 
     g.uploadFirmware.enabled = in.on && FirmwareUpdate::isUpdatable(in.fwVersion);
     if (in.on)
@@ -38,7 +39,7 @@ CommandGating commandGating(const GatingInput &in)
     }
     if (!in.changed)
         g.writeSettings.toolTip = text("Нет изменений для записи");
-    if (in.tab == kControllerTab)
+    if (in.tab == ControllerTab)
         g.readData.toolTip = text("Для чтения показаний используйте вкладки Аналоговые и Цифровые каналы");
     else if (in.changed)
         g.readData.toolTip = text("Перед чтением показаний нужно считать или записать настройки");

@@ -5,13 +5,17 @@
 
 #include <QString>
 
+// The window's tabs, in the order they are shown.
+enum TabIndex { ControllerTab, AnalogChannelsTab, DigitalChannelsTab, TabCount };
+
 struct GatingInput {
     bool on = false;         // false disables every gated control
     bool authorised = false; // a session with the controller is open
-    int tab = 0;             // 0 controller, 1 analog, 2 digital
+    int tab = ControllerTab;
     bool readed = false;     // the tab's settings were read or written
     bool changed = false;    // the tab holds edits the controller does not have
     QString fwVersion;       // last firmware version reported with the buttons signal
+    bool controllerReaded = false; // the controller settings were read in this session
 };
 
 struct ControlState {
@@ -27,6 +31,8 @@ struct CommandGating {
     bool changePasswordEnabled = false;
     bool testEnabled = false;
     ControlState uploadFirmware;
+    bool monitorEnabled = false; // "Наблюдение", as "Считать показания"
+    bool reportEnabled = false;  // "Отчёт"
 };
 
 CommandGating commandGating(const GatingInput &in);

@@ -1,26 +1,22 @@
 #include "ui/dialog/tabdialog.h"
 
-#include "ui/dialog/commandgating.h"
-#include "ui/journal/trafficwindow.h"
-#include "ui/history/historywindow.h"
-#include "ui/dialog/userprompts.h"
-#include "protocol/bulk/channelfile.h"
-#include "protocol/bulk/writechecks.h"
-#include "protocol/channels/analogrecord.h"
-#include "protocol/channels/digitalrules.h"
-#include "ui/channels/analogtab.h"
-#include "ui/channels/rs485tab.h"
+#include "lumaro/version.h"
 #include "protocol/frame/frame.h"
 #include "protocol/frame/sessionrecord.h"
-#include "lumaro/version.h"
-#include "protocol/settings/controllerrecord.h"
+#include "ui/channels/analogtab.h"
+#include "ui/channels/rs485tab.h"
+#include "ui/dialog/channelfileactions.h"
+#include "ui/dialog/commandgating.h"
+#include "ui/dialog/preflightprompts.h"
+#include "ui/dialog/statusrow.h"
+#include "ui/dialog/userprompts.h"
+#include "ui/history/historywindow.h"
+#include "ui/journal/trafficwindow.h"
+#include "ui/monitor/commissioning.h"
 #include "ui/settings/settingstab.h"
+#include "ui/widgets/objectname.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,46 +24,22 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSerialPort>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTime>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kMinimumWidth = 1000;
 constexpr int kMinimumHeight = 700;
-constexpr int kAnalogRows = 8;
-constexpr int kDigitalRows = 32;
-
-enum Tab { ControllerTab, AnalogChannelsTab, DigitalChannelsTab };
-
-QString unreadableLineMessage(int channel)
-{
-    return QCoreApplication::translate("TabDialog",
-                                       "Неверная конфигурация для %1 канала! Символ «;» или перевод "
-                                       "строки в серийном номере или пароле не даст прочитать "
-                                       "канал из файла.")
-        .arg(channel);
-}
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 
 TabDialog::TabDialog(QWidget *parent)
     : QDialog(parent)
-    , exitTimer(std::make_unique<QTimer>())
     , masterThread(std::make_unique<MasterThread>())
-    , lastDir(QDir::currentPath())
 {
     setObjectName(QStringLiteral("tabDialog"));
     createTabs();
@@ -75,6 +47,8 @@ TabDialog::TabDialog(QWidget *parent)
     connectButtons();
     connectWorker();
     connectTabs();
+    fileActions = std::make_unique<ChannelFileActions>(
+        this, ChannelFileActions::Tabs{settingsTab, analogTab, rs485Tab}, session, statusLabel);
     setButtonsEnabledControls(false);
 }
 
@@ -84,6 +58,7 @@ void TabDialog::createTabs()
     analogTab = named(new AnalogTab, "analogTab");
     rs485Tab = named(new RS485Tab, "rs485Tab");
     settingsTab = named(new SettingsTab, "settingsTab");
+    pages = {settingsTab, analogTab, rs485Tab};
     tabWidget->addTab(settingsTab, tr("Контроллер"));
     tabWidget->addTab(analogTab, tr("Аналоговые каналы"));
     tabWidget->addTab(rs485Tab, tr("Цифровые каналы"));
@@ -91,20 +66,28 @@ void TabDialog::createTabs()
 
 QHBoxLayout *TabDialog::createCommandButtons()
 {
-    readSettingsButton = named(new QPushButton(tr("Считать настройки")), "readSettingsButton");
-    writeSettingsButton = named(new QPushButton(tr("Записать настройки")), "writeSettingsButton");
-    readDataButton = named(new QPushButton(tr("Считать показания")), "readDataButton");
-    exitButton = named(new QPushButton(tr("Выход из режима")), "exitButton");
-    importButton = named(new QPushButton(tr("Импорт каналов")), "importButton");
-    exportButton = named(new QPushButton(tr("Экспорт каналов")), "exportButton");
-
+    const struct {
+        QPushButton *&button;
+        const char *text;
+        const char *name;
+        void (TabDialog::*slot)();
+    } buttons[] = {
+        {readSettingsButton, QT_TR_NOOP("Считать настройки"), "readSettingsButton",
+         &TabDialog::transaction_read_settings},
+        {writeSettingsButton, QT_TR_NOOP("Записать настройки"), "writeSettingsButton",
+         &TabDialog::transaction_write_settings},
+        {readDataButton, QT_TR_NOOP("Считать показания"), "readDataButton",
+         &TabDialog::transaction_read_data},
+        {importButton, QT_TR_NOOP("Импорт каналов"), "importButton", &TabDialog::loadFile},
+        {exportButton, QT_TR_NOOP("Экспорт каналов"), "exportButton", &TabDialog::saveFile},
+        {exitButton, QT_TR_NOOP("Выход из режима"), "exitButton", &TabDialog::transaction_exit},
+    };
     auto *row = new QHBoxLayout;
-    row->addWidget(readSettingsButton);
-    row->addWidget(writeSettingsButton);
-    row->addWidget(readDataButton);
-    row->addWidget(importButton);
-    row->addWidget(exportButton);
-    row->addWidget(exitButton);
+    for (const auto &b : buttons) {
+        b.button = named(new QPushButton(tr(b.text)), b.name);
+        connect(b.button, &QPushButton::clicked, this, b.slot);
+        row->addWidget(b.button);
+    }
     return row;
 }
 
@@ -113,9 +96,6 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     progressBar = named(new QProgressBar, "progressBar");
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
-    statusLabel = named(new QLabel(tr("Перед началом работы необходимо: выбрать верный COM-порт, "
-                                      "перевести контроллер в режим настройки, авторизоваться.")),
-                        "statusLabel");
 
     auto *bodyLayout = new QVBoxLayout;
     bodyLayout->setContentsMargins(0, 0, 0, 0);
@@ -127,7 +107,17 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
 
     auto *layout = new QVBoxLayout;
     layout->addWidget(body);
-    layout->addLayout(createStatusRow());
+    statusRow = named(new StatusRow(this), "statusRow");
+    statusLabel = statusRow->label;
+    cancelButton = statusRow->cancelButton;
+    trafficWindow = statusRow->journal;
+    commissioning = new Commissioning(masterThread.get(), tabWidget, settingsTab, analogTab, rs485Tab);
+    statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), commissioning);
+    historyButton = named(new QPushButton(tr("История")), "historyButton");
+    historyButton->setFocusPolicy(Qt::NoFocus);
+    historyWindow = new HistoryWindow(this);
+    statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), historyButton);
+    layout->addLayout(statusRow);
     setLayout(layout);
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -136,41 +126,11 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     currentTab = tabWidget->currentIndex();
 }
 
-QHBoxLayout *TabDialog::createStatusRow()
-{
-    cancelButton = named(new QPushButton(tr("Прервать")), "cancelButton");
-    cancelButton->setToolTip(tr("Остановить команду после текущего обмена (Esc)"));
-    cancelButton->hide();
-    trafficButton = named(new QPushButton(tr("Журнал")), "trafficButton");
-    trafficButton->setToolTip(tr("Журнал обмена с контроллером (F12)"));
-    trafficButton->setFocusPolicy(Qt::NoFocus);
-    trafficWindow = new TrafficWindow(this);
-    historyButton = named(new QPushButton(tr("История")), "historyButton");
-    historyButton->setFocusPolicy(Qt::NoFocus);
-    historyWindow = new HistoryWindow(this);
-
-    auto *row = new QHBoxLayout;
-    row->addWidget(statusLabel, 1);
-    row->addWidget(cancelButton);
-    row->addWidget(trafficButton);
-    row->addWidget(historyButton);
-    return row;
-}
-
 void TabDialog::connectButtons()
 {
     connect(cancelButton, &QPushButton::clicked, this, &TabDialog::cancelCommand);
-    connect(trafficButton, &QPushButton::clicked, this, &TabDialog::showTrafficWindow);
     connect(historyButton, &QPushButton::clicked, historyWindow, &HistoryWindow::showWindow);
     connect(historyWindow, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
-    auto *journalKey = new QShortcut(QKeySequence(Qt::Key_F12), this);
-    connect(journalKey, &QShortcut::activated, this, &TabDialog::showTrafficWindow);
-    connect(readSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_read_settings);
-    connect(writeSettingsButton, &QPushButton::clicked, this, &TabDialog::transaction_write_settings);
-    connect(readDataButton, &QPushButton::clicked, this, &TabDialog::transaction_read_data);
-    connect(exitButton, &QPushButton::clicked, this, &TabDialog::transaction_exit);
-    connect(importButton, &QPushButton::clicked, this, &TabDialog::loadFile);
-    connect(exportButton, &QPushButton::clicked, this, &TabDialog::saveFile);
 }
 
 // The worker's signals cross to this thread queued, in the order they were sent.
@@ -180,7 +140,7 @@ void TabDialog::connectWorker()
     connect(worker, &MasterThread::updateProgressBar, progressBar, &QProgressBar::setValue);
     connect(worker, &MasterThread::enableTablesContorls, this, &TabDialog::setTablesEnabledControls);
     connect(worker, &MasterThread::enableButtonsContorls, this, [this](bool on, const QString &fw) {
-        fwVersion = fw;
+        session.fwVersion = fw;
         setButtonsEnabledControls(on);
     });
     connect(worker, &MasterThread::updateHw, this, &TabDialog::hardwareChanged);
@@ -205,7 +165,7 @@ void TabDialog::connectWorker()
 
 void TabDialog::connectTabs()
 {
-    connect(exitTimer.get(), &QTimer::timeout, this, &TabDialog::update_timerLabel);
+    connect(&session, &SessionState::secondPassed, this, &TabDialog::update_timerLabel);
     connect(settingsTab, &SettingsTab::auth_pass_button_clicked, this,
             &TabDialog::transaction_auth_pass);
     connect(settingsTab, &SettingsTab::update_pass_button_clicked, this,
@@ -217,29 +177,20 @@ void TabDialog::connectTabs()
     connect(settingsTab, &SettingsTab::upload_firmware_button_clicked, this,
             &TabDialog::transaction_upload_firmware);
     connect(tabWidget, &QTabWidget::currentChanged, this, &TabDialog::currentChanged);
-    connect(settingsTab, &SettingsTab::settingsReaded, this,
-            [this](bool readed) { tabReadedChanged(ControllerTab, readed); });
-    connect(settingsTab, &SettingsTab::settingsChanged, this, [this] { tabChanged(ControllerTab); });
-    connect(analogTab, &AnalogTab::analogSettingsReaded, this,
-            [this](bool readed) { tabReadedChanged(AnalogChannelsTab, readed); });
-    connect(analogTab, &AnalogTab::analogSettingsChanged, this,
-            [this] { tabChanged(AnalogChannelsTab); });
-    connect(rs485Tab, &RS485Tab::rsSettingsReaded, this,
-            [this](bool readed) { tabReadedChanged(DigitalChannelsTab, readed); });
-    connect(rs485Tab, &RS485Tab::rsSettingsChanged, this,
-            [this] { tabChanged(DigitalChannelsTab); });
+    const auto watch = [this](auto *tab, auto readSignal, auto changedSignal, TabIndex index) {
+        connect(tab, readSignal, this, [this, index](bool read) { tabReadChanged(index, read); });
+        connect(tab, changedSignal, this, [this, index] { tabChanged(index); });
+    };
+    watch(settingsTab, &SettingsTab::settingsReaded, &SettingsTab::settingsChanged, ControllerTab);
+    watch(analogTab, &AnalogTab::analogSettingsReaded, &AnalogTab::analogSettingsChanged,
+          AnalogChannelsTab);
+    watch(rs485Tab, &RS485Tab::rsSettingsReaded, &RS485Tab::rsSettingsChanged, DigitalChannelsTab);
 }
 
 TabDialog::~TabDialog()
 {
     // Stop the worker first: it may still deliver signals to the tabs while it ends.
     masterThread.reset();
-    exitTimer.reset();
-}
-
-bool TabDialog::isCountdownRunning() const
-{
-    return exitTimer->isActive();
 }
 
 void TabDialog::showEvent(QShowEvent *event)
@@ -263,19 +214,6 @@ void TabDialog::critical(const QString &title, const QString &text)
     UserPrompts::current().critical(this, title, text);
 }
 
-void TabDialog::beginTransaction()
-{
-    commandRunning = true;
-    body->setEnabled(false);
-    cancelButton->setEnabled(true);
-    cancelButton->show();
-    // Esc reaches the window through the stop; the engineer's place comes back afterwards.
-    focusBeforeCommand = focusWidget();
-    cancelButton->setFocus();
-    progressBar->setValue(0);
-    statusLabel->clear();
-}
-
 void TabDialog::cancelCommand()
 {
     // A second press would stop again what the first stop lets finish (a firmware finish).
@@ -284,13 +222,6 @@ void TabDialog::cancelCommand()
     masterThread->cancel();
     // Once is enough: the worker stops at its next safe point and says how far it got.
     cancelButton->setEnabled(false);
-}
-
-void TabDialog::showTrafficWindow()
-{
-    trafficWindow->show();
-    trafficWindow->raise();
-    trafficWindow->activateWindow();
 }
 
 bool TabDialog::setTrafficLogFile(const QString &fileName)
@@ -312,245 +243,90 @@ void TabDialog::portNotOpened(const QString &portName, int errorCode)
     settingsTab->comPortCombo->setCurrentText(portName);
 }
 
-void TabDialog::startTransaction(int cmd)
+void TabDialog::startTransaction(int cmd, const std::optional<Rows> &rows)
 {
-    beginTransaction();
-    masterThread->transaction(settingsTab->comPortCombo->currentText(),
-                              settingsTab->timeoutSpin->value(), cmd);
+    commandRunning = true;
+    body->setEnabled(false);
+    commissioning->setEnabled(false);
+    // The engineer's place comes back once the command ends.
+    focusBeforeCommand = focusWidget();
+    statusRow->commandStarted();
+    progressBar->setValue(0);
+    const QString port = settingsTab->comPortCombo->currentText();
+    if (rows)
+        masterThread->transaction(port, settingsTab->timeoutSpin->value(), cmd, *rows);
+    else
+        masterThread->transaction(port, settingsTab->timeoutSpin->value(), cmd);
 }
 
-void TabDialog::startTransaction(int cmd, const Rows &rows)
+void TabDialog::startTransaction(const PageCommand &command)
 {
-    beginTransaction();
-    masterThread->transaction(settingsTab->comPortCombo->currentText(),
-                              settingsTab->timeoutSpin->value(), cmd, rows);
+    if (command.cmd != 0)
+        startTransaction(command.cmd, command.rows);
+    else if (!command.status.isEmpty())
+        statusLabel->setText(command.status);
 }
 
-bool TabDialog::tabHasChanges(int tab) const
+TabPage *TabDialog::currentPage() const
 {
-    switch (tab) {
-    case ControllerTab: return settingsTab->hasChanges();
-    case AnalogChannelsTab: return analogTab->isComSettingsChanged();
-    case DigitalChannelsTab: return rs485Tab->hasChanges();
-    default: return false;
-    }
+    return currentTab >= 0 && currentTab < TabCount ? pages.at(std::size_t(currentTab)) : nullptr;
 }
 
-bool TabDialog::tabReadFromController(int tab) const
+void TabDialog::tabReadChanged(TabIndex tab, bool read)
 {
-    switch (tab) {
-    case ControllerTab: return settingsTab->isSettingsReaded();
-    case AnalogChannelsTab: return analogTab->isReadFromController();
-    case DigitalChannelsTab: return rs485Tab->isReadFromController();
-    default: return false;
-    }
+    session.setRead(tab, read);
+    tabChanged(tab);
 }
 
-void TabDialog::tabReadedChanged(int tab, bool readed)
+void TabDialog::tabChanged(TabIndex tab)
 {
-    tabReaded[tab] = readed;
-    settingsChangedFlags[tab] = tabHasChanges(tab);
-    setButtonsEnabledControls(true);
-}
-
-void TabDialog::tabChanged(int tab)
-{
-    settingsChangedFlags[tab] = tabHasChanges(tab);
+    session.setChanged(tab, pages.at(tab)->hasChanges());
     setButtonsEnabledControls(true);
 }
 
 void TabDialog::hardwareChanged(const QString &hw)
 {
-    hwVersion = hw;
+    session.hwVersion = hw;
     const quint8 count = SessionRecord::analogChannelCount(hw);
     masterThread->setAnalogChannelCount(count);
     analogTab->setComChannelsCount(count);
     rs485Tab->name_rs_channels(count);
 }
 
-void TabDialog::rememberDir(const QString &fileName)
-{
-    lastDir = QFileInfo(fileName).absoluteDir().absolutePath();
-}
-
 void TabDialog::transaction_write_settings()
 {
+    TabPage *page = currentPage();
+    if (!page)
+        return;
     // An unread tab shows defaults, not the controller's configuration: writing them would
     // switch off its channels and periods.
-    if (currentTab >= ControllerTab && currentTab <= DigitalChannelsTab
-        && !tabReadFromController(currentTab)) {
+    if (!page->isReadFromController()) {
         critical(tr("Ошибка"), tr("Настройки вкладки не считаны с контроллера. Сначала нажмите "
                                  "«Считать настройки»."));
         return;
     }
-    switch (currentTab) {
-    case ControllerTab: writeControllerSettings(); return;
-    case AnalogChannelsTab: writeAnalogChannels(); return;
-    case DigitalChannelsTab: writeDigitalChannels(); return;
-    default: startTransaction(0, Rows());
-    }
-}
-
-void TabDialog::writeControllerSettings()
-{
-    if (settingsTab->isPsmEnabled() && WriteChecks::psmIsCostly(hwVersion)) {
-        const std::optional<bool> keepPsm = withinSession([this] {
-            return UserPrompts::current().question(this, WriteChecks::psmTitle(),
-                                                   WriteChecks::psmText());
-        });
-        if (!keepPsm)
-            return;
-        if (!*keepPsm)
-            settingsTab->setPsmEnabled(false);
-    }
-
-    if (settingsTab->getContactPollPeriod() == 0) {
-        for (int r = 0; r < kAnalogRows; ++r) {
-            if (analogTab->isComChannelEnabled(r) && analogTab->isContactSensor(r)) {
-                critical(WriteChecks::zeroPollPeriodTitle(), WriteChecks::zeroPollPeriodText());
-                return;
-            }
-        }
-    }
-    const QStringList settings = settingsTab->getCpuSettings();
-    const QString oversizePath = ControllerRecord::oversizePathField(settings);
-    if (!oversizePath.isEmpty()) {
-        critical(tr("Ошибка"), ControllerRecord::oversizePathText(oversizePath));
-        return;
-    }
-    startTransaction(Link::CmdWriteControllerSettings, Rows{settings});
-}
-
-void TabDialog::writeAnalogChannels()
-{
-    const int longSerialRow = analogTab->overlongSerialRow();
-    Rows rows;
-    for (int r = 0; r < kAnalogRows; ++r) {
-        if (!analogTab->isComChannelEnabled(r))
-            continue;
-        const int channel = r + 1;
-        const int code = analogTab->checkComChannel(r);
-        if (code != 0) {
-            critical(tr("Ошибка"), WriteChecks::analogMessage(code, channel));
-            return;
-        }
-        // A serial number is never cut to its field: the engineer shortens it.
-        if (r == longSerialRow) {
-            critical(tr("Ошибка"), AnalogTab::serialTooLongMessage(channel));
-            return;
-        }
-        if (analogTab->isContactSensor(r)) {
-            const int poll = settingsTab->getContactPollPeriod();
-            const bool lkLow = WriteChecks::thresholdBelowPollPeriod(analogTab->lkValue(r), poll);
-            const bool stLow = WriteChecks::thresholdBelowPollPeriod(analogTab->stValue(r), poll);
-            if (lkLow || stLow) {
-                const std::optional<bool> go = withinSession([&] {
-                    return UserPrompts::current().question(
-                        this, WriteChecks::contactSensorTitle(lkLow, stLow),
-                        WriteChecks::contactSensorText(channel, poll));
-                });
-                if (!go || !*go)
-                    return;
-            }
-        }
-        QStringList entry{QString::number(r)};
-        entry << analogTab->getComSettings(r) << analogTab->getComData(r);
-        rows.append(entry);
-    }
-    startTransaction(Link::CmdWriteAnalogSettings, rows);
-}
-
-void TabDialog::writeDigitalChannels()
-{
-    const int analogCount = masterThread->getAnalogChannelCount();
-    Rows rows;
-    for (int r = 0; r < kDigitalRows; ++r) {
-        if (!rs485Tab->isChannelEnabled(r))
-            continue;
-        // Every existing channel is checked, also those not edited: the controller would
-        // poll a wrong meter set-up just the same.
-        const int code = rs485Tab->checkChannel(r);
-        if (code == 1 || code == 2) {
-            critical(tr("Ошибка"), WriteChecks::digitalMessage(
-                                       code, DigitalRules::displayNumber(r, analogCount)));
-            return;
-        }
-        if (rs485Tab->isChannelChanged(r))
-            rows.append(rs485Tab->channelSettings(r));
-    }
-    if (rows.isEmpty()) {
-        statusLabel->setText(WriteChecks::nothingToWriteText());
-        return;
-    }
-    // A password is never cut to its field: the engineer shortens it.
-    const int longPassword = DigitalRules::firstOverlongPassword(rows);
-    if (longPassword >= 0) {
-        critical(tr("Ошибка"), WriteChecks::passwordTooLongText(
-                                   DigitalRules::displayNumber(longPassword, analogCount),
-                                   DigitalRules::kPasswordFieldBytes));
-        return;
-    }
-    rs485Tab->setRsSettingsReaded(true, false);
-    startTransaction(Link::CmdWriteDigitalSettings, rows);
+    const WriteContext context{session.hwVersion, settingsTab->getContactPollPeriod(),
+                               masterThread->getAnalogChannelCount(),
+                               analogTab->preflightRows(false)};
+    if (askBeforeWrite(this, page->writePreflight(context), session, *page, statusLabel))
+        startTransaction(page->writeCommand());
 }
 
 void TabDialog::transaction_read_settings()
 {
-    int cmd = 0;
-    switch (currentTab) {
-    case ControllerTab: cmd = Link::CmdReadControllerSettings; break;
-    case AnalogChannelsTab: cmd = Link::CmdReadAnalogSettings; break;
-    case DigitalChannelsTab:
-        rs485Tab->setRsSettingsReaded(true, false);
-        cmd = Link::CmdReadDigitalSettings;
-        break;
-    default: break;
-    }
-    startTransaction(cmd);
+    if (TabPage *page = currentPage())
+        startTransaction(page->readSettingsCommand());
 }
 
 void TabDialog::transaction_read_data()
 {
-    Rows rows;
-    switch (currentTab) {
-    case ControllerTab:
-        return;
-    case AnalogChannelsTab:
-        for (int r = 0; r < kAnalogRows; ++r) {
-            if (analogTab->isComChannelEnabled(r))
-                rows.append(QStringList{QString::number(r)});
-        }
-        startTransaction(Link::CmdAnalogReading, rows);
-        return;
-    case DigitalChannelsTab: {
-        const bool selectedOnly = rs485Tab->readSelectedOnly();
-        const QStringList unknown(5, QStringLiteral("-"));
-        for (int r = 0; r < kDigitalRows; ++r) {
-            if (!rs485Tab->isChannelEnabled(r) || !rs485Tab->isMeterChannel(r))
-                continue;
-            if (selectedOnly && !rs485Tab->isChannelSelected(r))
-                continue;
-            rows.append(QStringList{QString::number(r)});
-            rs485Tab->setRsData(r, unknown);
-        }
-        if (rows.isEmpty()) {
-            statusLabel->setText(tr("Не выбрано ни одного канала для считывания показаний!"));
-            return;
-        }
-        startTransaction(Link::CmdDigitalReadings, rows);
-        return;
-    }
-    default:
-        startTransaction(0, Rows());
-    }
+    if (TabPage *page = currentPage())
+        startTransaction(page->readDataCommand());
 }
 
 void TabDialog::transaction_exit()
 {
-    for (int i = 0; i < 3; ++i) {
-        tabReaded[i] = false;
-        settingsChangedFlags[i] = false;
-    }
+    session.forgetTabs();
     startTransaction(Link::CmdLeaveSettingsMode);
 }
 
@@ -564,15 +340,11 @@ void TabDialog::transaction_auth_pass(const QString &pass)
 
 void TabDialog::transaction_update_pass(const QString &passnew, const QString &passnew_repeat)
 {
-    if (passnew != passnew_repeat) {
-        critical(tr("Ошибка"), tr("Ошибка в подтверждении нового пароля"));
-        return;
-    }
-    if (passnew.isEmpty()) {
-        critical(tr("Ошибка"), tr("Новый пароль не может быть пустым"));
-        return;
-    }
-    startTransaction(Link::CmdNewPassword, Rows{QStringList{passnew}});
+    const QString problem = SessionRecord::newPasswordProblem(passnew, passnew_repeat);
+    if (!problem.isEmpty())
+        critical(tr("Ошибка"), problem);
+    else
+        startTransaction(Link::CmdNewPassword, Rows{QStringList{passnew}});
 }
 
 void TabDialog::transaction_bc68_start()
@@ -588,7 +360,7 @@ void TabDialog::transaction_bc68_update()
 void TabDialog::transaction_upload_firmware()
 {
     // The confirmation box may have outlived the session.
-    if (!authorised)
+    if (!session.isAuthorised())
         return;
     startTransaction(Link::CmdFirmwareStart);
 }
@@ -601,15 +373,12 @@ void TabDialog::setTablesEnabledControls(bool on)
     if (on && focusBeforeCommand && focusBeforeCommand->isEnabled())
         focusBeforeCommand->setFocus();
     if (on)
-        setButtonsEnabledControls(authorised);
+        setButtonsEnabledControls(session.isAuthorised());
 }
 
 void TabDialog::setButtonsEnabledControls(bool on)
 {
-    const bool known = currentTab >= 0 && currentTab < 3;
-    const CommandGating g = commandGating({on, authorised, currentTab,
-                                           known && tabReaded[currentTab],
-                                           known && settingsChangedFlags[currentTab], fwVersion});
+    const CommandGating g = commandGating(session.gating(on, currentTab));
     const auto apply = [](QPushButton *button, const ControlState &state) {
         button->setEnabled(state.enabled);
         button->setToolTip(state.toolTip);
@@ -621,6 +390,7 @@ void TabDialog::setButtonsEnabledControls(bool on)
     settingsTab->changePasswordButton->setEnabled(g.changePasswordEnabled);
     settingsTab->testButton->setEnabled(g.testEnabled);
     settingsTab->setEnabledUploadFirmwareButton(g.uploadFirmware.enabled, g.uploadFirmware.toolTip);
+    commissioning->setGating(g.monitorEnabled && !commandRunning, g.reportEnabled && !commandRunning);
 }
 
 void TabDialog::enableButtonStartBC68(bool on)
@@ -630,32 +400,23 @@ void TabDialog::enableButtonStartBC68(bool on)
 
 void TabDialog::update_timerLabel()
 {
-    if (exitCountdown > 0) {
-        --exitCountdown;
-        if (exitCountdown == 0)
-            stop_timer();
-    }
+    if (session.tick())
+        stop_timer();
     exitButton->setText(tr("Выход из режима (через ")
-                        + QTime(0, 0).addSecs(exitCountdown).toString(QStringLiteral("mm:ss"))
+                        + QTime(0, 0).addSecs(session.secondsLeft()).toString(QStringLiteral("mm:ss"))
                         + QLatin1String(")"));
 }
 
 void TabDialog::update_timer()
 {
-    if (!exitTimer->isActive())
-        exitTimer->start(kCountdownTickMs);
-    exitCountdown = kSettingsModeSeconds;
+    session.restartCountdown();
 }
 
 void TabDialog::stop_timer()
 {
-    authorised = false;
-    ++sessionsEnded;
-    // The firmware version belongs to the session: the update button waits for the next read.
-    fwVersion.clear();
+    session.end();
     setButtonsEnabledControls(false);
     statusLabel->setText(tr("Выход из режима настроек. Требуется авторизация."));
-    exitTimer->stop();
     // The next session may be another controller: nothing shown now was read from it.
     settingsTab->setSettingsReaded(false);
     analogTab->resetComSettings();
@@ -665,127 +426,16 @@ void TabDialog::stop_timer()
 
 void TabDialog::saveFile()
 {
-    const QString proposed = lastDir + QLatin1Char('/') + settingsTab->getSerialNumber();
-    // Tables emptied while the dialog was open are not what the engineer meant to save.
-    const std::optional<QString> chosen = withinSession([&] {
-        return UserPrompts::current().saveFileName(this, tr("Сохранить файл"), proposed,
-                                                   ChannelFile::fileFilter());
-    });
-    if (!chosen)
-        return;
-    const QString fileName = *chosen;
-    statusLabel->clear();
-    if (fileName.isEmpty())
-        return;
-    rememberDir(fileName);
-
-    // Every channel is checked before anything is written, so a refused export leaves an
-    // existing file exactly as it was.
-    const int analogCount = masterThread->getAnalogChannelCount();
-    QStringList lines;
-    for (int r = 0; r < kAnalogRows; ++r) {
-        if (analogTab->checkComChannel(r) != 0) {
-            critical(tr("Ошибка"), tr("Неверная конфигурация для %1 канала!").arg(r + 1));
-            return;
-        }
-        if (!analogTab->isComChannelEnabled(r))
-            continue;
-        const QStringList settings = analogTab->getComSettings(r);
-        lines.append(ChannelFile::analogLine(r + 1,
-                                             AnalogRecord::positionForCode(settings.value(0).toInt()),
-                                             settings, analogTab->getComData(r).value(0)));
-        if (!ChannelFile::readsBack(lines.last())) {
-            critical(tr("Ошибка"), unreadableLineMessage(r + 1));
-            return;
-        }
-    }
-    for (int r = 0; r < kDigitalRows; ++r) {
-        if (rs485Tab->checkChannel(r) != 0) {
-            critical(tr("Ошибка"),
-                     tr("Неверная конфигурация для %1 канала!")
-                         .arg(DigitalRules::displayNumber(r, analogCount)));
-            return;
-        }
-        if (!rs485Tab->isChannelEnabled(r))
-            continue;
-        const QStringList settings = rs485Tab->channelSettings(r);
-        const QStringList readings = rs485Tab->channelReadings(r);
-        lines.append(ChannelFile::digitalLine(
-            r + 1, RS485Tab::devicePositionForCode(settings.value(1).toInt()), settings,
-            readings.value(0), readings.value(1), RS485Tab::numberToAddress(settings.value(3))));
-        if (!ChannelFile::readsBack(lines.last())) {
-            critical(tr("Ошибка"),
-                     unreadableLineMessage(DigitalRules::displayNumber(r, analogCount)));
-            return;
-        }
-    }
-    if (!ChannelFile::save(fileName, lines))
-        critical(tr("Ошибка"), ChannelFile::saveFailedText());
+    fileActions->exportChannels(masterThread->getAnalogChannelCount());
 }
 
 void TabDialog::loadFile()
 {
-    // The file carries settings but no readings: its rows are laid over what the controller
-    // reported, so that the next write keeps the meters' counters.
-    if (!analogTab->isReadFromController() || !rs485Tab->isReadFromController()) {
-        critical(tr("Ошибка"), tr("Настройки каналов не считаны с контроллера. Сначала нажмите "
-                                 "«Считать настройки» на вкладках «Аналоговые каналы» и "
-                                 "«Цифровые каналы»."));
+    if (!fileActions->importChannels())
         return;
-    }
-    // A session that ended while the dialog was open took the read rows with it.
-    const std::optional<QString> chosen = withinSession([this] {
-        return UserPrompts::current().openFileName(this, tr("Открыть файл"), lastDir,
-                                                   ChannelFile::fileFilter());
-    });
-    if (!chosen)
-        return;
-    const QString fileName = *chosen;
-    statusLabel->clear();
-    if (fileName.isEmpty())
-        return;
-    if (!fileName.contains(settingsTab->getSerialNumber())) {
-        critical(tr("Некорректное имя файла"), tr("Имя файла не соответствует SN контроллера."));
-        return;
-    }
-    rememberDir(fileName);
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        statusLabel->setText(ChannelFile::openFailedText(fileName));
-        return;
-    }
-    const ChannelFile::Parsed parsed = ChannelFile::parse(file.readAll());
-    file.close();
-
-    rs485Tab->clearReadings();
-    int skipped = parsed.skipped;
-    for (const ChannelFile::Line &line : parsed.lines) {
-        const int position = line.fields.value(ChannelFile::DeviceField).toInt();
-        // A line for a channel outside the table, or one the controller said it lacks, would
-        // bring that row back to life and have the next write address a channel that is not
-        // there: it is skipped like a damaged line.
-        if (line.analog) {
-            if (line.row < 0 || line.row >= kAnalogRows || !analogTab->isComChannelEnabled(line.row)) {
-                ++skipped;
-                continue;
-            }
-            analogTab->changeComSettings(
-                line.row, ChannelFile::analogSettings(line, AnalogRecord::codeForPosition(position)));
-        } else {
-            if (line.row < 0 || line.row >= kDigitalRows || !rs485Tab->isChannelEnabled(line.row)) {
-                ++skipped;
-                continue;
-            }
-            rs485Tab->changeRsSettings(
-                line.row, ChannelFile::digitalSettings(line, RS485Tab::codeForDevicePosition(position)));
-        }
-    }
-    settingsChangedFlags[AnalogChannelsTab] = analogTab->isComSettingsChanged();
-    settingsChangedFlags[DigitalChannelsTab] = rs485Tab->hasChanges();
+    session.setChanged(AnalogChannelsTab, analogTab->hasChanges());
+    session.setChanged(DigitalChannelsTab, rs485Tab->hasChanges());
     setButtonsEnabledControls(true);
-    if (skipped > 0)
-        statusLabel->setText(tr("Импорт каналов: пропущено строк с ошибками: %1").arg(skipped));
 }
 
 void TabDialog::keyPressEvent(QKeyEvent *event)
@@ -802,14 +452,11 @@ void TabDialog::keyPressEvent(QKeyEvent *event)
 
 void TabDialog::update_cmd_status(int cmd, bool isOk)
 {
-    if (cmd == Link::CmdAuthorise)
-        authorised = isOk;
-    else if (cmd == Link::CmdNewPassword || cmd == Link::CmdLeaveSettingsMode)
-        authorised = !isOk;
+    session.commandDone(cmd, isOk);
 }
 
 void TabDialog::currentChanged(int index)
 {
     currentTab = index;
-    setButtonsEnabledControls(authorised);
+    setButtonsEnabledControls(session.isAuthorised());
 }

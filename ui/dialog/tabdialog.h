@@ -4,15 +4,20 @@
 // command to the worker and routes its answers to the tabs.
 
 #include "link/worker/masterthread.h"
+#include "ui/dialog/sessionstate.h"
+#include "ui/dialog/tabpage.h"
 
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <optional>
 
 class AnalogTab;
+class Commissioning;
+class ChannelFileActions;
 class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
@@ -20,9 +25,9 @@ class QProgressBar;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
-class QTimer;
 class RS485Tab;
 class SettingsTab;
+class StatusRow;
 class TrafficWindow;
 class HistoryWindow;
 struct HistoryLocation;
@@ -32,19 +37,19 @@ class TabDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kSettingsModeSeconds = 300;
-    static constexpr int kCountdownTickMs = 1000;
+    static constexpr int kSettingsModeSeconds = SessionState::kSettingsModeSeconds;
 
     explicit TabDialog(QWidget *parent = nullptr);
     ~TabDialog() override;
 
     void selectPort(const QString &name);
-    bool isAuthorised() const { return authorised; }
-    bool isCountdownRunning() const;
+    bool isAuthorised() const { return session.isAuthorised(); }
+    bool isCountdownRunning() const { return session.isCountdownRunning(); }
     // While a command runs the window is frozen but for the stop and the traffic journal.
     bool isCommandRunning() const { return commandRunning; }
     MasterThread *worker() const { return masterThread.get(); }
     TrafficWindow *trafficJournal() const { return trafficWindow; }
+    Commissioning *commissioningButtons() const { return commissioning; }
     // Copies the traffic journal's lines to `fileName` from now on; false when it cannot be opened.
     bool setTrafficLogFile(const QString &fileName);
     // Keeps the configuration history there; without it the window keeps none.
@@ -76,43 +81,23 @@ private slots:
     void update_cmd_status(int cmd, bool isOk);
     void currentChanged(int index);
     void cancelCommand();
-    void showTrafficWindow();
     void portNotOpened(const QString &portName, int errorCode);
 
 private:
     void createTabs();
     QHBoxLayout *createCommandButtons();
     void layOut(QHBoxLayout *commandButtons);
-    QHBoxLayout *createStatusRow();
     void connectButtons();
     void connectWorker();
     void connectTabs();
 
-    // Runs a question or file dialog and gives its answer, or none when the session ended
-    // while it was open. Such a dialog runs its own event loop, in which the settings-mode
-    // countdown can end the session and empty the tables: the action that asked then gives up.
-    template <typename Prompt>
-    auto withinSession(Prompt prompt) -> std::optional<decltype(prompt())>
-    {
-        const quint64 session = sessionsEnded;
-        auto answer = prompt();
-        if (sessionsEnded != session)
-            return std::nullopt;
-        return answer;
-    }
-
-    void startTransaction(int cmd);
-    void startTransaction(int cmd, const Rows &rows);
-    void beginTransaction();
-    void writeControllerSettings();
-    void writeAnalogChannels();
-    void writeDigitalChannels();
-    void tabReadedChanged(int tab, bool readed);
-    void tabChanged(int tab);
-    bool tabHasChanges(int tab) const;
-    bool tabReadFromController(int tab) const;
+    // Without rows the worker keeps those of the command before.
+    void startTransaction(int cmd, const std::optional<Rows> &rows = std::nullopt);
+    void startTransaction(const PageCommand &command);
+    TabPage *currentPage() const;
+    void tabReadChanged(TabIndex tab, bool read);
+    void tabChanged(TabIndex tab);
     void hardwareChanged(const QString &hw);
-    void rememberDir(const QString &fileName);
     void critical(const QString &title, const QString &text);
 
     QTabWidget *tabWidget = nullptr;
@@ -128,25 +113,19 @@ private:
     QProgressBar *progressBar = nullptr;
     QLabel *statusLabel = nullptr;
     QPushButton *cancelButton = nullptr;
-    QPushButton *trafficButton = nullptr;
+    StatusRow *statusRow = nullptr;
     // Holds everything a running command freezes: tabs, command buttons, progress.
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
+    Commissioning *commissioning = nullptr;
     QPushButton *historyButton = nullptr;
     HistoryWindow *historyWindow = nullptr;
     QPointer<QWidget> focusBeforeCommand;
-    std::unique_ptr<QTimer> exitTimer;
     // Destroyed with the dialog: its destructor stops the thread in order.
     std::unique_ptr<MasterThread> masterThread;
-    QString lastDir;
-    int exitCountdown = kSettingsModeSeconds;
-    int currentTab = 0;
-    bool authorised = false;
+    std::array<TabPage *, TabCount> pages{};
+    SessionState session;
+    std::unique_ptr<ChannelFileActions> fileActions;
+    int currentTab = ControllerTab;
     bool commandRunning = false;
-    bool tabReaded[3] = {false, false, false};
-    bool settingsChangedFlags[3] = {false, false, false};
-    QString fwVersion;
-    QString hwVersion;
-    // Counts the sessions ended so far, for withinSession().
-    quint64 sessionsEnded = 0;
 };

@@ -4,11 +4,15 @@
 #include "ui/dialog/userprompts.h"
 #include "protocol/firmware/firmwareupdate.h"
 #include "protocol/global/logcategories.h"
+#include "protocol/frame/frame.h"
 #include "protocol/frame/sessionrecord.h"
 #include "lumaro/version.h"
 #include "protocol/settings/controllerrecord.h"
 #include "protocol/settings/forecast.h"
-#include "protocol/settings/modemrecord.h"
+#include "protocol/settings/modemstate.h"
+#include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrules.h"
+#include "ui/widgets/objectname.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,18 +40,12 @@ constexpr int kComboMinWidth = 75;
 // Long enough for "/dev/ttyUSB10" or "/dev/pts/12", typed or chosen.
 constexpr int kPortNameChars = 13;
 constexpr int kSpinMinWidth = 60;
-constexpr int kMaxAnalogChannels = 8;
-constexpr int kMaxDigitalChannels = 32;
 constexpr int kMaxSendDays = 10;
 constexpr int kMaxLogDays = 1;
 constexpr int kMaxHours = 23;
 constexpr int kMaxMinutes = 59;
 constexpr int kConsumptionStep = 100;
 constexpr int kMaxServerPort = 65535;
-constexpr int kServerIpMaxLength = 15;
-// The controller's path fields are 32 bytes and need no terminating zero; a longer UTF-8
-// form is refused before writing.
-constexpr int kApiPathMaxLength = 32;
 constexpr double kMillivoltsPerVolt = 1000.0;
 constexpr int kVoltagePrecision = 6;
 
@@ -62,13 +60,6 @@ const char kWidestFirmware[] = "88.88.88";
 const char kWidestVoltage[] = "88.888";
 
 const char kServerIpOctet[] = "(?:[0-1]?[0-9]?[0-9]|2[0-4][0-9]|25[0-5])";
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLineEdit *passwordField(const char *name, const QString &text = QString())
 {
@@ -107,22 +98,6 @@ QLabel *tippedLabel(const QString &text, const QString &toolTip)
 }
 
 // An entry of the controller settings list as a signed 32-bit number; 0 when it is none.
-int entryValue(const QStringList &data, int index)
-{
-    bool ok = false;
-    const int value = data.value(index).toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-// A field of the controller settings list that the record keeps unsigned; 0 when it is none.
-quint32 entryWord(const QStringList &data, int index)
-{
-    bool ok = false;
-    const uint value = data.value(index).toUInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-// A modem field the modem leaves empty or zero when it never reached the network.
 bool modemFieldEmpty(const QString &entry)
 {
     return entry.isEmpty() || entry == QLatin1String("0");
@@ -231,9 +206,9 @@ void SettingsTab::buildLinkGroup(QWidget *group)
 
 void SettingsTab::buildForecastGroup(QWidget *group)
 {
-    analogCountSpin = spinBox("analogCountSpin", 0, kMaxAnalogChannels);
+    analogCountSpin = spinBox("analogCountSpin", 0, AnalogRecord::kChannelCount);
     fastOcCheck = named(new QCheckBox(tr("Открытый коллектор быстрый")), "fastOcCheck");
-    digitalCountSpin = spinBox("digitalCountSpin", 0, kMaxDigitalChannels);
+    digitalCountSpin = spinBox("digitalCountSpin", 0, DigitalRules::kChannelCount);
     externalPowerCheck = named(new QCheckBox(tr("С внешним питанием")), "externalPowerCheck");
     batteryLifeEdit = readOnlyField("batteryLifeEdit", tr("0 мес."));
     trafficEdit = readOnlyField("trafficEdit");
@@ -378,7 +353,7 @@ void SettingsTab::buildServerGroup(QWidget *group)
     const QString octet = QLatin1String(kServerIpOctet);
     const QString dot = QStringLiteral("\\.");
     serverIpEdit = named(new QLineEdit, "serverIpEdit");
-    serverIpEdit->setMaxLength(kServerIpMaxLength);
+    serverIpEdit->setMaxLength(ControllerSettings::kServerIpMaxChars);
     serverIpValidator = new QRegularExpressionValidator(
         QRegularExpression(QLatin1Char('^') + octet + dot + octet + dot + octet + dot + octet
                            + QLatin1Char('$')),
@@ -389,9 +364,9 @@ void SettingsTab::buildServerGroup(QWidget *group)
     serverPortSpin->setValue(0);
     serverPortSpin->setMinimumWidth(kSpinMinWidth);
     apiGetEdit = named(new QLineEdit, "apiGetEdit");
-    apiGetEdit->setMaxLength(kApiPathMaxLength);
+    apiGetEdit->setMaxLength(ControllerSettings::kApiPathMaxChars);
     apiSaveEdit = named(new QLineEdit, "apiSaveEdit");
-    apiSaveEdit->setMaxLength(kApiPathMaxLength);
+    apiSaveEdit->setMaxLength(ControllerSettings::kApiPathMaxChars);
     serverHintLabel = named(new QLabel(tr("Сервер LUMARO: IP адрес = ") + QLatin1String(kMakerServerIp)
                                        + tr(", порт = 80, API_GET = /sensor/get, "
                                             "API_SAVE = /sensor/save")),
@@ -470,23 +445,21 @@ void SettingsTab::connectEditors()
     for (QLineEdit *edit : {serverIpEdit, apiGetEdit, apiSaveEdit})
         connect(edit, &QLineEdit::textChanged, this, &SettingsTab::settingsChanged);
 
-    // A held value is released by any change of its editors, typed or set by the program.
-    const auto release = [this](HeldField field) { return [this, field] { held[field].reset(); }; };
     for (QSpinBox *spin : {logDaysSpin, logHoursSpin, logMinutesSpin})
-        connect(spin, &QSpinBox::valueChanged, this, release(HeldLog));
+        held[HeldLog].releaseOn(spin, &QSpinBox::valueChanged);
     for (QSpinBox *spin : {sendDaysSpin, sendHoursSpin, sendMinutesSpin})
-        connect(spin, &QSpinBox::valueChanged, this, release(HeldSend));
-    connect(logMinutesEdit, &QLineEdit::textChanged, this, release(HeldLog));
-    connect(sendMinutesEdit, &QLineEdit::textChanged, this, release(HeldSend));
-    connect(contactPollSpin, &QSpinBox::valueChanged, this, release(HeldPoll));
-    connect(consumptionSpin, &QSpinBox::valueChanged, this, release(HeldConsumption));
-    connect(consumptionModeCombo, &QComboBox::currentIndexChanged, this, release(HeldMode));
-    connect(psmCheck, &QCheckBox::stateChanged, this, release(HeldPsm));
+        held[HeldSend].releaseOn(spin, &QSpinBox::valueChanged);
+    held[HeldLog].releaseOn(logMinutesEdit, &QLineEdit::textChanged);
+    held[HeldSend].releaseOn(sendMinutesEdit, &QLineEdit::textChanged);
+    held[HeldPoll].releaseOn(contactPollSpin, &QSpinBox::valueChanged);
+    held[HeldConsumption].releaseOn(consumptionSpin, &QSpinBox::valueChanged);
+    held[HeldMode].releaseOn(consumptionModeCombo, &QComboBox::currentIndexChanged);
+    held[HeldPsm].releaseOn(psmCheck, &QCheckBox::stateChanged);
 }
 
 QString SettingsTab::writeValue(HeldField field, qint64 editorValue) const
 {
-    return QString::number(held[field] ? qint64(*held[field]) : editorValue);
+    return QString::number(held[field].valueOr(editorValue));
 }
 
 void SettingsTab::refreshSerial()
@@ -510,8 +483,10 @@ void SettingsTab::setSettingsReaded(bool readed)
 {
     settingsReadedFlag = readed;
     // Held values belong to the read they came with.
-    if (!readed)
-        held.fill(std::nullopt);
+    if (!readed) {
+        for (HeldValue &value : held)
+            value.release();
+    }
     emit settingsReaded(readed);
 }
 
@@ -555,6 +530,35 @@ QStringList SettingsTab::getCpuSettings() const
     return list;
 }
 
+PageCommand SettingsTab::readSettingsCommand()
+{
+    return {Link::CmdReadControllerSettings, std::nullopt, {}};
+}
+
+PageCommand SettingsTab::readDataCommand()
+{
+    // Readings belong to the channel tabs.
+    return {};
+}
+
+WritePreflight::Steps SettingsTab::writePreflight(const WriteContext &context) const
+{
+    ControllerSettings settings = asRead;
+    settings.setFromWriteList(getCpuSettings());
+    return WritePreflight::controller(settings, context.hardwareVersion, context.analog);
+}
+
+void SettingsTab::declined(const WritePreflight::Step &step)
+{
+    if (step.noSwitchesPsmOff)
+        setPsmEnabled(false);
+}
+
+PageCommand SettingsTab::writeCommand()
+{
+    return {Link::CmdWriteControllerSettings, Rows{getCpuSettings()}, {}};
+}
+
 QString SettingsTab::getSerialNumber() const
 {
     return serialEdit->text();
@@ -585,8 +589,9 @@ void SettingsTab::setCpuSet(const QStringList &data)
         hour->setValue(parts.hours);
         min->setValue(parts.minutes);
     };
-    const quint32 logSeconds = entryWord(data, LogPeriod);
-    const quint32 sendSeconds = entryWord(data, SendPeriod);
+    const ControllerSettings read = ControllerSettings::fromFieldList(data);
+    const quint32 logSeconds = read.logPeriodSeconds;
+    const quint32 sendSeconds = read.sendPeriodSeconds;
     showPeriod(logSeconds, Forecast::kLogPeriodMinSeconds, Forecast::kLogPeriodMaxSeconds,
                logDaysSpin, logHoursSpin, logMinutesSpin);
     showPeriod(sendSeconds, Forecast::kSendPeriodMinSeconds, Forecast::kSendPeriodMaxSeconds,
@@ -597,34 +602,35 @@ void SettingsTab::setCpuSet(const QStringList &data)
     sendMinutesEdit->setText(QString::number(sendSeconds / Forecast::kSecondsPerMinute));
 
     // Spin boxes clamp what they cannot hold; the exact value is held below.
-    contactPollSpin->setValue(int(qMin(entryWord(data, ContactPollPeriod), quint32(kContactPollPeriodMax))));
-    consumptionSpin->setValue(int(qMin(entryWord(data, ConsumptionThreshold), quint32(kConsumptionThresholdMax))));
-    serialEdit->setText(data.value(SerialNumber));
-    versionEdit->setText(versionText(data.value(HardwareVersion), data.value(FirmwareText)));
-    imeiEdit->setText(data.value(Imei));
-    const double volts = entryValue(data, BatteryVoltage) / kMillivoltsPerVolt;
+    contactPollSpin->setValue(int(qMin(read.contactPollPeriodSeconds, quint32(kContactPollPeriodMax))));
+    consumptionSpin->setValue(int(qMin(read.consumptionThreshold, quint32(kConsumptionThresholdMax))));
+    serialEdit->setText(read.serialNumber);
+    versionEdit->setText(versionText(read.hardwareVersion, read.firmwareText));
+    imeiEdit->setText(read.imei);
+    const double volts = read.batteryMillivolts / kMillivoltsPerVolt;
     powerEdit->setText(
-        powerText(entryValue(data, PowerSource) != 0, QString::number(volts, 'g', kVoltagePrecision)));
-    lidEdit->setText(entryValue(data, LidOpen) != 0 ? tr("Открыта") : tr("Закрыта"));
+        powerText(read.powerSource != 0, QString::number(volts, 'g', kVoltagePrecision)));
+    lidEdit->setText(read.lidOpen != 0 ? tr("Открыта") : tr("Закрыта"));
     // A mode byte the list does not name shows no item.
-    const quint32 mode = entryWord(data, ConsumptionSendMode);
+    const quint32 mode = read.consumptionSendMode;
     consumptionModeCombo->setCurrentIndex(mode < quint32(consumptionModeCombo->count()) ? int(mode) : -1);
-    psmCheck->setChecked(entryWord(data, Psm) != 0);
-    serverIpEdit->setText(data.value(ServerIp));
-    serverPortSpin->setValue(entryValue(data, ServerPort));
-    apiGetEdit->setText(data.value(ApiGet));
-    apiSaveEdit->setText(data.value(ApiSave));
+    psmCheck->setChecked(read.psm != 0);
+    serverIpEdit->setText(read.serverIp);
+    serverPortSpin->setValue(int(read.serverPort));
+    apiGetEdit->setText(read.apiGet);
+    apiSaveEdit->setText(read.apiSave);
     // The period boxes recomputed the forecast from whole hours on the way; the minutes
     // fields now hold the controller's exact periods.
     updatePowerCalc(0);
 
     // Last, as filling the editors above releases whatever an earlier read held.
-    held[HeldLog] = logSeconds;
-    held[HeldSend] = sendSeconds;
-    held[HeldPoll] = entryWord(data, ContactPollPeriod);
-    held[HeldConsumption] = entryWord(data, ConsumptionThreshold);
-    held[HeldMode] = entryWord(data, ConsumptionSendMode);
-    held[HeldPsm] = entryWord(data, Psm);
+    held[HeldLog].hold(logSeconds);
+    held[HeldSend].hold(sendSeconds);
+    held[HeldPoll].hold(read.contactPollPeriodSeconds);
+    held[HeldConsumption].hold(read.consumptionThreshold);
+    held[HeldMode].hold(read.consumptionSendMode);
+    held[HeldPsm].hold(read.psm);
+    asRead = read;
 
     settingsReadedFlag = true;
     readSnapshot = currentSnapshot();
@@ -727,19 +733,17 @@ void SettingsTab::updatePowerCalc(int)
 
 void SettingsTab::updateBC68Data(const QStringList &data)
 {
-    using namespace ModemRecord;
+    const ModemState state = ModemState::fromFieldList(data);
     const QString notConnected = tr("подключение к сети не установлено");
-    if (entryValue(data, SessionRunning) != 0) {
+    const QString imsi = state.imsi;
+    const QString rssi = state.rssiDb != 0 ? QString::number(state.rssiDb) : QString();
+    const QString cellId = state.cellId != 0 ? QString::number(state.cellId) : QString();
+    if (state.sessionRunning)
         modemStatusEdit->setText(tr("Получаем данные сеанса связи"));
-    } else if (modemFieldEmpty(data.value(Imsi)) || modemFieldEmpty(data.value(Rssi))
-               || modemFieldEmpty(data.value(CellId))) {
+    else if (modemFieldEmpty(imsi) || rssi.isEmpty() || cellId.isEmpty())
         modemStatusEdit->setText(modemFailedText());
-    } else {
+    else
         modemStatusEdit->setText(tr("Связь с сетью успешно установлена"));
-    }
-    const QString imsi = data.value(Imsi);
-    const QString rssi = data.value(Rssi);
-    const QString cellId = data.value(CellId);
     imsiEdit->setText(modemFieldEmpty(imsi) ? notConnected : imsi);
     rssiEdit->setText(modemFieldEmpty(rssi) ? notConnected : rssi + tr(" дБ"));
     cellIdEdit->setText(modemFieldEmpty(cellId) ? notConnected : cellId);

@@ -3,11 +3,14 @@
 // Controller tab: COM port, time-out and passwords, controller settings and identification,
 // forecast of battery life and traffic, and the modem test.
 
+#include "protocol/settings/controllersettings.h"
+#include "ui/dialog/tabpage.h"
+#include "ui/widgets/heldvalue.h"
+
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +20,7 @@ class QPushButton;
 class QRegularExpressionValidator;
 class QSpinBox;
 
-class SettingsTab : public QWidget
+class SettingsTab : public QWidget, public TabPage
 {
     Q_OBJECT
 
@@ -26,16 +29,23 @@ public:
 
     void setSettingsReaded(bool readed);
     // Whether the editors hold what this controller reported in this session.
-    bool isSettingsReaded() const { return settingsReadedFlag; }
+    bool isReadFromController() const override { return settingsReadedFlag; }
     // True until the settings have been read, and whenever an editor differs from what
     // the controller last reported.
-    bool hasChanges() const;
+    bool hasChanges() const override;
+    PageCommand readSettingsCommand() override;
+    PageCommand readDataCommand() override;
+    WritePreflight::Steps writePreflight(const WriteContext &context) const override;
+    void declined(const WritePreflight::Step &step) override;
+    PageCommand writeCommand() override;
     // The controller settings write list for command 33.
     QStringList getCpuSettings() const;
     QString getSerialNumber() const;
     bool isPsmEnabled() const;
     void setPsmEnabled(bool on);
     int getContactPollPeriod() const;
+    // What the controller reported in this session.
+    const ControllerSettings &settingsAsRead() const { return asRead; }
     // Selects a port by name, also one that the system does not list (a pseudo-terminal).
     void selectPort(const QString &name);
 
@@ -158,6 +168,8 @@ private:
 
     bool settingsReadedFlag = false;
     Snapshot readSnapshot;
+    // What the controller reported, as read.
+    ControllerSettings asRead;
     // What the controller reported, kept until the field's editor changes in any way.
-    std::array<std::optional<quint32>, HeldCount> held;
+    std::array<HeldValue, HeldCount> held;
 };

@@ -1,4 +1,4 @@
-#include "cli/jsonwriter.h"
+#include "protocol/document/jsonwriter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,10 +1,9 @@
-#include "cli/applyplan.h"
+#include "protocol/document/applyplan.h"
 
-#include "protocol/bulk/writechecks.h"
+#include "protocol/bulk/writepreflight.h"
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
-#include "cli/exitcode.h"
-#include "cli/fieldnames.h"
+#include "protocol/document/fieldnames.h"
 #include "protocol/settings/forecast.h"
 
 #include <QCoreApplication>
@@ -109,13 +108,10 @@ struct AnalogResult {
     QStringList after;
     double lk = 0;
     double st = 0;
-    bool lkFits = true; // the threshold is stored exactly in its record field
-    bool stFits = true;
 
     bool changed() const { return after != before; }
     bool entryChanged(int entry) const { return after.value(entry) != before.value(entry); }
     int code() const { return after.value(A::WriteType).toInt(); }
-    int input() const { return after.value(A::WriteInput).toInt(); }
 };
 
 AnalogResult analogResult(int index, const QStringList &read, const FieldValues &values)
@@ -132,17 +128,13 @@ AnalogResult analogResult(int index, const QStringList &read, const FieldValues 
         ? values.value(A::WriteSt).toDouble()
         : AnalogRules::thresholdShown(read.value(A::SettingsSt), readCode);
     r.after = overlay(r.before, values);
-    const int code = r.code();
-    r.after[A::WriteLk] = AnalogRules::thresholdStored(r.lk, code, &r.lkFits);
-    r.after[A::WriteSt] = AnalogRules::thresholdStored(r.st, code, &r.stFits);
-    // The checks see what is written: sensors keep tenths of a degree or bar, anything finer
-    // would not survive the write.
-    r.lk = AnalogRules::thresholdShown(r.after.value(A::WriteLk).toDouble(), code);
-    r.st = AnalogRules::thresholdShown(r.after.value(A::WriteSt).toDouble(), code);
+    bool fits = true; // refused by the preflight, which sees the shown values
+    r.after[A::WriteLk] = AnalogRules::thresholdStored(r.lk, r.code(), &fits);
+    r.after[A::WriteSt] = AnalogRules::thresholdStored(r.st, r.code(), &fits);
     return r;
 }
 
-ApplyPlan refused(int code, const QString &message)
+ApplyPlan refused(ApplyPlan::Refusal code, const QString &message)
 {
     ApplyPlan p;
     p.refusal = code;
@@ -216,90 +208,16 @@ QString unlistedDevice(const Field (&table)[N], int entry, const QStringList &be
                        text("код из списка: %1").arg(listed.join(QStringLiteral(", "))));
 }
 
-// The controller record's checks, as the window runs them before command 33.
-QString checkController(const QStringList &after, const QString &hw,
-                        const QMap<int, AnalogResult> &analog, QStringList *questions)
+// The preflight's steps as lumaro-cli tells them: questions collected for --yes, the first
+// refusal or nothing-to-write as the text that ends the plan.
+QString collect(const WritePreflight::Steps &steps, QStringList *questions)
 {
-    if (after.value(C::WritePsm).toInt() != 0 && WriteChecks::psmIsCostly(hw))
-        *questions << question(WriteChecks::psmTitle(), WriteChecks::psmText());
-    if (after.value(C::WriteContactPollPeriod).toULongLong() == 0) {
-        for (const AnalogResult &r : analog) {
-            if (r.code() == A::kContact)
-                return question(WriteChecks::zeroPollPeriodTitle(),
-                                WriteChecks::zeroPollPeriodText());
-        }
+    for (const WritePreflight::Step &step : steps) {
+        const QString line = step.title.isEmpty() ? step.text : question(step.title, step.text);
+        if (step.kind != WritePreflight::Step::Question)
+            return line;
+        *questions << line;
     }
-    const QString path = C::oversizePathField(after);
-    return path.isEmpty() ? QString() : C::oversizePathText(path);
-}
-
-// The analog checks of command 16: every present channel, where one just as the controller
-// holds it answers only to the rule that spans channels.
-QString checkAnalog(const QMap<int, AnalogResult> &analog, int pollPeriod, QStringList *questions)
-{
-    bool fastOpenCollector = false;
-    for (const AnalogResult &r : analog)
-        fastOpenCollector =
-            fastOpenCollector || AnalogRules::isFastOpenCollector(r.code(), r.input());
-    for (auto it = analog.begin(); it != analog.end(); ++it) {
-        const AnalogResult &r = it.value();
-        const int channel = it.key() + 1;
-        // A device and input paired anew must be a pair the window's input list offers: the
-        // row check alone lets an unused channel keep any input.
-        if ((r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput))
-            && !AnalogRules::isInputAllowed(A::positionForCode(r.code()), r.input()))
-            return WriteChecks::analogMessage(AnalogRules::InputMismatch, channel);
-        AnalogRules::RowValues values;
-        values.devicePosition = A::positionForCode(r.code());
-        values.inputCode = r.input();
-        values.lk = r.lk;
-        values.st = r.st;
-        values.multiplier = r.after.value(A::WriteScale).toInt();
-        values.divider = r.after.value(A::WriteDivider).toInt();
-        int check = AnalogRules::checkRow(values, fastOpenCollector);
-        if (!r.changed())
-            check = r.code() == A::kPressure && fastOpenCollector
-                ? AnalogRules::PressureWithFastOpenCollector
-                : AnalogRules::RowValid;
-        if (check != AnalogRules::RowValid)
-            return WriteChecks::analogMessage(check, channel);
-        if (!r.changed())
-            continue;
-        // The row check bounds thresholds only for some devices; what is written must also
-        // fit its field, or the controller would store another value than the file asks.
-        if (!r.lkFits)
-            return WriteChecks::thresholdRangeText(QStringLiteral("LK"), r.code(), channel);
-        if (!r.stFits)
-            return WriteChecks::thresholdRangeText(QStringLiteral("ST"), r.code(), channel);
-        if (!A::serialFits(r.after.value(A::WriteSerial)))
-            return WriteChecks::serialTooLongText(channel);
-        const bool lkLow = WriteChecks::thresholdBelowPollPeriod(r.lk, pollPeriod);
-        const bool stLow = WriteChecks::thresholdBelowPollPeriod(r.st, pollPeriod);
-        if (r.code() == A::kContact && (lkLow || stLow))
-            *questions << question(WriteChecks::contactSensorTitle(lkLow, stLow),
-                                   WriteChecks::contactSensorText(channel, pollPeriod));
-    }
-    return {};
-}
-
-// The digital checks of command 32: every present channel, edited or not, since the
-// controller would poll a wrong meter set-up just the same.
-QString checkDigital(const QMap<int, QStringList> &after, const Rows &changed, int analogCount)
-{
-    for (auto it = after.begin(); it != after.end(); ++it) {
-        const QStringList &row = it.value();
-        const int check = DigitalRules::checkChannel(
-            DigitalRules::devicePositionForCode(row.value(D::WriteDeviceType).toInt()),
-            row.value(D::WriteProtocol).toInt(), row.value(D::WriteAddress));
-        if (check != DigitalRules::ChannelValid)
-            return WriteChecks::digitalMessage(
-                check, DigitalRules::displayNumber(it.key(), analogCount));
-    }
-    const int longPassword = DigitalRules::firstOverlongPassword(changed);
-    if (longPassword >= 0)
-        return WriteChecks::passwordTooLongText(
-            DigitalRules::displayNumber(longPassword, analogCount),
-            DigitalRules::kPasswordFieldBytes);
     return {};
 }
 
@@ -319,11 +237,6 @@ QStringList writeListOf(int size, const Field (&fields)[N], const QStringList &r
 
 } // namespace
 
-QStringList controllerWriteList(const QStringList &read)
-{
-    return writeListOf(C::WriteEntryCount, FieldNames::kController, read);
-}
-
 QStringList analogWriteList(int index, const QStringList &read)
 {
     QStringList list = writeListOf(A::WriteFieldCount, FieldNames::kAnalog, read);
@@ -334,24 +247,17 @@ QStringList analogWriteList(int index, const QStringList &read)
         const double shown = AnalogRules::thresholdShown(list[entry], code);
         list[entry] = AnalogRules::thresholdStored(shown, code, &fits);
     }
-    // The counter goes back as read: the file carries none.
+    // As read: the file carries none (a written record takes it fresh, see plan()).
     list[A::WriteValue] = read.value(A::SettingsValue);
-    return list;
-}
-
-QStringList digitalWriteList(int index, const QStringList &read)
-{
-    QStringList list = writeListOf(D::WriteFieldCount, FieldNames::kDigital, read);
-    list[D::WriteChannel] = QString::number(index);
     return list;
 }
 
 ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
 {
     // A section is written only over what this run read of it.
-    if ((wanted.controller && read.controller.isEmpty()) || (wanted.analog && read.analog.isEmpty())
+    if ((wanted.controller && !read.controller) || (wanted.analog && read.analog.isEmpty())
         || (wanted.digital && read.digital.isEmpty()))
-        return refused(ExitCode::Refused,
+        return refused(ApplyPlan::Refused,
                        text("Настройки не считаны с контроллера. Ничего не записано."));
     const int analogCount = read.analogChannelCount;
     const QString otherBoard = text("В контроллере нет %1 канала %2: файл для другой аппаратной "
@@ -359,7 +265,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     const QMap<int, FieldValues> analogWanted = wanted.analog.value_or(QMap<int, FieldValues>());
     for (auto it = analogWanted.cbegin(); it != analogWanted.cend(); ++it) {
         if (!read.analogPresent(it.key()))
-            return refused(ExitCode::Usage, otherBoard.arg(text("аналогового")).arg(it.key() + 1));
+            return refused(ApplyPlan::NotForThisBoard, otherBoard.arg(text("аналогового")).arg(it.key() + 1));
     }
     QMap<int, FieldValues> digitalWanted;
     const int offset = wanted.digitalNumberOffset.value_or(analogCount);
@@ -368,7 +274,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     for (auto it = digitalByNumber.cbegin(); it != digitalByNumber.cend(); ++it) {
         const int index = DigitalRules::indexForNumber(it.key(), offset);
         if (!read.digitalPresent(index))
-            return refused(ExitCode::Usage, otherBoard.arg(text("цифрового")).arg(it.key()));
+            return refused(ApplyPlan::NotForThisBoard, otherBoard.arg(text("цифрового")).arg(it.key()));
         digitalWanted.insert(index, it.value());
     }
 
@@ -376,7 +282,8 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
     // The first value that no editor of the window could have set; refused before the
     // window's own checks run, as a file the window could not have produced.
     QString outside;
-    const QStringList controllerBefore = controllerWriteList(read.controller);
+    const QStringList controllerBefore =
+        read.controller ? read.controller->toWriteList() : QStringList(C::WriteEntryCount);
     const QStringList controllerAfter =
         overlay(controllerBefore, wanted.controller.value_or(FieldValues()));
     if (controllerAfter != controllerBefore) {
@@ -387,17 +294,22 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         outside = outsideRanges(FieldNames::kController, kControllerRanges, controllerBefore,
                                 controllerAfter, place);
     }
-    QMap<int, AnalogResult> analog;
+    QList<WritePreflight::AnalogRow> analog;
     for (int index = 0; index < A::kChannelCount; ++index) {
         if (!read.analogPresent(index))
             continue;
         const AnalogResult r =
-            analogResult(index, read.analog.value(index), analogWanted.value(index));
-        analog.insert(index, r);
+            analogResult(index, read.analog.value(index).toFieldList(), analogWanted.value(index));
+        analog.append({index, AnalogSettings::fromWriteList(r.after), r.lk, r.st, r.changed(),
+                       r.entryChanged(A::WriteType) || r.entryChanged(A::WriteInput), r.changed()});
         if (!r.changed())
             continue;
         const QString place = text("Канал %1").arg(index + 1);
-        p.analog.append(r.after);
+        // No counter: the worker reads it right before the record goes, so that the pulses
+        // counted since the read above are kept.
+        QStringList record = r.after;
+        record[A::WriteValue].clear();
+        p.analog.append(record);
         describe(FieldNames::kAnalog, r.before, r.after, r.before.value(A::WriteType).toInt(),
                  r.code(), place, &p.analogChanges.emplace_back());
         if (outside.isEmpty())
@@ -406,13 +318,13 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         if (outside.isEmpty())
             outside = outsideRanges(FieldNames::kAnalog, kAnalogRanges, r.before, r.after, place);
     }
-    QMap<int, QStringList> digital;
+    QList<WritePreflight::DigitalRow> digital;
     for (int index = 0; index < DigitalRules::kChannelCount; ++index) {
         if (!read.digitalPresent(index))
             continue;
-        const QStringList before = digitalWriteList(index, read.digital.value(index));
+        const QStringList before = read.digital.value(index).toWriteList(index);
         const QStringList after = overlay(before, digitalWanted.value(index));
-        digital.insert(index, after);
+        digital.append({index, DigitalSettings::fromWriteList(after), after != before});
         if (after == before)
             continue;
         const QString place =
@@ -428,7 +340,7 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
             outside = outsideRanges(FieldNames::kDigital, kDigitalRanges, before, after, place);
     }
     if (!outside.isEmpty())
-        return refused(ExitCode::Usage, outside);
+        return refused(ApplyPlan::NotForThisBoard, outside);
 
     // As the window's spin box holds it: a period beyond its range counts as its maximum,
     // which still asks the contact-sensor question.
@@ -436,15 +348,18 @@ ApplyPlan plan(const Snapshot &read, const Wanted &wanted)
         int(qMin(controllerAfter.value(C::WriteContactPollPeriod).toLongLong(),
                  qint64(C::kContactPollPeriodMax)));
     QString problem;
-    if (!p.controller.isEmpty())
-        problem = checkController(controllerAfter, read.controller.value(C::HardwareVersion),
-                                  analog, &p.questions);
+    if (!p.controller.isEmpty()) {
+        ControllerSettings settings = *read.controller;
+        settings.setFromWriteList(controllerAfter);
+        problem = collect(WritePreflight::controller(settings, settings.hardwareVersion, analog),
+                          &p.questions);
+    }
     if (problem.isEmpty() && !p.analog.isEmpty())
-        problem = checkAnalog(analog, pollPeriod, &p.questions);
+        problem = collect(WritePreflight::analog(analog, pollPeriod), &p.questions);
     if (problem.isEmpty() && !p.digital.isEmpty())
-        problem = checkDigital(digital, p.digital, analogCount);
+        problem = collect(WritePreflight::digital(digital, analogCount), &p.questions);
     if (!problem.isEmpty())
-        return refused(ExitCode::Refused, problem);
+        return refused(ApplyPlan::Refused, problem);
     return p;
 }
 
@@ -452,16 +367,17 @@ QStringList readBackDifferences(const ApplyPlan &plan, const Snapshot &after)
 {
     QStringList lines;
     for (const QStringList &row : plan.controller)
-        compare(FieldNames::kController, row, controllerWriteList(after.controller), 0,
+        compare(FieldNames::kController, row,
+                after.controller ? after.controller->toWriteList() : QStringList(), 0,
                 text("Контроллер"), &lines);
     for (const QStringList &row : plan.analog) {
         const int index = row.value(A::WriteChannel).toInt();
-        compare(FieldNames::kAnalog, row, analogWriteList(index, after.analog.value(index)),
+        compare(FieldNames::kAnalog, row, analogWriteList(index, after.analog.value(index).toFieldList()),
                 row.value(A::WriteType).toInt(), text("Канал %1").arg(index + 1), &lines);
     }
     for (const QStringList &row : plan.digital) {
         const int index = row.value(D::WriteChannel).toInt();
-        compare(FieldNames::kDigital, row, digitalWriteList(index, after.digital.value(index)), 0,
+        compare(FieldNames::kDigital, row, after.digital.value(index).toWriteList(index), 0,
                 text("Канал %1").arg(
                     DigitalRules::displayNumber(index, after.analogChannelCount)),
                 &lines);

@@ -1,32 +1,37 @@
 #pragma once
 
-// What a controller holds, as read in this run, and what a file asks of it.
+// What a controller holds, as read in this run, and what a document asks of it.
 
 #include "protocol/channels/analogrecord.h"
-#include "protocol/channels/digitalrecord.h"
+#include "protocol/channels/analogsettings.h"
+#include "protocol/channels/digitalsettings.h"
+#include "protocol/settings/controllersettings.h"
 
 #include <QMap>
 #include <QStringList>
 
 #include <optional>
 
-// The worker's field lists, as they arrived; a section not read stays empty.
+// The records as they arrived; a section not read stays empty.
 struct Snapshot {
     int analogChannelCount = AnalogRecord::kChannelCount;
-    QStringList controller;         // controller settings list
-    QMap<int, QStringList> analog;  // channel index -> analog settings list
-    QMap<int, QStringList> digital; // channel index -> digital settings list
+    std::optional<ControllerSettings> controller;
+    QMap<int, AnalogSettings> analog;   // channel index -> settings
+    QMap<int, DigitalSettings> digital; // channel index -> settings
+
+    // The worker's field lists, by channel index.
+    void setAnalog(const QMap<int, QStringList> &lists);
+    void setDigital(const QMap<int, QStringList> &lists);
 
     // A board's missing channels read as device type 255; they are never written.
     bool analogPresent(int index) const
     {
         return index < analogChannelCount && analog.contains(index)
-            && analog.value(index).value(0).toInt() != AnalogRecord::kAbsentChannel;
+            && analog.value(index).isPresent();
     }
     bool digitalPresent(int index) const
     {
-        return digital.contains(index)
-            && digital.value(index).value(0).toInt() != AnalogRecord::kAbsentChannel;
+        return digital.contains(index) && digital.value(index).isPresent();
     }
 };
 
@@ -35,7 +40,8 @@ struct Snapshot {
 // may come from the controller.
 using FieldValues = QMap<int, QString>;
 
-// Only the sections and fields a file names; everything else stays as the controller holds it.
+// Only the sections and fields a document names; everything else stays as the controller
+// holds it.
 struct Wanted {
     std::optional<FieldValues> controller;
     std::optional<QMap<int, FieldValues>> analog;  // by channel index

@@ -1,9 +1,9 @@
-#include "cli/jsondocument.h"
+#include "protocol/document/jsondocument.h"
 
 #include "protocol/channels/analogrules.h"
 #include "protocol/channels/digitalrules.h"
-#include "cli/fieldnames.h"
-#include "cli/jsonwriter.h"
+#include "protocol/document/fieldnames.h"
+#include "protocol/document/jsonwriter.h"
 #include "protocol/frame/sessionrecord.h"
 
 #include <QCoreApplication>
@@ -49,8 +49,9 @@ QJsonValue shownReading(const QString &raw, int code)
     return AnalogRules::readingShown(raw, code).toDouble();
 }
 
-void writeController(JsonWriter &w, const QStringList &list)
+void writeController(JsonWriter &w, const ControllerSettings &settings)
 {
+    const QStringList list = settings.toFieldList();
     w.beginObject(FieldNames::kControllerSection);
     for (const Field &f : FieldNames::kControllerInfo)
         w.value(f.key, documentValue(f, list.value(f.readEntry)));
@@ -65,8 +66,9 @@ void writeAnalog(JsonWriter &w, const Snapshot &s)
     for (int index = 0; index < AnalogRecord::kChannelCount; ++index) {
         if (!s.analogPresent(index))
             continue;
-        const QStringList list = s.analog.value(index);
-        const int code = list.value(AnalogRecord::SettingsType).toInt();
+        const AnalogSettings settings = s.analog.value(index);
+        const QStringList list = settings.toFieldList();
+        const int code = settings.deviceCode;
         w.beginObject();
         w.value(FieldNames::kChannel, index + 1);
         for (const Field &f : FieldNames::kAnalog) {
@@ -87,7 +89,7 @@ void writeDigital(JsonWriter &w, const Snapshot &s)
     for (int index = 0; index < kDigitalChannels; ++index) {
         if (!s.digitalPresent(index))
             continue;
-        const QStringList list = s.digital.value(index);
+        const QStringList list = s.digital.value(index).toFieldList();
         w.beginObject();
         w.value(FieldNames::kChannel, DigitalRules::displayNumber(index, s.analogChannelCount));
         for (const Field &f : FieldNames::kDigital)
@@ -202,8 +204,8 @@ QByteArray write(const Snapshot &snapshot)
     w.beginObject();
     w.value(FieldNames::kFormat, kFormat);
     w.value(FieldNames::kAnalogChannelCount, snapshot.analogChannelCount);
-    if (!snapshot.controller.isEmpty())
-        writeController(w, snapshot.controller);
+    if (snapshot.controller)
+        writeController(w, *snapshot.controller);
     if (!snapshot.analog.isEmpty())
         writeAnalog(w, snapshot);
     if (!snapshot.digital.isEmpty())

@@ -1,8 +1,8 @@
 // From a document to the records apply sends: names to fields, units to wire forms, the
 // controller's own numbering, and what is refused before anything is sent.
 
-#include "cli/applyplan.h"
-#include "cli/jsondocument.h"
+#include "protocol/document/applyplan.h"
+#include "protocol/document/jsondocument.h"
 
 #include <QtTest>
 
@@ -13,16 +13,17 @@ namespace {
 Snapshot board()
 {
     Snapshot s;
-    s.controller =
+    s.controller = ControllerSettings::fromFieldList(
         QStringList{"3600", "86400", "60", "0", "T3-1", "8.1",         "1.4.2", "",     "",
-                    "0",    "3600",  "0",  "0", "0",    "10.20.30.40", "80",    "/get", "/save"};
-    s.analog.insert(0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"});
-    s.analog.insert(1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"});
+                    "0",    "3600",  "0",  "0", "0",    "10.20.30.40", "80",    "/get", "/save"});
+    QMap<int, QStringList> analog{{0, {"1", "2", "12345", "10", "1", "30", "60", "1", "100"}},
+                                  {1, {"5", "5", "T-01", "10", "1", "235", "65486", "2", "215"}}};
     for (int index = 2; index < 7; ++index)
-        s.analog.insert(index, {"0", "0", "", index == 3 ? "0" : "1", "1", "0", "0", "0", "0"});
-    s.analog.insert(7, QStringList{"255"} + QStringList(8, "0"));
+        analog.insert(index, {"0", "0", "", index == 3 ? "0" : "1", "1", "0", "0", "0", "0"});
+    analog.insert(7, QStringList{"255"} + QStringList(8, "0"));
+    s.setAnalog(analog);
     for (int index = 0; index < 32; ++index)
-        s.digital.insert(index, {"0", "0", "0", "", "1", "0"});
+        s.digital.insert(index, DigitalSettings::fromFieldList({"0", "0", "0", "", "1", "0"}));
     return s;
 }
 
@@ -40,14 +41,15 @@ private slots:
 void TestApplyPlan::plan_data()
 {
     QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<int>("refusal");
+    QTest::addColumn<int>("refusal"); // lumaro-cli's exit code: 2 not for this board, 7 refused
     QTest::addColumn<QString>("sent"); // every record to write, fields joined by "|"
     QTest::newRow("values as held send nothing")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"deviceCode":1,"lk":30,"reading":5}]})")
         << 0 << "";
-    QTest::newRow("temperature thresholds in tenths, the counter as read")
+    // No counter: the worker reads it fresh right before the write.
+    QTest::newRow("temperature thresholds in tenths, the counter left to the write")
         << QByteArray(R"({"format":1,"analog":[{"channel":2,"lk":25.55}]})") << 0
-        << "1|5|5|T-01|10|1|256|-50|2|215";
+        << "1|5|5|T-01|10|1|256|-50|2|";
     QTest::newRow("kv address as its number") << QByteArray(
         R"({"format":1,"digital":[{"channel":9,"deviceCode":8,"protocol":1,"address":"kv1"}]})")
                                               << 0 << "0|8|1|4194304011||1|0";
@@ -80,7 +82,7 @@ void TestApplyPlan::plan_data()
     QTest::newRow("meter divider of 0")
         << QByteArray(R"({"format":1,"analog":[{"channel":1,"divider":0}]})") << 2 << "";
     QTest::newRow("scale of 0 as held goes back") << QByteArray(
-        R"({"format":1,"analog":[{"channel":4,"serial":"A1"}]})") << 0 << "3|0|0|A1|0|1|0|0|0|0";
+        R"({"format":1,"analog":[{"channel":4,"serial":"A1"}]})") << 0 << "3|0|0|A1|0|1|0|0|0|";
     QTest::newRow("logging period below the window's minimum")
         << QByteArray(R"({"format":1,"controller":{"logPeriodSeconds":30}})") << 2 << "";
     QTest::newRow("meter КТ of 0")
@@ -100,10 +102,12 @@ void TestApplyPlan::plan()
         return;
     }
     const ApplyPlan p = ApplyPlanner::plan(board(), wanted);
-    QCOMPARE(p.refusal, refusal);
+    const QMap<int, ApplyPlan::Refusal> byExitCode{
+        {0, ApplyPlan::None}, {2, ApplyPlan::NotForThisBoard}, {7, ApplyPlan::Refused}};
+    QCOMPARE(p.refusal, byExitCode.value(refusal));
     QCOMPARE(p.refusalText.isEmpty(), refusal == 0);
     QStringList records;
-    for (const Rows &rows : {p.controller, p.analog, p.digital}) {
+    for (const QList<QStringList> &rows : {p.controller, p.analog, p.digital}) {
         for (const QStringList &row : rows)
             records << row.join(QLatin1Char('|'));
     }

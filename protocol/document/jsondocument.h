@@ -3,7 +3,7 @@
 // The JSON document of lumaro-cli: a controller's identification, settings and channels as
 // `read` writes them, and the same document, whole or in part, as `apply` takes it.
 
-#include "cli/settingsdata.h"
+#include "protocol/document/snapshot.h"
 
 #include <QByteArray>
 #include <QString>

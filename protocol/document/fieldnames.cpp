@@ -1,4 +1,4 @@
-#include "cli/fieldnames.h"
+#include "protocol/document/fieldnames.h"
 
 #include "protocol/channels/digitalrules.h"
 
