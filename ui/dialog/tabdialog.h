@@ -19,6 +19,7 @@ class AnalogTab;
 class Commissioning;
 class ChannelFileActions;
 class QHBoxLayout;
+class QJsonObject;
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
@@ -30,6 +31,7 @@ class SettingsTab;
 class StatusRow;
 class TrafficWindow;
 class HistoryWindow;
+class SessionHistory;
 struct HistoryLocation;
 
 class TabDialog : public QDialog
@@ -90,6 +92,8 @@ private:
     void connectButtons();
     void connectWorker();
     void connectTabs();
+    void connectHistory();
+    void restoreVersion(const QJsonObject &document);
 
     // Without rows the worker keeps those of the command before.
     void startTransaction(int cmd, const std::optional<Rows> &rows = std::nullopt);
@@ -126,6 +130,7 @@ private:
     std::array<TabPage *, TabCount> pages{};
     SessionState session;
     std::unique_ptr<ChannelFileActions> fileActions;
+    std::unique_ptr<SessionHistory> sessionHistory;
     int currentTab = ControllerTab;
     bool commandRunning = false;
 };

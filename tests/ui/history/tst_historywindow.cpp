@@ -1,8 +1,8 @@
 // "История настроек" on a real history (SQLite, and PostgreSQL when scripts/test gives one):
-// the list, the filter, the comparison and the restore, all answered from the store's thread.
+// the list, the filter, the comparison and when a version may be laid into the tabs, all
+// answered from the store's thread (the restore itself: tst_road_history).
 
 #include "store/historystore.h"
-#include "ui/dialog/tabdialog.h"
 #include "ui/history/historywindow.h"
 #include "../../store/testdatabase.h"
 
@@ -94,18 +94,6 @@ private slots:
         QVERIFY(!restore->isEnabled());
         window.setConnectedController(kSerial, true);
         QVERIFY(restore->isEnabled());
-        QSignalSpy restored(&window, &HistoryWindow::restoreRequested);
-        restore->click();
-        QVERIFY(restored.wait());
-        QCOMPARE(restored.first().first().toJsonObject(), document(kSerial, 80));
-
-        // The write that follows is stored as a restore and shows at the top.
-        QSignalSpy stored(&window, &HistoryWindow::snapshotStored);
-        window.storeSnapshot(document(kSerial, 80), SnapshotMeta::Restore);
-        QVERIFY(stored.wait());
-        QCOMPARE(stored.first(), (QVariantList{kSerial, 3, true}));
-        QTRY_COMPARE(versions->rowCount(), 3);
-        QCOMPARE(versions->item(0, 2)->text(), QString("восстановление"));
     }
 
     void unusableHistorySaysSo()
@@ -121,17 +109,6 @@ private slots:
         window.showWindow();
         QVERIFY(unavailable.wait());
         QVERIFY(unavailable.first().first().toString().startsWith("История настроек недоступна"));
-    }
-
-    void dialogOpensIt()
-    {
-        TabDialog dialog;
-        auto *button = dialog.findChild<QPushButton *>("historyButton");
-        QVERIFY(button);
-        QCOMPARE(button->text(), QString("История"));
-        button->click();
-        QVERIFY(dialog.history()->isVisible());
-        QCOMPARE(dialog.history()->objectName(), QString("historyWindow"));
     }
 };
 
