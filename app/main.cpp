@@ -1,4 +1,5 @@
 #include "app/programoptions.h"
+#include "store/historylocation.h"
 #include "ui/dialog/tabdialog.h"
 
 #include <QApplication>
@@ -62,6 +63,14 @@ int main(int argc, char *argv[])
                      qPrintable(TabDialog::tr("Не могу открыть файл журнала %1.").arg(options.logFile())));
         return 1;
     }
+    HistoryLocation history = HistoryLocation::standard();
+    QString historyError;
+    if (!options.history().isEmpty()
+        && !HistoryLocation::parse(options.history(), &history, &historyError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(historyError));
+        return 1;
+    }
+    dialog.setHistoryLocation(history);
     dialog.setWindowFlags(Qt::Window);
     dialog.show();
     return app.exec();

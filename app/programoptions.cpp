@@ -44,6 +44,11 @@ ProgramOptions::ProgramOptions()
     , logOption(QStringLiteral("log"),
                 tr("Дописывать строки журнала обмена в файл FILE с момента запуска."),
                 QStringLiteral("FILE"))
+    , historyOption(QStringLiteral("history"),
+                    tr("Вести историю настроек в файле SQLite PATH или на сервере PostgreSQL "
+                       "(postgresql://пользователь:пароль@сервер:порт/база) вместо "
+                       "~/.local/share/lumaro/history.sqlite."),
+                    QStringLiteral("PATH"))
 {
     parser.setApplicationDescription(
         tr("Настройка контроллера LUMARO через COM-порт (адаптер RS-485)."));
@@ -55,6 +60,7 @@ ProgramOptions::ProgramOptions()
     parser.addOption(portOption);
     parser.addOption(verboseOption);
     parser.addOption(logOption);
+    parser.addOption(historyOption);
 }
 
 std::optional<int> ProgramOptions::readBeforeApplication(int argc, char *argv[])

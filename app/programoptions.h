@@ -26,6 +26,8 @@ public:
     QString port() const { return parser.value(portOption); }
     bool isVerbose() const { return parser.isSet(verboseOption); }
     QString logFile() const { return parser.value(logOption); }
+    // Empty: the user's own history file.
+    QString history() const { return parser.value(historyOption); }
 
 private:
     QCommandLineParser parser;
@@ -34,4 +36,5 @@ private:
     const QCommandLineOption portOption;
     const QCommandLineOption verboseOption;
     const QCommandLineOption logOption;
+    const QCommandLineOption historyOption;
 };

@@ -8,6 +8,7 @@
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
+#include "cli/historyrecorder.h"
 #include "protocol/document/jsondocument.h"
 #include "protocol/frame/frame.h"
 
@@ -85,6 +86,18 @@ int readBack(const ApplyPlan &plan, CommandRunner &runner, Snapshot &after)
     return code;
 }
 
+// What the controller holds after the write: the sections read back, the others as before.
+Snapshot withReadBack(Snapshot before, const Snapshot &after)
+{
+    if (after.controller)
+        before.controller = after.controller;
+    for (auto it = after.analog.begin(); it != after.analog.end(); ++it)
+        before.analog.insert(it.key(), it.value());
+    for (auto it = after.digital.begin(); it != after.digital.end(); ++it)
+        before.digital.insert(it.key(), it.value());
+    return before;
+}
+
 } // namespace
 
 bool load(const QString &fileName, Wanted &wanted, QString *error)
@@ -108,19 +121,27 @@ bool load(const QString &fileName, Wanted &wanted, QString *error)
     return ok;
 }
 
-int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console)
+int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console,
+        HistoryRecorder *history)
 {
     Snapshot before = runner.snapshot();
     if (const int code = readBefore(wanted, runner, before))
         return code;
+    // Kept once the write is over, never between the read and the write: the analog counters
+    // go back as read just before it, and a slow history would lose the pulses counted meanwhile.
+    const auto keepRead = [&before, history](int code) {
+        if (history)
+            history->record(before, SnapshotMeta::Read);
+        return code;
+    };
     const ApplyPlan plan = ApplyPlanner::plan(before, wanted);
     if (plan.refusal != ApplyPlan::None) {
         console.message(plan.refusalText);
-        return plan.refusal == ApplyPlan::Refused ? ExitCode::Refused : ExitCode::Usage;
+        return keepRead(plan.refusal == ApplyPlan::Refused ? ExitCode::Refused : ExitCode::Usage);
     }
     if (plan.sendsNothing()) {
         console.message(WriteChecks::nothingToWriteText());
-        return ExitCode::Done;
+        return keepRead(ExitCode::Done);
     }
     const QStringList changes = plan.changes();
     if (options.dryRun)
@@ -129,12 +150,12 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
         for (const QString &question : plan.questions)
             console.message(question);
         console.message(text("Без --yes ответ «Нет»: ничего не записано."));
-        return ExitCode::Refused;
+        return keepRead(ExitCode::Refused);
     }
     if (options.dryRun)
-        return ExitCode::Done;
+        return keepRead(ExitCode::Done);
 
-    if (const int code = write(plan, runner, console))
+    if (const int code = keepRead(write(plan, runner, console)))
         return code;
     console.message(text("Записано изменений: %1").arg(changes.size()));
     for (const QString &change : changes)
@@ -142,6 +163,8 @@ int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, 
     Snapshot after = runner.snapshot();
     if (const int code = readBack(plan, runner, after))
         return code;
+    if (history)
+        history->record(withReadBack(before, after), SnapshotMeta::Write);
     const QStringList differences = ApplyPlanner::readBackDifferences(plan, after);
     if (differences.isEmpty())
         return ExitCode::Done;

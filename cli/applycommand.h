@@ -7,6 +7,7 @@
 #include <QString>
 
 class CommandRunner;
+class HistoryRecorder;
 class Console;
 struct CliOptions;
 
@@ -16,6 +17,8 @@ namespace ApplyCommand {
 // message, for a file that cannot be read or used.
 bool load(const QString &fileName, Wanted &wanted, QString *error);
 
-int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console);
+// Stores the settings read before the write and those read back after it in `history`.
+int run(const Wanted &wanted, const CliOptions &options, CommandRunner &runner, Console &console,
+        HistoryRecorder *history = nullptr);
 
 } // namespace ApplyCommand

@@ -8,6 +8,8 @@
 #include "cli/commandrunner.h"
 #include "cli/console.h"
 #include "cli/exitcode.h"
+#include "cli/historycommand.h"
+#include "cli/historyrecorder.h"
 #include "cli/interruptnotifier.h"
 #include "protocol/document/jsondocument.h"
 #include "protocol/document/jsonwriter.h"
@@ -41,7 +43,8 @@ int ports(Console &console)
     return ExitCode::Done;
 }
 
-int read(const CliOptions &options, CommandRunner &runner, Console &console)
+int read(const CliOptions &options, CommandRunner &runner, Console &console,
+         HistoryRecorder &history)
 {
     Snapshot snapshot = runner.snapshot();
     int code = runner.readController(snapshot);
@@ -51,6 +54,7 @@ int read(const CliOptions &options, CommandRunner &runner, Console &console)
         code = runner.readDigital(snapshot);
     if (code != ExitCode::Done)
         return code;
+    history.record(snapshot, SnapshotMeta::Read);
     const QByteArray document = JsonDocument::write(snapshot);
     if (options.output.isEmpty()) {
         console.data(document);
@@ -276,6 +280,8 @@ int run(const CliOptions &options, Console &console, InterruptNotifier &interrup
 {
     if (options.command == CliOptions::Ports)
         return ports(console);
+    if (options.command == CliOptions::History)
+        return HistoryCommand::run(options, console);
     // A file that cannot be used is refused before the port is touched.
     Wanted wanted;
     if (options.command == CliOptions::Apply) {
@@ -290,11 +296,12 @@ int run(const CliOptions &options, Console &console, InterruptNotifier &interrup
                      &CommandRunner::interrupt);
     if (const int code = runner.authorise(options.password))
         return code;
+    HistoryRecorder history(options.history, console);
     switch (options.command) {
     case CliOptions::Read:
-        return read(options, runner, console);
+        return read(options, runner, console, history);
     case CliOptions::Apply:
-        return ApplyCommand::run(wanted, options, runner, console);
+        return ApplyCommand::run(wanted, options, runner, console, &history);
     case CliOptions::Readings:
         return readings(options, runner, console);
     case CliOptions::Firmware:

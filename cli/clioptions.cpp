@@ -25,10 +25,25 @@ constexpr CommandName kCommands[] = {
     {"ports", CliOptions::Ports},       {"read", CliOptions::Read},
     {"apply", CliOptions::Apply},       {"readings", CliOptions::Readings},
     {"firmware", CliOptions::Firmware}, {"exit", CliOptions::Exit},
-    {"report", CliOptions::Report},
+    {"report", CliOptions::Report},     {"history", CliOptions::History},
 };
 
-enum OptionId { Help, Port, Password, Timeout, Output, DryRun, Yes, Channels, Format, Engineer };
+enum OptionId {
+    Help,
+    Port,
+    Password,
+    Timeout,
+    Output,
+    DryRun,
+    Yes,
+    Channels,
+    Format,
+    Engineer,
+    HistoryPath,
+    Serial,
+    Grep,
+    Version,
+};
 
 struct OptionDef {
     OptionId id;
@@ -43,13 +58,25 @@ constexpr OptionDef kOptions[] = {
     {Port, "--port", nullptr, true, 0},
     {Password, "--password", nullptr, true, 0},
     {Timeout, "--timeout", nullptr, true, 0},
-    {Output, "--output", "-o", true, bit(CliOptions::Read) | bit(CliOptions::Report)},
+    {Output, "--output", "-o", true,
+     bit(CliOptions::Read) | bit(CliOptions::Report) | bit(CliOptions::History)},
     {DryRun, "--dry-run", nullptr, false, bit(CliOptions::Apply)},
     {Yes, "--yes", nullptr, false, bit(CliOptions::Apply) | bit(CliOptions::Firmware)},
     {Channels, "--channels", nullptr, true, bit(CliOptions::Readings)},
     {Format, "--format", nullptr, true, bit(CliOptions::Readings)},
     {Engineer, "--engineer", nullptr, true, bit(CliOptions::Report)},
+    {HistoryPath, "--history", nullptr, true, 0},
+    {Serial, "--serial", nullptr, true, bit(CliOptions::History)},
+    {Grep, "--grep", nullptr, true, bit(CliOptions::History)},
+    {Version, "--version", nullptr, true, bit(CliOptions::History)},
 };
+
+bool parseVersion(const QString &word, int *version)
+{
+    bool ok = false;
+    *version = word.toInt(&ok);
+    return ok && *version > 0;
+}
 
 const OptionDef *findOption(const QString &name)
 {
@@ -133,6 +160,21 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             return fail(text("apply: не указан файл"));
         file = words.takeFirst();
     }
+    if (command == History && !words.isEmpty()) {
+        const QString action = words.takeFirst();
+        const bool show = action == QLatin1String("show");
+        const bool diff = action == QLatin1String("diff");
+        if (!show && !diff)
+            return fail(text("history: неизвестное действие %1 (show или diff)").arg(action));
+        historyAction = show ? HistoryShow : HistoryDiff;
+        if (words.isEmpty())
+            return fail(text("history %1: не указан серийный номер").arg(action));
+        serial = words.takeFirst();
+        if (diff
+            && (words.size() < 2 || !parseVersion(words.takeFirst(), &versionA)
+                || !parseVersion(words.takeFirst(), &versionB)))
+            return fail(text("history diff: ожидаются два номера версий"));
+    }
     if (!words.isEmpty())
         return fail(text("лишний аргумент %1").arg(words.first()));
 
@@ -175,6 +217,23 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
                 return fail(text("--format: ожидается csv или json"));
             json = value == QLatin1String("json");
             break;
+        case HistoryPath:
+            history = value;
+            break;
+        case Serial:
+            if (historyAction != HistoryList)
+                return fail(text("--serial относится только к списку версий"));
+            serial = value;
+            break;
+        case Grep:
+            if (historyAction != HistoryList)
+                return fail(text("--grep относится только к спискам"));
+            grep = value;
+            break;
+        case Version:
+            if (historyAction != HistoryShow || !parseVersion(value, &version))
+                return fail(text("--version: ожидается номер версии после history show"));
+            break;
         case Engineer:
             engineer = value;
             break;
@@ -182,7 +241,9 @@ bool CliOptions::parse(const QStringList &arguments, QString *error)
             break;
         }
     }
-    if (command != Ports && port.isEmpty())
+    if (command == History && historyAction != HistoryShow && !output.isEmpty())
+        return fail(text("-o относится к read и history show"));
+    if (command != Ports && command != History && port.isEmpty())
         return fail(text("не указан порт: --port PORT"));
     return true;
 }
@@ -209,23 +270,34 @@ QString CliOptions::helpText()
         "                               протокол настройки в PDF (по умолчанию\n"
         "                               СЕРИЙНЫЙ-НОМЕР_ГГГГ-ММ-ДД.pdf; инженер — имя входа)\n"
         "  exit                         вывести контроллер из режима настройки\n"
+        "  history [--serial SN] [--grep ТЕКСТ]\n"
+        "                               контроллеры в истории настроек или версии одного\n"
+        "                               (номер, время, что сделано, кто, изменения)\n"
+        "  history show SN [--version N] [-o ФАЙЛ]\n"
+        "                               версия как документ для apply (по умолчанию последняя)\n"
+        "  history diff SN A B          изменённые поля между версиями A и B\n"
         "\n"
         "Параметры:\n"
         "  --port ПОРТ                  COM-порт, например /dev/ttyUSB0\n"
         "  --password ПАРОЛЬ            пароль доступа (по умолчанию %1)\n"
         "  --timeout МС                 время ожидания ответа, %2..%3 (по умолчанию %4)\n"
+        "  --history ПУТЬ               история настроек: файл SQLite или\n"
+        "                               postgresql://пользователь:пароль@сервер:порт/база\n"
+        "                               (по умолчанию ~/.local/share/lumaro/history.sqlite)\n"
         "  -h, --help                   эта справка\n"
         "\n"
         "Данные выводятся в стандартный вывод, сообщения и ход работы — в стандартный поток\n"
         "ошибок. Коды завершения:\n"
         "  0  выполнено\n"
-        "  2  ошибка в параметрах или в файле; ничего не отправлено\n"
+        "  2  ошибка в параметрах или в файле; ничего не отправлено; нет такого\n"
+        "     контроллера или версии в истории\n"
         "  3  порт не открывается\n"
         "  4  нет связи с контроллером\n"
         "  5  неверный пароль\n"
         "  6  версия ПО контроллера не поддерживается\n"
         "  7  отказ проверки или вопрос без --yes; ничего не записано\n"
         "  8  после записи контроллер хранит не то, что записано\n"
+        "  9  история настроек недоступна (команда history)\n"
         "  130 прервано (Ctrl+C)\n")
         .arg(QLatin1String(SessionRecord::kFactoryPassword))
         .arg(SessionRecord::kTimeoutMinMs)

@@ -9,7 +9,9 @@
 #include <QStringList>
 
 struct CliOptions {
-    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit, Report };
+    enum Command { NoCommand, Ports, Read, Apply, Readings, Firmware, Exit, Report, History };
+    // What `history` does: list, `history show`, `history diff`.
+    enum HistoryAction { HistoryList, HistoryShow, HistoryDiff };
 
     // As a session in the window starts.
     static constexpr int kDefaultTimeoutMs = SessionRecord::kTimeoutMinMs;
@@ -26,6 +28,13 @@ struct CliOptions {
     bool yes = false;
     QList<int> channels; // readings --channels, as numbered in the window; empty: all
     bool json = false;   // readings --format json
+    QString history;     // --history PATH or URI; empty: the user's own history file
+    HistoryAction historyAction = HistoryList;
+    QString serial;      // history --serial, or the SN of show and diff
+    QString grep;        // history --grep
+    int version = 0;     // history show --version; 0: the latest
+    int versionA = 0;    // history diff SN A B
+    int versionB = 0;
 
     // False, with a message, on a usage error.
     bool parse(const QStringList &arguments, QString *error);

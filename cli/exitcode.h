@@ -13,6 +13,7 @@ enum Code {
     UnsupportedFirmware = 6, // the controller runs firmware this utility cannot configure
     Refused = 7,             // a write check or an unanswered question; nothing sent
     ReadBackDiffers = 8,     // the controller holds something else than was written
+    HistoryUnavailable = 9,  // a history command cannot open the configuration history
     Interrupted = 130,       // SIGINT, as shells count it
 };
 

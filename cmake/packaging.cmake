@@ -76,8 +76,8 @@ both without hardware.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A Qt plugin is loaded at run time, so dpkg-shlibdeps cannot see it: a part that needs one
 # (a Qt SQL driver such as libqt6sql6-sqlite, an image format) names its package here, and
-# CPack adds it to the computed list.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
+# CPack adds it to the computed list. The history opens SQLite and PostgreSQL through theirs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${lumaro_debian}/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

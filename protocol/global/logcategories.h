@@ -13,3 +13,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcSettings)    // lumaro.settings: the controller set
 Q_DECLARE_LOGGING_CATEGORY(lcForecast)    // lumaro.forecast: battery and traffic forecast
 Q_DECLARE_LOGGING_CATEGORY(lcChannels)    // lumaro.channels: channel tables and rules
 Q_DECLARE_LOGGING_CATEGORY(lcChannelFile) // lumaro.channelfile: the channel file's lines
+Q_DECLARE_LOGGING_CATEGORY(lcHistory)     // lumaro.history: the configuration history's database

@@ -27,7 +27,7 @@ void TestProgram::answersWithoutDisplay_data()
     QTest::addColumn<QStringList>("parts");
     QTest::newRow("--help") << "--help"
                             << QStringList{"--port <NAME>", "--verbose",
-                                           "Выводить диагностические сообщения (кадры обмена) в терминал."};
+                                           "Выводить диагностические сообщения", "--history <PATH>"};
     QTest::newRow("--version") << "--version" << QStringList{"LUMARO RS-485 Configurator 1.4.4\n"};
 }
 

@@ -36,6 +36,8 @@ struct Road {
         model.setFirmware(fw);
         sim = std::make_unique<SimServer>(model);
         started = sim->start() && dir.isValid();
+        // read and apply keep a history; never the user's own.
+        qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     }
 
     Result cli(const QStringList &args)

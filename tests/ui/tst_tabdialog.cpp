@@ -81,12 +81,15 @@ void TestTabDialog::construction()
     QVERIFY(qobject_cast<QProgressBar *>(column->itemAt(2)->widget()));
     auto *statusRow = qobject_cast<QHBoxLayout *>(outer->itemAt(1)->layout());
     QCOMPARE(statusRow->itemAt(1)->widget()->objectName(), QStringLiteral("cancelButton"));
-    // "Наблюдение" and "Отчёт" beside "Журнал".
+    // "Наблюдение", "Отчёт" and "История" beside "Журнал".
     QCOMPARE(statusRow->itemAt(2)->widget()->findChild<QPushButton *>("monitorButton")->text(),
              QStringLiteral("Наблюдение"));
     QCOMPARE(statusRow->itemAt(2)->widget()->findChild<QPushButton *>("reportButton")->text(),
              QStringLiteral("Отчёт"));
-    QCOMPARE(statusRow->itemAt(3)->widget()->objectName(), QStringLiteral("trafficButton"));
+    QCOMPARE(statusRow->itemAt(3)->widget()->objectName(), QStringLiteral("historyButton"));
+    QCOMPARE(qobject_cast<QPushButton *>(statusRow->itemAt(3)->widget())->text(),
+             QStringLiteral("История"));
+    QCOMPARE(statusRow->itemAt(4)->widget()->objectName(), QStringLiteral("trafficButton"));
     QCOMPARE(qobject_cast<QLabel *>(statusRow->itemAt(0)->widget())->text(),
              QStringLiteral("Перед началом работы необходимо: выбрать верный COM-порт, перевести "
                             "контроллер в режим настройки, авторизоваться."));

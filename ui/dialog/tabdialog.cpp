@@ -10,6 +10,8 @@
 #include "ui/dialog/preflightprompts.h"
 #include "ui/dialog/statusrow.h"
 #include "ui/dialog/userprompts.h"
+#include "ui/history/historywindow.h"
+#include "ui/history/sessionhistory.h"
 #include "ui/journal/trafficwindow.h"
 #include "ui/monitor/commissioning.h"
 #include "ui/settings/settingstab.h"
@@ -48,6 +50,9 @@ TabDialog::TabDialog(QWidget *parent)
     connectTabs();
     fileActions = std::make_unique<ChannelFileActions>(
         this, ChannelFileActions::Tabs{settingsTab, analogTab, rs485Tab}, session, statusLabel);
+    sessionHistory = std::make_unique<SessionHistory>(
+        historyWindow, SessionHistory::Tabs{settingsTab, analogTab, rs485Tab}, session, statusLabel);
+    connectHistory();
     setButtonsEnabledControls(false);
 }
 
@@ -112,6 +117,10 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     trafficWindow = statusRow->journal;
     commissioning = new Commissioning(masterThread.get(), tabWidget, settingsTab, analogTab, rs485Tab);
     statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), commissioning);
+    historyButton = named(new QPushButton(tr("История")), "historyButton");
+    historyButton->setFocusPolicy(Qt::NoFocus);
+    historyWindow = new HistoryWindow(this);
+    statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), historyButton);
     layout->addLayout(statusRow);
     setLayout(layout);
 
@@ -124,6 +133,8 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
 void TabDialog::connectButtons()
 {
     connect(cancelButton, &QPushButton::clicked, this, &TabDialog::cancelCommand);
+    connect(historyButton, &QPushButton::clicked, historyWindow, &HistoryWindow::showWindow);
+    connect(historyWindow, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
 }
 
 // The worker's signals cross to this thread queued, in the order they were sent.
@@ -154,6 +165,26 @@ void TabDialog::connectWorker()
     connect(worker, &MasterThread::update_cmd_status, this, &TabDialog::update_cmd_status);
     connect(worker, &MasterThread::traffic, trafficWindow, &TrafficWindow::appendFrame);
     connect(worker, &MasterThread::portNotOpened, this, &TabDialog::portNotOpened);
+}
+
+void TabDialog::connectHistory()
+{
+    MasterThread *worker = masterThread.get();
+    const auto answered = [this] { sessionHistory->answered(); };
+    connect(worker, &MasterThread::setComSettings, this, answered);
+    connect(worker, &MasterThread::setRsSettings, this, answered);
+    connect(worker, &MasterThread::setCpuSet, this, answered);
+    connect(historyWindow, &HistoryWindow::restoreRequested, this, &TabDialog::restoreVersion);
+}
+
+void TabDialog::restoreVersion(const QJsonObject &document)
+{
+    // Laid over the tabs, the version's values are the engineer's changes, to be written.
+    if (commandRunning || !sessionHistory->restore(document))
+        return;
+    for (const TabIndex tab : {ControllerTab, AnalogChannelsTab, DigitalChannelsTab})
+        session.setChanged(tab, pages.at(tab)->hasChanges());
+    setButtonsEnabledControls(true);
 }
 
 void TabDialog::connectTabs()
@@ -222,6 +253,11 @@ bool TabDialog::setTrafficLogFile(const QString &fileName)
     return trafficWindow->setLogFile(fileName);
 }
 
+void TabDialog::setHistoryLocation(const HistoryLocation &location)
+{
+    historyWindow->setLocation(location);
+}
+
 void TabDialog::portNotOpened(const QString &portName, int errorCode)
 {
     if (errorCode != QSerialPort::DeviceNotFoundError)
@@ -240,6 +276,7 @@ void TabDialog::startTransaction(int cmd, const std::optional<Rows> &rows)
     focusBeforeCommand = focusWidget();
     statusRow->commandStarted();
     progressBar->setValue(0);
+    sessionHistory->commandStarted(cmd);
     const QString port = settingsTab->comPortCombo->currentText();
     if (rows)
         masterThread->transaction(port, settingsTab->timeoutSpin->value(), cmd, *rows);
@@ -315,6 +352,7 @@ void TabDialog::transaction_read_data()
 void TabDialog::transaction_exit()
 {
     session.forgetTabs();
+    sessionHistory->sessionEnded();
     startTransaction(Link::CmdLeaveSettingsMode);
 }
 
@@ -323,6 +361,7 @@ void TabDialog::transaction_auth_pass(const QString &pass)
     settingsTab->setSettingsReaded(false);
     analogTab->setComSettingsReaded(false);
     rs485Tab->setRsSettingsReaded(false, true);
+    sessionHistory->sessionEnded();
     startTransaction(Link::CmdAuthorise, Rows{QStringList{pass}});
 }
 
@@ -360,8 +399,10 @@ void TabDialog::setTablesEnabledControls(bool on)
     cancelButton->setVisible(!on);
     if (on && focusBeforeCommand && focusBeforeCommand->isEnabled())
         focusBeforeCommand->setFocus();
-    if (on)
+    if (on) {
+        sessionHistory->commandEnded();
         setButtonsEnabledControls(session.isAuthorised());
+    }
 }
 
 void TabDialog::setButtonsEnabledControls(bool on)
@@ -404,6 +445,7 @@ void TabDialog::stop_timer()
 {
     session.end();
     setButtonsEnabledControls(false);
+    sessionHistory->sessionEnded();
     statusLabel->setText(tr("Выход из режима настроек. Требуется авторизация."));
     // The next session may be another controller: nothing shown now was read from it.
     settingsTab->setSettingsReaded(false);

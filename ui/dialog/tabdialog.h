@@ -19,6 +19,7 @@ class AnalogTab;
 class Commissioning;
 class ChannelFileActions;
 class QHBoxLayout;
+class QJsonObject;
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
@@ -29,6 +30,9 @@ class RS485Tab;
 class SettingsTab;
 class StatusRow;
 class TrafficWindow;
+class HistoryWindow;
+class SessionHistory;
+struct HistoryLocation;
 
 class TabDialog : public QDialog
 {
@@ -50,6 +54,9 @@ public:
     Commissioning *commissioningButtons() const { return commissioning; }
     // Copies the traffic journal's lines to `fileName` from now on; false when it cannot be opened.
     bool setTrafficLogFile(const QString &fileName);
+    // Keeps the configuration history there; without it the window keeps none.
+    void setHistoryLocation(const HistoryLocation &location);
+    HistoryWindow *history() const { return historyWindow; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -85,6 +92,8 @@ private:
     void connectButtons();
     void connectWorker();
     void connectTabs();
+    void connectHistory();
+    void restoreVersion(const QJsonObject &document);
 
     // Without rows the worker keeps those of the command before.
     void startTransaction(int cmd, const std::optional<Rows> &rows = std::nullopt);
@@ -113,12 +122,15 @@ private:
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
     Commissioning *commissioning = nullptr;
+    QPushButton *historyButton = nullptr;
+    HistoryWindow *historyWindow = nullptr;
     QPointer<QWidget> focusBeforeCommand;
     // Destroyed with the dialog: its destructor stops the thread in order.
     std::unique_ptr<MasterThread> masterThread;
     std::array<TabPage *, TabCount> pages{};
     SessionState session;
     std::unique_ptr<ChannelFileActions> fileActions;
+    std::unique_ptr<SessionHistory> sessionHistory;
     int currentTab = ControllerTab;
     bool commandRunning = false;
 };

@@ -581,6 +581,27 @@ int SettingsTab::getContactPollPeriod() const
 
 void SettingsTab::setCpuSet(const QStringList &data)
 {
+    const ControllerSettings read = ControllerSettings::fromFieldList(data);
+    showSettings(read);
+    asRead = read;
+
+    settingsReadedFlag = true;
+    readSnapshot = currentSnapshot();
+    modemStatusEdit->clear();
+    imsiEdit->clear();
+    rssiEdit->clear();
+    cellIdEdit->clear();
+    emit settingsReaded(true);
+}
+
+void SettingsTab::changeSettings(const ControllerSettings &settings)
+{
+    showSettings(settings);
+    emit settingsChanged();
+}
+
+void SettingsTab::showSettings(const ControllerSettings &read)
+{
     using namespace ControllerRecord;
     const auto showPeriod = [](qint64 seconds, int minSeconds, int maxSeconds, QSpinBox *day,
                                QSpinBox *hour, QSpinBox *min) {
@@ -589,7 +610,6 @@ void SettingsTab::setCpuSet(const QStringList &data)
         hour->setValue(parts.hours);
         min->setValue(parts.minutes);
     };
-    const ControllerSettings read = ControllerSettings::fromFieldList(data);
     const quint32 logSeconds = read.logPeriodSeconds;
     const quint32 sendSeconds = read.sendPeriodSeconds;
     showPeriod(logSeconds, Forecast::kLogPeriodMinSeconds, Forecast::kLogPeriodMaxSeconds,
@@ -630,15 +650,6 @@ void SettingsTab::setCpuSet(const QStringList &data)
     held[HeldConsumption].hold(read.consumptionThreshold);
     held[HeldMode].hold(read.consumptionSendMode);
     held[HeldPsm].hold(read.psm);
-    asRead = read;
-
-    settingsReadedFlag = true;
-    readSnapshot = currentSnapshot();
-    modemStatusEdit->clear();
-    imsiEdit->clear();
-    rssiEdit->clear();
-    cellIdEdit->clear();
-    emit settingsReaded(true);
 }
 
 void SettingsTab::updateDHM(int seconds, int min_seconds, int max_seconds, QSpinBox *day,

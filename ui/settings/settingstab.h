@@ -46,6 +46,8 @@ public:
     int getContactPollPeriod() const;
     // What the controller reported in this session.
     const ControllerSettings &settingsAsRead() const { return asRead; }
+    // Other settings of the same controller in the editors, as changes to write.
+    void changeSettings(const ControllerSettings &settings);
     // Selects a port by name, also one that the system does not list (a pseudo-terminal).
     void selectPort(const QString &name);
 
@@ -84,6 +86,8 @@ private slots:
     void DHM_SEND_changed(int);
 
 private:
+    // The editors, and the held values behind those that cannot show a value exactly.
+    void showSettings(const ControllerSettings &settings);
     // The editor values that the last read or write left, compared by hasChanges().
     struct Snapshot {
         QString logMinutes;

@@ -1,0 +1,116 @@
+// "История настроек" on a real history (SQLite, and PostgreSQL when scripts/test gives one):
+// the list, the filter, the comparison and when a version may be laid into the tabs, all
+// answered from the store's thread (the restore itself: tst_road_history).
+
+#include "store/historystore.h"
+#include "ui/history/historywindow.h"
+#include "../../store/testdatabase.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+
+namespace {
+
+const QString kSerial = QStringLiteral("T3-0421-0077");
+
+QJsonObject document(const QString &serial, int port)
+{
+    return QJsonObject{
+        {"format", 1},
+        {"controller", QJsonObject{{"serialNumber", serial}, {"firmwareVersion", "1.4.2"},
+                                   {"serverIp", "10.0.0.1"}, {"serverPort", port}}},
+        {"analog", QJsonArray{QJsonObject{{"channel", 1}, {"multiplier", 1}, {"reading", 5.0}}}},
+    };
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+private slots:
+    void findCompareRestore_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("sqlite") << "sqlite";
+        QTest::newRow("postgresql") << "postgresql";
+    }
+
+    void findCompareRestore()
+    {
+        QFETCH(QString, backend);
+        const QString uri = TestDatabase::fresh(backend, dir);
+        if (uri.isEmpty())
+            QSKIP(TestDatabase::kSkipText);
+        HistoryLocation where;
+        QString error;
+        QVERIFY(HistoryLocation::parse(uri, &where, &error));
+        {
+            HistoryStore store;
+            QVERIFY(store.open(where));
+            for (const auto &[serial, port] : {std::pair{kSerial, 80}, std::pair{kSerial, 8081},
+                                               std::pair{QStringLiteral("T3-0000-0001"), 80}}) {
+                const QJsonObject d = document(serial, port);
+                QCOMPARE(store.store(SnapshotMeta::forDocument(d, SnapshotMeta::Read), d),
+                         HistoryStore::Ok);
+            }
+        }
+        HistoryWindow window;
+        window.setLocation(where);
+        window.showWindow();
+        auto *controllers = window.findChild<QTableView *>("controllersTable");
+        auto *versions = window.findChild<QTableWidget *>("versionsTable");
+        auto *diff = window.findChild<QPlainTextEdit *>("diffView");
+        auto *restore = window.findChild<QPushButton *>("restoreButton");
+        QVERIFY(controllers && versions && diff && restore);
+        QCOMPARE(restore->text(), QString("Загрузить в таблицы"));
+        QTRY_COMPARE(controllers->model()->rowCount(), 2);
+
+        // The fleet's controllers that send to port 8081.
+        window.findChild<QLineEdit *>("filterEdit")->setText("8081");
+        QTRY_COMPARE(controllers->model()->rowCount(), 1);
+        controllers->selectRow(0);
+        QTRY_COMPARE(versions->rowCount(), 2);
+        QCOMPARE(versions->item(0, 0)->text(), QString("2")); // newest first
+        versions->selectAll();
+        QTRY_VERIFY(diff->toPlainText().contains("Контроллер: Порт: 80 → 8081"));
+
+        // Restore: only into the connected controller, once its tabs were read.
+        versions->selectRow(1);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController(kSerial, false);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController("T3-0000-0001", true);
+        QVERIFY(!restore->isEnabled());
+        window.setConnectedController(kSerial, true);
+        QVERIFY(restore->isEnabled());
+    }
+
+    void unusableHistorySaysSo()
+    {
+        QFile blocker(dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        HistoryLocation where;
+        where.file = blocker.fileName() + "/history.sqlite";
+        HistoryWindow window;
+        window.setLocation(where);
+        QSignalSpy unavailable(&window, &HistoryWindow::unavailable);
+        window.storeSnapshot(document(kSerial, 80), SnapshotMeta::Read);
+        window.showWindow();
+        QVERIFY(unavailable.wait());
+        QVERIFY(unavailable.first().first().toString().startsWith("История настроек недоступна"));
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_historywindow.moc"
