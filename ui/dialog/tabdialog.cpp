@@ -7,6 +7,7 @@
 #include "ui/channels/rs485tab.h"
 #include "ui/dialog/channelfileactions.h"
 #include "ui/dialog/commandgating.h"
+#include "ui/dialog/commandrow.h"
 #include "ui/dialog/preflightprompts.h"
 #include "ui/dialog/statusrow.h"
 #include "ui/dialog/userprompts.h"
@@ -24,7 +25,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSerialPort>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -50,9 +50,6 @@ TabDialog::TabDialog(QWidget *parent)
     connectTabs();
     fileActions = std::make_unique<ChannelFileActions>(
         this, ChannelFileActions::Tabs{settingsTab, analogTab, rs485Tab}, session, statusLabel);
-    sessionHistory = std::make_unique<SessionHistory>(
-        historyWindow, SessionHistory::Tabs{settingsTab, analogTab, rs485Tab}, session, statusLabel);
-    connectHistory();
     setButtonsEnabledControls(false);
 }
 
@@ -70,29 +67,18 @@ void TabDialog::createTabs()
 
 QHBoxLayout *TabDialog::createCommandButtons()
 {
-    const struct {
-        QPushButton *&button;
-        const char *text;
-        const char *name;
-        void (TabDialog::*slot)();
-    } buttons[] = {
-        {readSettingsButton, QT_TR_NOOP("Считать настройки"), "readSettingsButton",
-         &TabDialog::transaction_read_settings},
-        {writeSettingsButton, QT_TR_NOOP("Записать настройки"), "writeSettingsButton",
-         &TabDialog::transaction_write_settings},
-        {readDataButton, QT_TR_NOOP("Считать показания"), "readDataButton",
-         &TabDialog::transaction_read_data},
-        {importButton, QT_TR_NOOP("Импорт каналов"), "importButton", &TabDialog::loadFile},
-        {exportButton, QT_TR_NOOP("Экспорт каналов"), "exportButton", &TabDialog::saveFile},
-        {exitButton, QT_TR_NOOP("Выход из режима"), "exitButton", &TabDialog::transaction_exit},
+    commandRow = new CommandRow;
+    const std::pair<QPushButton *, void (TabDialog::*)()> commands[] = {
+        {commandRow->readSettingsButton, &TabDialog::transaction_read_settings},
+        {commandRow->writeSettingsButton, &TabDialog::transaction_write_settings},
+        {commandRow->readDataButton, &TabDialog::transaction_read_data},
+        {commandRow->importButton, &TabDialog::loadFile},
+        {commandRow->exportButton, &TabDialog::saveFile},
+        {commandRow->exitButton, &TabDialog::transaction_exit},
     };
-    auto *row = new QHBoxLayout;
-    for (const auto &b : buttons) {
-        b.button = named(new QPushButton(tr(b.text)), b.name);
-        connect(b.button, &QPushButton::clicked, this, b.slot);
-        row->addWidget(b.button);
-    }
-    return row;
+    for (const auto &[button, slot] : commands)
+        connect(button, &QPushButton::clicked, this, slot);
+    return commandRow;
 }
 
 void TabDialog::layOut(QHBoxLayout *commandButtons)
@@ -117,10 +103,10 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     trafficWindow = statusRow->journal;
     commissioning = new Commissioning(masterThread.get(), tabWidget, settingsTab, analogTab, rs485Tab);
     statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), commissioning);
-    historyButton = named(new QPushButton(tr("История")), "historyButton");
-    historyButton->setFocusPolicy(Qt::NoFocus);
-    historyWindow = new HistoryWindow(this);
-    statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), historyButton);
+    sessionHistory = new SessionHistory(this, masterThread.get(),
+                                        {settingsTab, analogTab, rs485Tab}, session, statusLabel);
+    historyWindow = sessionHistory->historyWindow();
+    statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), sessionHistory->button());
     layout->addLayout(statusRow);
     setLayout(layout);
 
@@ -133,8 +119,8 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
 void TabDialog::connectButtons()
 {
     connect(cancelButton, &QPushButton::clicked, this, &TabDialog::cancelCommand);
-    connect(historyButton, &QPushButton::clicked, historyWindow, &HistoryWindow::showWindow);
-    connect(historyWindow, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
+    connect(historyWindow, &HistoryWindow::restoreRequested, this,
+            &TabDialog::restoreVersion);
 }
 
 // The worker's signals cross to this thread queued, in the order they were sent.
@@ -164,24 +150,18 @@ void TabDialog::connectWorker()
     connect(worker, &MasterThread::enableButtonStartBC68, this, &TabDialog::enableButtonStartBC68);
     connect(worker, &MasterThread::update_cmd_status, this, &TabDialog::update_cmd_status);
     connect(worker, &MasterThread::traffic, trafficWindow, &TrafficWindow::appendFrame);
-    connect(worker, &MasterThread::portNotOpened, this, &TabDialog::portNotOpened);
-}
-
-void TabDialog::connectHistory()
-{
-    MasterThread *worker = masterThread.get();
-    const auto answered = [this] { sessionHistory->answered(); };
-    connect(worker, &MasterThread::setComSettings, this, answered);
-    connect(worker, &MasterThread::setRsSettings, this, answered);
-    connect(worker, &MasterThread::setCpuSet, this, answered);
-    connect(historyWindow, &HistoryWindow::restoreRequested, this, &TabDialog::restoreVersion);
+    connect(worker, &MasterThread::portNotOpened, settingsTab, &SettingsTab::portNotOpened);
 }
 
 void TabDialog::restoreVersion(const QJsonObject &document)
 {
     // Laid over the tabs, the version's values are the engineer's changes, to be written.
-    if (commandRunning || !sessionHistory->restore(document))
-        return;
+    if (!commandRunning && sessionHistory->restore(document))
+        pagesChanged();
+}
+
+void TabDialog::pagesChanged()
+{
     for (const TabIndex tab : {ControllerTab, AnalogChannelsTab, DigitalChannelsTab})
         session.setChanged(tab, pages.at(tab)->hasChanges());
     setButtonsEnabledControls(true);
@@ -233,11 +213,6 @@ void TabDialog::selectPort(const QString &name)
     settingsTab->selectPort(name);
 }
 
-void TabDialog::critical(const QString &title, const QString &text)
-{
-    UserPrompts::current().critical(this, title, text);
-}
-
 void TabDialog::cancelCommand()
 {
     // A second press would stop again what the first stop lets finish (a firmware finish).
@@ -256,15 +231,6 @@ bool TabDialog::setTrafficLogFile(const QString &fileName)
 void TabDialog::setHistoryLocation(const HistoryLocation &location)
 {
     historyWindow->setLocation(location);
-}
-
-void TabDialog::portNotOpened(const QString &portName, int errorCode)
-{
-    if (errorCode != QSerialPort::DeviceNotFoundError)
-        return;
-    // The adapter was pulled or renamed: list what is there now, keeping the name typed.
-    settingsTab->refreshSerial();
-    settingsTab->comPortCombo->setCurrentText(portName);
 }
 
 void TabDialog::startTransaction(int cmd, const std::optional<Rows> &rows)
@@ -326,8 +292,9 @@ void TabDialog::transaction_write_settings()
     // An unread tab shows defaults, not the controller's configuration: writing them would
     // switch off its channels and periods.
     if (!page->isReadFromController()) {
-        critical(tr("Ошибка"), tr("Настройки вкладки не считаны с контроллера. Сначала нажмите "
-                                 "«Считать настройки»."));
+        UserPrompts::current().critical(
+            this, tr("Ошибка"),
+            tr("Настройки вкладки не считаны с контроллера. Сначала нажмите «Считать настройки»."));
         return;
     }
     const WriteContext context{session.hwVersion, settingsTab->getContactPollPeriod(),
@@ -369,7 +336,7 @@ void TabDialog::transaction_update_pass(const QString &passnew, const QString &p
 {
     const QString problem = SessionRecord::newPasswordProblem(passnew, passnew_repeat);
     if (!problem.isEmpty())
-        critical(tr("Ошибка"), problem);
+        UserPrompts::current().critical(this, tr("Ошибка"), problem);
     else
         startTransaction(Link::CmdNewPassword, Rows{QStringList{passnew}});
 }
@@ -408,14 +375,7 @@ void TabDialog::setTablesEnabledControls(bool on)
 void TabDialog::setButtonsEnabledControls(bool on)
 {
     const CommandGating g = commandGating(session.gating(on, currentTab));
-    const auto apply = [](QPushButton *button, const ControlState &state) {
-        button->setEnabled(state.enabled);
-        button->setToolTip(state.toolTip);
-    };
-    apply(readSettingsButton, g.readSettings);
-    apply(writeSettingsButton, g.writeSettings);
-    apply(readDataButton, g.readData);
-    exitButton->setEnabled(g.exitEnabled);
+    commandRow->apply(g);
     settingsTab->changePasswordButton->setEnabled(g.changePasswordEnabled);
     settingsTab->testButton->setEnabled(g.testEnabled);
     settingsTab->setEnabledUploadFirmwareButton(g.uploadFirmware.enabled, g.uploadFirmware.toolTip);
@@ -431,7 +391,7 @@ void TabDialog::update_timerLabel()
 {
     if (session.tick())
         stop_timer();
-    exitButton->setText(tr("Выход из режима (через ")
+    commandRow->exitButton->setText(tr("Выход из режима (через ")
                         + QTime(0, 0).addSecs(session.secondsLeft()).toString(QStringLiteral("mm:ss"))
                         + QLatin1String(")"));
 }
@@ -461,11 +421,8 @@ void TabDialog::saveFile()
 
 void TabDialog::loadFile()
 {
-    if (!fileActions->importChannels())
-        return;
-    session.setChanged(AnalogChannelsTab, analogTab->hasChanges());
-    session.setChanged(DigitalChannelsTab, rs485Tab->hasChanges());
-    setButtonsEnabledControls(true);
+    if (fileActions->importChannels())
+        pagesChanged();
 }
 
 void TabDialog::keyPressEvent(QKeyEvent *event)

@@ -18,6 +18,7 @@
 class AnalogTab;
 class Commissioning;
 class ChannelFileActions;
+class CommandRow;
 class QHBoxLayout;
 class QJsonObject;
 class QKeyEvent;
@@ -83,7 +84,6 @@ private slots:
     void update_cmd_status(int cmd, bool isOk);
     void currentChanged(int index);
     void cancelCommand();
-    void portNotOpened(const QString &portName, int errorCode);
 
 private:
     void createTabs();
@@ -92,8 +92,9 @@ private:
     void connectButtons();
     void connectWorker();
     void connectTabs();
-    void connectHistory();
     void restoreVersion(const QJsonObject &document);
+    // The tabs were filled from elsewhere (a file, the history): their changes show anew.
+    void pagesChanged();
 
     // Without rows the worker keeps those of the command before.
     void startTransaction(int cmd, const std::optional<Rows> &rows = std::nullopt);
@@ -102,18 +103,12 @@ private:
     void tabReadChanged(TabIndex tab, bool read);
     void tabChanged(TabIndex tab);
     void hardwareChanged(const QString &hw);
-    void critical(const QString &title, const QString &text);
 
     QTabWidget *tabWidget = nullptr;
     AnalogTab *analogTab = nullptr;
     RS485Tab *rs485Tab = nullptr;
     SettingsTab *settingsTab = nullptr;
-    QPushButton *readSettingsButton = nullptr;
-    QPushButton *writeSettingsButton = nullptr;
-    QPushButton *readDataButton = nullptr;
-    QPushButton *exitButton = nullptr;
-    QPushButton *importButton = nullptr;
-    QPushButton *exportButton = nullptr;
+    CommandRow *commandRow = nullptr;
     QProgressBar *progressBar = nullptr;
     QLabel *statusLabel = nullptr;
     QPushButton *cancelButton = nullptr;
@@ -122,15 +117,14 @@ private:
     QWidget *body = nullptr;
     TrafficWindow *trafficWindow = nullptr;
     Commissioning *commissioning = nullptr;
-    QPushButton *historyButton = nullptr;
-    HistoryWindow *historyWindow = nullptr;
     QPointer<QWidget> focusBeforeCommand;
     // Destroyed with the dialog: its destructor stops the thread in order.
     std::unique_ptr<MasterThread> masterThread;
     std::array<TabPage *, TabCount> pages{};
     SessionState session;
     std::unique_ptr<ChannelFileActions> fileActions;
-    std::unique_ptr<SessionHistory> sessionHistory;
+    SessionHistory *sessionHistory = nullptr; // a child of the dialog
+    HistoryWindow *historyWindow = nullptr;
     int currentTab = ControllerTab;
     bool commandRunning = false;
 };

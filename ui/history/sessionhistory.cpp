@@ -5,15 +5,18 @@
 #include "protocol/document/jsondocument.h"
 #include "protocol/frame/frame.h"
 #include "protocol/frame/sessionrecord.h"
+#include "link/worker/masterthread.h"
 #include "ui/channels/analogtab.h"
 #include "ui/channels/rs485tab.h"
 #include "ui/dialog/commandgating.h"
 #include "ui/dialog/sessionstate.h"
 #include "ui/history/historywindow.h"
 #include "ui/settings/settingstab.h"
+#include "ui/widgets/objectname.h"
 
 #include <QJsonDocument>
 #include <QLabel>
+#include <QPushButton>
 
 #include <utility>
 
@@ -33,14 +36,21 @@ constexpr TabCommands kCommands[] = {
 
 } // namespace
 
-SessionHistory::SessionHistory(HistoryWindow *window, const Tabs &tabs,
-                               const SessionState &session, QLabel *statusLabel, QObject *parent)
-    : QObject(parent)
-    , window(window)
+SessionHistory::SessionHistory(QWidget *dialog, MasterThread *worker, const Tabs &tabs,
+                               const SessionState &session, QLabel *statusLabel)
+    : QObject(dialog)
+    , historyButton(named(new QPushButton(tr("История")), "historyButton"))
+    , window(new HistoryWindow(dialog))
     , tabs(tabs)
     , session(session)
     , statusLabel(statusLabel)
 {
+    historyButton->setFocusPolicy(Qt::NoFocus);
+    connect(historyButton, &QPushButton::clicked, window, &HistoryWindow::showWindow);
+    connect(window, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
+    connect(worker, &MasterThread::setComSettings, this, &SessionHistory::answered);
+    connect(worker, &MasterThread::setRsSettings, this, &SessionHistory::answered);
+    connect(worker, &MasterThread::setCpuSet, this, &SessionHistory::answered);
 }
 
 void SessionHistory::commandStarted(int cmd)

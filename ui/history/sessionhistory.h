@@ -13,7 +13,9 @@
 
 class AnalogTab;
 class HistoryWindow;
+class MasterThread;
 class QLabel;
+class QPushButton;
 class RS485Tab;
 class SessionState;
 class SettingsTab;
@@ -29,8 +31,12 @@ public:
         RS485Tab *digital = nullptr;
     };
 
-    SessionHistory(HistoryWindow *window, const Tabs &tabs, const SessionState &session,
-                   QLabel *statusLabel, QObject *parent = nullptr);
+    // Makes "История" and its window for `dialog`, and listens to `worker` for settings answers.
+    SessionHistory(QWidget *dialog, MasterThread *worker, const Tabs &tabs,
+                   const SessionState &session, QLabel *statusLabel);
+
+    QPushButton *button() const { return historyButton; }
+    HistoryWindow *historyWindow() const { return window; }
 
     void commandStarted(int cmd);
     // The controller sent settings back during the running command.
@@ -50,6 +56,7 @@ private:
     bool isRead(int tab) const;
     bool allTabsRead() const;
 
+    QPushButton *historyButton;
     HistoryWindow *window;
     Tabs tabs;
     const SessionState &session;

@@ -15,6 +15,7 @@
 #include "ui/widgets/objectname.h"
 
 #include <QCheckBox>
+#include <QSerialPort>
 #include <QComboBox>
 #include <QDebug>
 #include <QGridLayout>
@@ -468,6 +469,15 @@ void SettingsTab::refreshSerial()
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         comPortCombo->addItem(info.portName());
+}
+
+void SettingsTab::portNotOpened(const QString &portName, int errorCode)
+{
+    if (errorCode != QSerialPort::DeviceNotFoundError)
+        return;
+    // The adapter was pulled or renamed: list what is there now, keeping the name typed.
+    refreshSerial();
+    comPortCombo->setCurrentText(portName);
 }
 
 void SettingsTab::selectPort(const QString &name)

@@ -50,6 +50,8 @@ public:
     void changeSettings(const ControllerSettings &settings);
     // Selects a port by name, also one that the system does not list (a pseudo-terminal).
     void selectPort(const QString &name);
+    // The worker could not open `portName`; `errorCode` is the serial port's error.
+    void portNotOpened(const QString &portName, int errorCode);
 
     // Used by the main dialog for every command and by its enabling rules.
     QComboBox *comPortCombo = nullptr;
