@@ -103,8 +103,8 @@ void TabDialog::layOut(QHBoxLayout *commandButtons)
     trafficWindow = statusRow->journal;
     commissioning = new Commissioning(masterThread.get(), tabWidget, settingsTab, analogTab, rs485Tab);
     statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), commissioning);
-    sessionHistory = new SessionHistory(this, masterThread.get(),
-                                        {settingsTab, analogTab, rs485Tab}, session, statusLabel);
+    sessionHistory = new SessionHistory(this, masterThread.get(), {settingsTab, analogTab, rs485Tab},
+                                        session, statusLabel, trafficWindow);
     historyWindow = sessionHistory->historyWindow();
     statusRow->insertWidget(statusRow->indexOf(statusRow->trafficButton), sessionHistory->button());
     layout->addLayout(statusRow);

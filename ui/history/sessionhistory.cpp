@@ -11,6 +11,7 @@
 #include "ui/dialog/commandgating.h"
 #include "ui/dialog/sessionstate.h"
 #include "ui/history/historywindow.h"
+#include "ui/journal/trafficwindow.h"
 #include "ui/settings/settingstab.h"
 #include "ui/widgets/objectname.h"
 
@@ -37,7 +38,8 @@ constexpr TabCommands kCommands[] = {
 } // namespace
 
 SessionHistory::SessionHistory(QWidget *dialog, MasterThread *worker, const Tabs &tabs,
-                               const SessionState &session, QLabel *statusLabel)
+                               const SessionState &session, QLabel *statusLabel,
+                               TrafficWindow *journal)
     : QObject(dialog)
     , historyButton(named(new QPushButton(tr("История")), "historyButton"))
     , window(new HistoryWindow(dialog))
@@ -48,6 +50,7 @@ SessionHistory::SessionHistory(QWidget *dialog, MasterThread *worker, const Tabs
     historyButton->setFocusPolicy(Qt::NoFocus);
     connect(historyButton, &QPushButton::clicked, window, &HistoryWindow::showWindow);
     connect(window, &HistoryWindow::unavailable, statusLabel, &QLabel::setText);
+    connect(window, &HistoryWindow::unavailable, journal, &TrafficWindow::appendNote);
     connect(worker, &MasterThread::setComSettings, this, &SessionHistory::answered);
     connect(worker, &MasterThread::setRsSettings, this, &SessionHistory::answered);
     connect(worker, &MasterThread::setCpuSet, this, &SessionHistory::answered);

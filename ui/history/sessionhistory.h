@@ -19,6 +19,7 @@ class QPushButton;
 class RS485Tab;
 class SessionState;
 class SettingsTab;
+class TrafficWindow;
 
 class SessionHistory : public QObject
 {
@@ -32,8 +33,9 @@ public:
     };
 
     // Makes "История" and its window for `dialog`, and listens to `worker` for settings answers.
+    // A history that cannot be kept is said once on the status line and in the journal.
     SessionHistory(QWidget *dialog, MasterThread *worker, const Tabs &tabs,
-                   const SessionState &session, QLabel *statusLabel);
+                   const SessionState &session, QLabel *statusLabel, TrafficWindow *journal);
 
     QPushButton *button() const { return historyButton; }
     HistoryWindow *historyWindow() const { return window; }

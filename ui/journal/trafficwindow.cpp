@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QTime>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -78,7 +79,17 @@ QString TrafficWindow::text() const
 
 void TrafficWindow::appendFrame(const Traffic::Frame &frame)
 {
-    const QString line = Traffic::formatLine(frame);
+    appendLine(Traffic::formatLine(frame));
+}
+
+void TrafficWindow::appendNote(const QString &text)
+{
+    appendLine(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")) + QStringLiteral(" — ")
+               + text);
+}
+
+void TrafficWindow::appendLine(const QString &line)
+{
     // Following the newest line, the view keeps to the times and commands at its left end
     // rather than to the end of a long frame; an engineer reading further up is left there.
     QScrollBar *down = journal->verticalScrollBar();

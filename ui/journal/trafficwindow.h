@@ -25,8 +25,11 @@ public:
 
 public slots:
     void appendFrame(const Traffic::Frame &frame);
+    // A line of the program's own between the frames (the history could not be kept, say).
+    void appendNote(const QString &text);
 
 private:
+    void appendLine(const QString &line);
     void copyAll();
     void saveAs();
 
