@@ -1,6 +1,7 @@
 #include "bench/commissioningbench.h"
 
 #include "protocol/channels/analogrecord.h"
+#include "protocol/channels/digitalrules.h"
 #include "protocol/frame/frame.h"
 #include "protocol/settings/controllerrecord.h"
 #include "report/reportdocument.h"
@@ -22,10 +23,10 @@ namespace {
 constexpr double kReportTargetMs = 2000;
 constexpr double kRedrawTargetMs = 50;
 constexpr int kRuns = 5;
-constexpr int kChannels = 8;
+constexpr int kChannels = AnalogRecord::kChannelCount;
 constexpr int kSampleSeconds = 5;
 constexpr int kDaySeconds = 86400;
-constexpr int kMeters = 32;
+constexpr int kMeters = DigitalRules::kChannelCount;
 constexpr int kChildWaitMs = 300000;
 
 double median(QList<double> values)
