@@ -6,6 +6,9 @@
 
 #include <QPlainTextEdit>
 
+#include <atomic>
+#include <memory>
+
 namespace {
 
 QList<QString> diagnostics;
@@ -112,6 +115,9 @@ void TestRoadField::stop()
     road.sim->withModel([](ControllerModel &m) { m.digital.channels[6] = {1, 10, 6u, {}, 1, 0}; });
     QVERIFY(road.readTabs({tab}));
     road.prompts.answers = {true};
+    const int before = road.sim->requestCount();
+    auto answered = std::make_shared<std::atomic<int>>(0);
+    road.sim->setOnExchange([answered](const QByteArray &, const QByteArray &) { ++*answered; });
     QPushButton *cancel = road.button("cancelButton");
     QVERIFY(!cancel->isVisible());
     QVERIFY(road.button(qPrintable(button))->isEnabled());
@@ -125,7 +131,9 @@ void TestRoadField::stop()
     QVERIFY(!cancel->isVisibleTo(road.dialog.get()));
     if (cmd == 130)
         QCOMPARE(road.sim->requestCount(132), 1); // the update is closed on the controller's side
-    // The session goes on.
+    // The session goes on once the controller is free again: a meter read that was no longer
+    // waited for still ends on its side, and it takes no request before that.
+    QTRY_VERIFY_WITH_TIMEOUT(before + answered->load() == road.sim->requestCount(), Road::kWaitMs);
     QVERIFY(road.dialog->isAuthorised());
     QVERIFY(road.click("readSettingsButton"));
     QCOMPARE(road.status(), QString());
