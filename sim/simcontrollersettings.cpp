@@ -27,11 +27,13 @@ quint32 takeNumber(const QByteArray &bytes, int offset, int size)
     return value;
 }
 
+// The field as it came, bytes after a zero too; the padding is dropped.
 QByteArray takeText(const QByteArray &bytes, int offset, int width)
 {
-    const QByteArray field = bytes.mid(offset, width);
-    const int zero = int(field.indexOf('\0'));
-    return zero < 0 ? field : field.left(zero);
+    QByteArray field = bytes.mid(offset, width);
+    while (field.endsWith('\0'))
+        field.chop(1);
+    return field;
 }
 
 } // namespace

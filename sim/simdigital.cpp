@@ -85,10 +85,10 @@ SimAnswer SimDigitalChannels::answer(quint8 cmd, const QByteArray &payload,
             c.type = quint8(payload.at(1));
             c.protocol = quint8(payload.at(2));
             c.address = bigEndian(payload, 3, 4);
+            // The field is stored as it came, bytes after a zero too.
             QByteArray password = payload.mid(7, kPasswordBytes);
-            const int zero = int(password.indexOf('\0'));
-            if (zero >= 0)
-                password.truncate(zero);
+            while (password.endsWith('\0'))
+                password.chop(1);
             c.password = password;
             c.kt = quint8(payload.at(17));
             c.object = quint16(bigEndian(payload, 18, 2));

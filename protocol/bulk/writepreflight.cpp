@@ -138,7 +138,7 @@ Steps analog(const QList<AnalogRow> &rows, int pollPeriodSeconds)
         if (row.changed && !stFits)
             return steps << refusal(WriteChecks::thresholdRangeText(QStringLiteral("ST"), code, channel));
         // A serial number is never cut to its field: the engineer shortens it.
-        if (!AnalogRecord::serialFits(row.settings.serial))
+        if (!AnalogRecord::serialFits(row.settings.serial, row.settings.serialKept))
             return steps << refusal(WriteChecks::serialTooLongText(channel));
         // The counter field is 32 bits: a larger typed number would be cut to its low bits.
         if (!row.typedReading.isEmpty()) {

@@ -64,9 +64,9 @@ bool isTenthsCode(int code)
     return code == kTemperature || code == kPressure;
 }
 
-bool serialFits(const QString &serial)
+bool serialFits(const QString &serial, const QString &kept)
 {
-    return serial.toUtf8().size() <= kSerialFieldBytes;
+    return Link::textFits(serial, kSerialFieldBytes, kept);
 }
 
 QByteArray channelPayload(int index)
@@ -78,7 +78,8 @@ bool encodeSettings(const QStringList &entry, QByteArray &payload)
 {
     payload.clear();
     const QString serial = entry.value(WriteSerial);
-    if (!serialFits(serial))
+    const QString kept = entry.value(WriteSerialKept);
+    if (!serialFits(serial, kept))
         return false;
     // The channel index is written as a signed number; only its low byte travels.
     bool ok = false;
@@ -86,7 +87,7 @@ bool encodeSettings(const QStringList &entry, QByteArray &payload)
     payload.append(char(quint8(ok ? channel : 0)));
     payload.append(Link::encodeU8(entry.value(WriteType)));
     payload.append(Link::encodeU8(entry.value(WriteInput)));
-    payload.append(Link::encodeText(serial, kSerialFieldBytes));
+    payload.append(Link::encodeText(serial, kSerialFieldBytes, kept));
     payload.append(Link::encodeU16(entry.value(WriteScale)));
     payload.append(Link::encodeU16(entry.value(WriteDivider)));
     // Temperature thresholds may lie below zero and travel in two's complement.
@@ -113,6 +114,9 @@ QStringList decodeSettings(const QByteArray &resp)
         << QString::number(field(resp, kStOffset, 2))
         << QString::number(field(resp, kObjectOffset, 2))
         << QString::number(field(resp, kValueOffset, 4));
+    const QString kept = Link::keptText(resp, Link::kPayloadOffset + kSerialOffset, kSerialFieldBytes);
+    if (!kept.isEmpty())
+        out << kept;
     return out;
 }
 

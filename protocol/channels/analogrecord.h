@@ -42,7 +42,10 @@ enum SettingsField {
     SettingsSt,
     SettingsObject,
     SettingsValue,
-    SettingsFieldCount
+    SettingsFieldCount,
+    // Optional, after the fields: the serial field's bytes where its text cannot give them
+    // back (Link::keptText).
+    SettingsSerialKept = SettingsFieldCount
 };
 
 // Entry of the write list handed to command 16.
@@ -57,7 +60,9 @@ enum WriteField {
     WriteSt,
     WriteObject,
     WriteValue,
-    WriteFieldCount
+    WriteFieldCount,
+    // Optional, as in the settings list.
+    WriteSerialKept = WriteFieldCount
 };
 
 // The table lists device types in an order of its own; the wire carries the code.
@@ -68,8 +73,9 @@ bool isMeterCode(int code);
 // LK, ST and the reading are tenths of a unit for these device types.
 bool isTenthsCode(int code);
 
-// False when the serial number's UTF-8 form does not fit its field: it is never cut.
-bool serialFits(const QString &serial);
+// False when the serial number's UTF-8 form does not fit its field: it is never cut. Bytes kept
+// at the read that still read as the serial fit.
+bool serialFits(const QString &serial, const QString &kept = QString());
 
 // One-byte request payload of commands 4 and 1.
 QByteArray channelPayload(int index);

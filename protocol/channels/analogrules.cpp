@@ -303,13 +303,4 @@ void reduceScale(int &multiplier, int &divider)
     divider /= divisor;
 }
 
-int firstOverlongSerial(const QStringList &serials)
-{
-    for (int row = 0; row < serials.size(); ++row) {
-        if (!AnalogRecord::serialFits(serials.at(row)))
-            return row;
-    }
-    return -1;
-}
-
 } // namespace AnalogRules

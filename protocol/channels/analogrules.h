@@ -92,7 +92,4 @@ QString tenthsText(const QString &raw);
 // other, so 0 and 6 become 0 and 1; both 0 stay as they are.
 void reduceScale(int &multiplier, int &divider);
 
-// Row of the first serial number whose UTF-8 form does not fit the controller's field, or -1.
-int firstOverlongSerial(const QStringList &serials);
-
 } // namespace AnalogRules

@@ -24,6 +24,7 @@ AnalogSettings AnalogSettings::fromFieldList(const QStringList &list)
     s.st = number(list.value(SettingsSt));
     s.object = number(list.value(SettingsObject));
     s.counter = number(list.value(SettingsValue));
+    s.serialKept = list.value(SettingsSerialKept);
     return s;
 }
 
@@ -39,6 +40,8 @@ QStringList AnalogSettings::toFieldList() const
     list[AnalogRecord::SettingsSt] = QString::number(st);
     list[AnalogRecord::SettingsObject] = QString::number(object);
     list[AnalogRecord::SettingsValue] = QString::number(counter);
+    if (!serialKept.isEmpty())
+        list << serialKept;
     return list;
 }
 
@@ -55,6 +58,7 @@ AnalogSettings AnalogSettings::fromWriteList(const QStringList &entry)
     s.st = number(entry.value(WriteSt));
     s.object = number(entry.value(WriteObject));
     s.counter = number(entry.value(WriteValue));
+    s.serialKept = entry.value(WriteSerialKept);
     return s;
 }
 
@@ -71,6 +75,8 @@ QStringList AnalogSettings::toWriteList(int index) const
     entry[AnalogRecord::WriteSt] = QString::number(st);
     entry[AnalogRecord::WriteObject] = QString::number(object);
     entry[AnalogRecord::WriteValue] = QString::number(counter);
+    if (!serialKept.isEmpty())
+        entry << serialKept;
     return entry;
 }
 
@@ -78,7 +84,7 @@ bool AnalogSettings::operator==(const AnalogSettings &o) const
 {
     return deviceCode == o.deviceCode && input == o.input && serial == o.serial
         && multiplier == o.multiplier && divider == o.divider && lk == o.lk && st == o.st
-        && object == o.object && counter == o.counter;
+        && object == o.object && counter == o.counter && serialKept == o.serialKept;
 }
 
 AnalogReading AnalogReading::fromFieldList(const QStringList &list)

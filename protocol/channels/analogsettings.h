@@ -19,8 +19,9 @@ struct AnalogSettings {
     int deviceCode = AnalogRecord::kDeviceOff;
     int input = AnalogRecord::kInputUndefined;
     QString serial;
-    // The serial field's bytes as read, beside the text shown; empty where none were kept.
-    QByteArray serialBytes;
+    // The serial field's bytes as read, in hex, where the text shown cannot give them back
+    // (Link::keptText); they are written while the serial still reads as they do.
+    QString serialKept;
     qint64 multiplier = 0;
     qint64 divider = 0;
     // Thresholds as the record field holds them: tenths for sensors; a temperature's may be

@@ -46,7 +46,7 @@ char signedByte(const QString &text)
 QStringList decodeSettings(const QByteArray &resp)
 {
     const QByteArray frame = withoutChecksum(resp);
-    return {
+    QStringList list{
         number(frame, OffDeviceType, 1),
         number(frame, OffProtocol, 1),
         number(frame, OffAddress, 4),
@@ -54,6 +54,10 @@ QStringList decodeSettings(const QByteArray &resp)
         number(frame, OffKt, 1),
         number(frame, OffObject, 2),
     };
+    const QString kept = Link::keptText(frame, Link::kPayloadOffset + OffPassword, kPasswordWidth);
+    if (!kept.isEmpty())
+        list << kept;
+    return list;
 }
 
 QStringList decodeReadings(const QByteArray &resp)
@@ -72,14 +76,15 @@ QStringList decodeReadings(const QByteArray &resp)
 bool encodeSettings(const QStringList &entry, QByteArray &payload)
 {
     payload.clear();
-    const QByteArray password = entry.value(WritePassword).toUtf8();
-    if (password.size() > kPasswordWidth)
+    const QString password = entry.value(WritePassword);
+    const QString kept = entry.value(WritePasswordKept);
+    if (!Link::textFits(password, kPasswordWidth, kept))
         return false;
     payload.append(signedByte(entry.value(WriteChannel)));
     payload.append(Link::encodeU8(entry.value(WriteDeviceType)));
     payload.append(Link::encodeU8(entry.value(WriteProtocol)));
     payload.append(Link::encodeU32(entry.value(WriteAddress)));
-    payload.append(Link::encodeText(entry.value(WritePassword), kPasswordWidth));
+    payload.append(Link::encodeText(password, kPasswordWidth, kept));
     payload.append(Link::encodeU8(entry.value(WriteKt)));
     payload.append(Link::encodeU16(entry.value(WriteObject)));
     Q_ASSERT(payload.size() == kSettingsPayloadSize);

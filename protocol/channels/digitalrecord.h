@@ -21,7 +21,10 @@ enum SettingsField {
     SetPassword,
     SetKt,
     SetObject,
-    SettingsFieldCount
+    SettingsFieldCount,
+    // Optional, after the fields: the password field's bytes where its text cannot give them
+    // back (Link::keptText).
+    SetPasswordKept = SettingsFieldCount
 };
 
 // Readings list (setRsData): serial number, then the four readings.
@@ -36,7 +39,9 @@ enum WriteField {
     WritePassword,
     WriteKt,
     WriteObject,
-    WriteFieldCount
+    WriteFieldCount,
+    // Optional, as in the settings list.
+    WritePasswordKept = WriteFieldCount
 };
 
 // Response frames of commands 8 and 32 into the settings list. The checksum byte is not
@@ -47,7 +52,8 @@ QStringList decodeSettings(const QByteArray &resp);
 QStringList decodeReadings(const QByteArray &resp);
 
 // The 20-byte payload of command 32 from a write entry. False, with `payload` empty, when
-// the password's UTF-8 form does not fit its 10-byte field: it is never cut.
+// the password's UTF-8 form does not fit its 10-byte field: it is never cut. Kept bytes that
+// still read as the password are written as they came.
 bool encodeSettings(const QStringList &entry, QByteArray &payload);
 
 } // namespace DigitalRecord

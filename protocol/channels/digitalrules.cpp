@@ -1,6 +1,7 @@
 #include "protocol/channels/digitalrules.h"
 
 #include "protocol/channels/digitalrecord.h"
+#include "protocol/frame/frame.h"
 #include "protocol/global/logcategories.h"
 
 #include <QCoreApplication>
@@ -161,15 +162,16 @@ bool parseAddress(const QString &text, quint32 *value)
     return true;
 }
 
-bool passwordFits(const QString &password)
+bool passwordFits(const QString &password, const QString &kept)
 {
-    return password.toUtf8().size() <= kPasswordFieldBytes;
+    return Link::textFits(password, kPasswordFieldBytes, kept);
 }
 
 int firstOverlongPassword(const QList<QStringList> &entries)
 {
     for (const QStringList &entry : entries) {
-        if (!passwordFits(entry.value(DigitalRecord::WritePassword)))
+        if (!passwordFits(entry.value(DigitalRecord::WritePassword),
+                          entry.value(DigitalRecord::WritePasswordKept)))
             return entry.value(DigitalRecord::WriteChannel).toInt();
     }
     return -1;

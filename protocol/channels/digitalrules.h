@@ -56,8 +56,9 @@ QString numberToAddress(const QString &text);
 // The address text as a 32-bit number: digits only, no sign, at most 4294967295.
 bool parseAddress(const QString &text, quint32 *value);
 
-// The password travels in a 10-byte field; longer UTF-8 is refused, never cut.
-bool passwordFits(const QString &password);
+// The password travels in a 10-byte field; longer UTF-8 is refused, never cut. Bytes kept at
+// the read that still read as the password fit.
+bool passwordFits(const QString &password, const QString &kept = QString());
 // Channel index (entry 0) of the first write entry whose password does not fit, or -1.
 int firstOverlongPassword(const QList<QStringList> &entries);
 

@@ -21,6 +21,7 @@ DigitalSettings DigitalSettings::fromFieldList(const QStringList &list)
     s.password = list.value(SetPassword);
     s.kt = number(list.value(SetKt));
     s.object = number(list.value(SetObject));
+    s.passwordKept = list.value(SetPasswordKept);
     return s;
 }
 
@@ -33,6 +34,8 @@ QStringList DigitalSettings::toFieldList() const
     list[DigitalRecord::SetPassword] = password;
     list[DigitalRecord::SetKt] = QString::number(kt);
     list[DigitalRecord::SetObject] = QString::number(object);
+    if (!passwordKept.isEmpty())
+        list << passwordKept;
     return list;
 }
 
@@ -50,7 +53,8 @@ QStringList DigitalSettings::toWriteList(int index) const
 bool DigitalSettings::operator==(const DigitalSettings &o) const
 {
     return deviceCode == o.deviceCode && protocol == o.protocol && address == o.address
-        && password == o.password && kt == o.kt && object == o.object;
+        && password == o.password && kt == o.kt && object == o.object
+        && passwordKept == o.passwordKept;
 }
 
 DigitalReading DigitalReading::fromFieldList(const QStringList &list)

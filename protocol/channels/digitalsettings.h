@@ -23,8 +23,9 @@ struct DigitalSettings {
     // and a text that is no address is refused by the checks before a write.
     QString address = QStringLiteral("0");
     QString password;
-    // The password field's bytes as read, beside the text shown; empty where none were kept.
-    QByteArray passwordBytes;
+    // The password field's bytes as read, in hex, where the text shown cannot give them back
+    // (Link::keptText); they are written while the password still reads as they do.
+    QString passwordKept;
     qint64 kt = 1;
     qint64 object = 0;
 

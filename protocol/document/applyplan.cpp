@@ -249,6 +249,9 @@ QStringList analogWriteList(int index, const QStringList &read)
     }
     // As read: the file carries none (a written record takes it fresh, see plan()).
     list[A::WriteValue] = read.value(A::SettingsValue);
+    // The serial's bytes as read, written while the serial reads as they do.
+    if (!read.value(A::SettingsSerialKept).isEmpty())
+        list << read.value(A::SettingsSerialKept);
     return list;
 }
 

@@ -186,6 +186,16 @@ QString readText(const QByteArray &resp, int offset, int size)
     return QString::fromUtf8(zero < 0 ? field : field.left(zero));
 }
 
+QString keptText(const QByteArray &resp, int offset, int size)
+{
+    if (offset < 0 || size < 1 || offset + size > resp.size())
+        return {};
+    const QByteArray field = resp.mid(offset, size);
+    if (encodeText(readText(field, 0, size), size) == field)
+        return {};
+    return QString::fromLatin1(field.toHex());
+}
+
 namespace {
 
 QByteArray bigEndian(quint32 value, int size)
@@ -235,6 +245,32 @@ QByteArray encodeText(const QString &text, int width)
     if (bytes.size() < width)
         bytes.append(QByteArray(width - bytes.size(), '\0'));
     return bytes;
+}
+
+namespace {
+
+// The kept bytes that stand for `text` in a field of `width`; empty when there are none.
+QByteArray keptFor(const QString &text, int width, const QString &kept)
+{
+    if (kept.isEmpty())
+        return {};
+    const QByteArray field = QByteArray::fromHex(kept.toLatin1());
+    if (field.size() != width || readText(field, 0, width) != text)
+        return {};
+    return field;
+}
+
+} // namespace
+
+QByteArray encodeText(const QString &text, int width, const QString &kept)
+{
+    const QByteArray field = keptFor(text, width, kept);
+    return field.isEmpty() ? encodeText(text, width) : field;
+}
+
+bool textFits(const QString &text, int width, const QString &kept)
+{
+    return !keptFor(text, width, kept).isEmpty() || text.toUtf8().size() <= width;
 }
 
 } // namespace Link

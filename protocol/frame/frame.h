@@ -75,6 +75,10 @@ QString hardwareVersionText(const QByteArray &resp);
 quint32 readNumber(const QByteArray &resp, int offset, int size);
 // Fixed-width text field: the bytes up to the first zero within the field, UTF-8.
 QString readText(const QByteArray &resp, int offset, int size);
+// The same field's bytes, in hex, where the text read from them does not give them back (bytes
+// after the first zero, bytes that are not UTF-8); empty where it does. The field lists carry
+// them beside the text, so that a field the engineer left alone goes back as it came.
+QString keptText(const QByteArray &resp, int offset, int size);
 
 QByteArray encodeU8(const QString &text);
 QByteArray encodeU16(const QString &text);
@@ -82,5 +86,10 @@ QByteArray encodeI16(const QString &text);
 QByteArray encodeU32(const QString &text);
 // Text as UTF-8, zero-padded to `width` bytes; a longer text is sent whole.
 QByteArray encodeText(const QString &text, int width);
+// The field for `text`: the bytes kept at the read (keptText) while they still read as `text`,
+// else the text as above.
+QByteArray encodeText(const QString &text, int width, const QString &kept);
+// Whether `text` goes into its field of `width` bytes whole (kept bytes that read as it do).
+bool textFits(const QString &text, int width, const QString &kept);
 
 } // namespace Link

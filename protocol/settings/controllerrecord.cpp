@@ -38,12 +38,13 @@ constexpr quint8 kWriteFiller = 0xFF;
 // The two paths in the order they travel, with the names the user knows them by.
 struct PathField {
     WriteEntry entry;
+    WriteEntry kept;
     const char *name;
 };
 
 constexpr PathField kPathFields[] = {
-    {WriteApiGet, "API_GET"},
-    {WriteApiSave, "API_SAVE"},
+    {WriteApiGet, WriteApiGetKept, "API_GET"},
+    {WriteApiSave, WriteApiSaveKept, "API_SAVE"},
 };
 
 QString number(const QByteArray &resp, Field field)
@@ -69,7 +70,7 @@ QStringList decodeSettings(const QByteArray &resp, quint32 fwWord)
                            .arg(Link::readNumber(resp, kServerIp.offset + 1, 1))
                            .arg(Link::readNumber(resp, kServerIp.offset + 2, 1))
                            .arg(Link::readNumber(resp, kServerIp.offset + 3, 1));
-    return {number(resp, kLogPeriod),
+    QStringList list{number(resp, kLogPeriod),
             number(resp, kSendPeriod),
             number(resp, kContactPollPeriod),
             number(resp, kConsumptionThreshold),
@@ -87,6 +88,11 @@ QStringList decodeSettings(const QByteArray &resp, quint32 fwWord)
             number(resp, kServerPort),
             text(resp, kApiGet),
             text(resp, kApiSave)};
+    const QString getKept = Link::keptText(resp, kApiGet.offset, kApiGet.size);
+    const QString saveKept = Link::keptText(resp, kApiSave.offset, kApiSave.size);
+    if (!getKept.isEmpty() || !saveKept.isEmpty())
+        list << getKept << saveKept;
+    return list;
 }
 
 QStringList decodeSettings(const QByteArray &resp)
@@ -107,7 +113,7 @@ QString badServerIpText()
 QString oversizePathField(const QStringList &writeList)
 {
     for (const PathField &path : kPathFields) {
-        if (writeList.value(path.entry).toUtf8().size() > kPathFieldBytes)
+        if (!Link::textFits(writeList.value(path.entry), kPathFieldBytes, writeList.value(path.kept)))
             return QLatin1String(path.name);
     }
     return {};
@@ -147,7 +153,8 @@ WriteProblem encodeWrite(const QStringList &writeList, QByteArray &payload)
         out.append(Link::encodeU8(octet));
     out.append(Link::encodeU16(writeList.value(WriteServerPort)));
     for (const PathField &path : kPathFields)
-        out.append(Link::encodeText(writeList.value(path.entry), kPathFieldBytes));
+        out.append(Link::encodeText(writeList.value(path.entry), kPathFieldBytes,
+                                    writeList.value(path.kept)));
     payload = out;
     return WriteProblem::None;
 }

@@ -44,7 +44,11 @@ enum Entry {
     ServerPort,
     ApiGet,
     ApiSave,
-    EntryCount
+    EntryCount,
+    // Optional, after the entries: each path field's bytes where its text cannot give them
+    // back (Link::keptText); both or neither are there.
+    ApiGetKept = EntryCount,
+    ApiSaveKept
 };
 
 // Positions in the write list that the controller tab builds for command 33.
@@ -59,7 +63,10 @@ enum WriteEntry {
     WriteServerPort,
     WriteApiGet,
     WriteApiSave,
-    WriteEntryCount
+    WriteEntryCount,
+    // Optional, as in the settings list.
+    WriteApiGetKept = WriteEntryCount,
+    WriteApiSaveKept
 };
 
 enum class WriteProblem { None, ServerIp, PathTooLong };

@@ -33,6 +33,8 @@ ControllerSettings ControllerSettings::fromFieldList(const QStringList &list)
     s.serverPort = word(list.value(ServerPort));
     s.apiGet = list.value(ApiGet);
     s.apiSave = list.value(ApiSave);
+    s.apiGetKept = list.value(ApiGetKept);
+    s.apiSaveKept = list.value(ApiSaveKept);
     return s;
 }
 
@@ -58,6 +60,8 @@ QStringList ControllerSettings::toFieldList() const
     list[ServerPort] = QString::number(serverPort);
     list[ApiGet] = apiGet;
     list[ApiSave] = apiSave;
+    if (!apiGetKept.isEmpty() || !apiSaveKept.isEmpty())
+        list << apiGetKept << apiSaveKept;
     return list;
 }
 
@@ -75,6 +79,8 @@ QStringList ControllerSettings::toWriteList() const
     list[WriteServerPort] = QString::number(serverPort);
     list[WriteApiGet] = apiGet;
     list[WriteApiSave] = apiSave;
+    if (!apiGetKept.isEmpty() || !apiSaveKept.isEmpty())
+        list << apiGetKept << apiSaveKept;
     return list;
 }
 
@@ -91,6 +97,8 @@ void ControllerSettings::setFromWriteList(const QStringList &entry)
     serverPort = word(entry.value(WriteServerPort));
     apiGet = entry.value(WriteApiGet);
     apiSave = entry.value(WriteApiSave);
+    apiGetKept = entry.value(WriteApiGetKept);
+    apiSaveKept = entry.value(WriteApiSaveKept);
 }
 
 bool ControllerSettings::sameSettings(const ControllerSettings &other) const

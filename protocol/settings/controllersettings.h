@@ -26,9 +26,10 @@ struct ControllerSettings {
     quint32 serverPort = 0;
     QString apiGet;
     QString apiSave;
-    // The path fields' bytes as read, beside the texts shown; empty where none were kept.
-    QByteArray apiGetBytes;
-    QByteArray apiSaveBytes;
+    // The path fields' bytes as read, in hex, where the texts shown cannot give them back
+    // (Link::keptText); they are written while the paths still read as they do.
+    QString apiGetKept;
+    QString apiSaveKept;
 
     // Identification and state, read only.
     QString serialNumber;

@@ -161,6 +161,20 @@ void TestCliRoads::readEditApplyRead()
     QFETCH(QList<int>, writes);
     Road road;
     QVERIFY(road.started);
+    // Text fields as another tool may have left them go back byte for byte unless edited.
+    const auto oddTexts = [&road] {
+        return road.sim->withModel([](ControllerModel &m) {
+            return QList<QByteArray>{m.controllerSettings.apiSave, m.analog.channels[1].serial,
+                                     m.analog.channels[2].serial};
+        });
+    };
+    road.sim->withModel([](ControllerModel &m) {
+        m.controllerSettings.apiSave = QByteArray("\xff/save\0old", 10);
+        m.analog.channels[1].serial = QByteArray("T-01\0\xfe", 6);
+        m.analog.channels[2].serial = QByteArray("\xfe-3", 3);
+        m.digital.channels[0].password = m.digital.channels[1].password = QByteArray("\x80\0pw", 4);
+    });
+    const QList<QByteArray> odd = oddTexts();
     const QJsonObject before = road.read();
     QVERIFY(!before.isEmpty());
     const QJsonObject edited = overlay(before, QJsonDocument::fromJson(edit).object());
@@ -173,6 +187,8 @@ void TestCliRoads::readEditApplyRead()
     QCOMPARE(road.sim->requestCount(32), writes.at(2));
     // Everything else, the meters' counters among it, reads back as before.
     QCOMPARE(road.read(), edited);
+    const QList<QByteArray> after = oddTexts();
+    QCOMPARE(after, odd);
 }
 
 void TestCliRoads::applySendsNoWrite_data()

@@ -84,7 +84,6 @@ private slots:
     void changeDetection_data();
     void changeDetection();
     void indexesOutsideTheTableAreIgnored();
-    void overlongSerialRow();
     void typedReadingGoesToTheChecks();
 };
 
@@ -264,18 +263,6 @@ void TestAnalogTab::indexesOutsideTheTableAreIgnored()
     QVERIFY(!tab.isComSettingsChanged());
     tab.setComSettings(0, {}); // an empty list turns the row off
     QCOMPARE(tab.getComSettings(0).value(0), QStringLiteral("0"));
-}
-
-void TestAnalogTab::overlongSerialRow()
-{
-    AnalogTab tab;
-    Table t{tab};
-    t.serial(3)->setText(QStringLiteral("ЖЖЖЖЖЖЖЖ")); // 16 bytes fit
-    t.serial(5)->setText(QStringLiteral("ЖЖЖЖЖЖЖЖЖ"));
-    t.serial(6)->setText(QStringLiteral("ЖЖЖЖЖЖЖЖЖ"));
-    QCOMPARE(tab.overlongSerialRow(), 5);
-    tab.setComChannelsCount(4); // rows the hardware lacks are not written
-    QCOMPARE(tab.overlongSerialRow(), -1);
 }
 
 void TestAnalogTab::typedReadingGoesToTheChecks()

@@ -38,6 +38,21 @@ void holdExtremes(ControllerModel &m, bool top)
                                  quint8(word), quint16(word)};
 }
 
+// Text fields as another tool may have left them: bytes after the first zero, bytes that are
+// not UTF-8, a field full to its last byte. API_GET stays as it is: the road writes over it.
+void holdOddTexts(ControllerModel &m)
+{
+    m.controllerSettings.apiSave = QByteArray("\xff\xfe/save\0/v0/save-old\xd0", 20);
+    const QByteArray serials[] = {QByteArray("S-1\0\x01\x02", 6), QByteArray(16, '\xff'),
+                                  QByteArray("\xd0\x96\xd0", 3)};
+    for (int i = 0; i < SimAnalogChannels::kChannels; ++i)
+        m.analog.channels[i].serial = serials[i % 3];
+    const QByteArray passwords[] = {QByteArray("pw\0\x7f\xff", 5), QByteArray(10, '\x80'),
+                                    QByteArray("12345678\xc3", 9)};
+    for (int i = 0; i < SimDigitalChannels::kChannelCount; ++i)
+        m.digital.channels[i].password = passwords[i % 3];
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(RoadEdit)
@@ -129,10 +144,11 @@ void TestWriteRoad::readThenWriteChangesNothing_data()
     QTest::addColumn<QString>("fw");
     QTest::addColumn<QString>("hw");
     QTest::addColumn<bool>("top");
-    QTest::newRow("1.4.2 on 8.1, every field at its top") << "1.4.2" << "8.1" << true;
-    QTest::newRow("1.4.0 on 8.2, every field at its top") << "1.4.0" << "8.2" << true;
-    QTest::newRow("1.4.2 on 8.2, every field zero") << "1.4.2" << "8.2" << false;
-    QTest::newRow("1.4.0 on 8.1, every field zero") << "1.4.0" << "8.1" << false;
+    QTest::addColumn<bool>("oddTexts");
+    QTest::newRow("1.4.2 on 8.1, every field at its top, odd text bytes") << "1.4.2" << "8.1" << true << true;
+    QTest::newRow("1.4.0 on 8.2, every field at its top") << "1.4.0" << "8.2" << true << false;
+    QTest::newRow("1.4.2 on 8.2, every field zero") << "1.4.2" << "8.2" << false << false;
+    QTest::newRow("1.4.0 on 8.1, every field zero, odd text bytes") << "1.4.0" << "8.1" << false << true;
 }
 
 void TestWriteRoad::readThenWriteChangesNothing()
@@ -140,9 +156,14 @@ void TestWriteRoad::readThenWriteChangesNothing()
     QFETCH(QString, fw);
     QFETCH(QString, hw);
     QFETCH(bool, top);
+    QFETCH(bool, oddTexts);
     Road road(hw, fw);
     const auto held = [&road] { return road.sim->withModel([](ControllerModel &m) { return m.heldRecords(); }); };
-    road.sim->withModel([top](ControllerModel &m) { holdExtremes(m, top); });
+    road.sim->withModel([top, oddTexts](ControllerModel &m) {
+        holdExtremes(m, top);
+        if (oddTexts)
+            holdOddTexts(m);
+    });
     const QByteArray before = held();
     QVERIFY(road.started && road.readTabs({0, 1, 2}));
     QVERIFY(!road.dialog->findChild<AnalogTab *>()->isComSettingsChanged()

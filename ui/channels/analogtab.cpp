@@ -397,14 +397,6 @@ bool AnalogTab::hasFastOpenCollector() const
     return false;
 }
 
-int AnalogTab::overlongSerialRow() const
-{
-    QStringList serials;
-    for (int row = 0; row < kRows; ++row)
-        serials << (isComChannelEnabled(row) ? cells[row].serial->text() : QString());
-    return AnalogRules::firstOverlongSerial(serials);
-}
-
 PageCommand AnalogTab::readSettingsCommand()
 {
     return {Link::CmdReadAnalogSettings, std::nullopt, {}};
@@ -433,6 +425,9 @@ PageCommand AnalogTab::writeCommand()
             continue;
         QStringList entry{QString::number(row)};
         entry << getComSettings(row) << getComWriteData(row);
+        // The serial's bytes as read go along; they are written while the serial reads as they do.
+        if (!stored[row].serialKept.isEmpty())
+            entry << stored[row].serialKept;
         rows.append(entry);
     }
     return {Link::CmdWriteAnalogSettings, rows, {}};
@@ -470,6 +465,7 @@ QList<WritePreflight::AnalogRow> AnalogTab::preflightRows(bool compared) const
         r.settings.deviceCode = deviceCode(row);
         r.settings.input = int(heldInput[row].valueOr(w.input->currentIndex()));
         r.settings.serial = w.serial->text();
+        r.settings.serialKept = stored[row].serialKept;
         r.settings.multiplier = w.multiplier->value();
         r.settings.divider = w.divider->value();
         r.lk = w.lk->value();

@@ -71,8 +71,6 @@ public:
     // cell shows what was read, so that the write takes the counter fresh from the controller.
     QStringList getComWriteData(int row) const;
     bool hasFastOpenCollector() const;
-    // First present row whose serial number does not fit the controller's field, or -1.
-    int overlongSerialRow() const;
     // The present rows as they would be written, for the write preflight. Only with
     // `compared` is each row compared with what was read, which first reduces its scale.
     QList<WritePreflight::AnalogRow> preflightRows(bool compared) const;

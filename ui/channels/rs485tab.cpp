@@ -538,7 +538,7 @@ QStringList RS485Tab::channelSettings(int row) const
     if (!validRow(row))
         return {};
     const RowEditors &e = rows[row];
-    return {
+    QStringList settings{
         QString::number(row),
         QString::number(heldType[row].valueOr(codeForDevicePosition(e.type->currentIndex()))),
         QString::number(heldProtocol[row].valueOr(e.protocol->currentIndex())),
@@ -547,6 +547,10 @@ QStringList RS485Tab::channelSettings(int row) const
         QString::number(e.kt->value()),
         QString::number(e.object->text().toInt()),
     };
+    // The password's bytes as read go along; they are written while the password reads as they do.
+    if (!stored[row].passwordKept.isEmpty())
+        settings << stored[row].passwordKept;
+    return settings;
 }
 
 PageCommand RS485Tab::readSettingsCommand()

@@ -537,6 +537,9 @@ QStringList SettingsTab::getCpuSettings() const
          << writeValue(HeldMode, consumptionModeCombo->currentIndex())
          << writeValue(HeldPsm, psmCheck->isChecked() ? 1 : 0) << serverIpEdit->text()
          << QString::number(serverPortSpin->value()) << apiGetEdit->text() << apiSaveEdit->text();
+    // The paths' bytes as read go along; they are written while the paths read as they do.
+    if (!asRead.apiGetKept.isEmpty() || !asRead.apiSaveKept.isEmpty())
+        list << asRead.apiGetKept << asRead.apiSaveKept;
     return list;
 }
 

@@ -152,6 +152,33 @@ private slots:
         QCOMPARE(versionText(0x0104000A), QStringLiteral("1.4.10")); // the patch has 16 bits
         QCOMPARE(versionText(0xFFFFFFFF), QStringLiteral("255.255.65535"));
     }
+
+    // A text field's bytes go back as they came while its text is left alone, and never once
+    // it is edited.
+    void keptTextBytes_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("plain text") << QByteArray("abc\0\0\0", 6) << false;
+        QTest::newRow("full field") << QByteArray("abcdef") << false;
+        QTest::newRow("bytes after a zero") << QByteArray("ab\0cd\0", 6) << true;
+        QTest::newRow("not UTF-8") << QByteArray("\xff\xfe\xd0\0\0\0", 6) << true;
+        QTest::newRow("cut UTF-8 at the end") << QByteArray("abcde\xd0") << true;
+    }
+
+    void keptTextBytes()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, kept);
+        const QString text = readText(field, 0, 6);
+        const QString hex = keptText(field, 0, 6);
+        QCOMPARE(!hex.isEmpty(), kept);
+        QCOMPARE(encodeText(text, 6, hex).toHex(), field.toHex());
+        QVERIFY(textFits(text, 6, hex));
+        QCOMPARE(encodeText(QStringLiteral("new"), 6, hex), QByteArray("new\0\0\0", 6));
+        QVERIFY(!textFits(QStringLiteral("ЖЖЖЖ"), 6, hex));
+        QCOMPARE(keptText(field.left(5), 0, 6), QString()); // a cut frame keeps nothing
+    }
 };
 
 QTEST_MAIN(TestFrame)
