@@ -1,29 +1,22 @@
 #include "protocol/channels/analogsettings.h"
 
-namespace {
+#include "protocol/frame/frame.h"
 
-qint64 number(const QString &text)
-{
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 10);
-    return ok ? value : 0;
-}
-
-} // namespace
+using Link::listNumber;
 
 AnalogSettings AnalogSettings::fromFieldList(const QStringList &list)
 {
     using namespace AnalogRecord;
     AnalogSettings s;
-    s.deviceCode = int(number(list.value(SettingsType)));
-    s.input = int(number(list.value(SettingsInput)));
+    s.deviceCode = int(listNumber(list.value(SettingsType)));
+    s.input = int(listNumber(list.value(SettingsInput)));
     s.serial = list.value(SettingsSerial);
-    s.multiplier = number(list.value(SettingsScale));
-    s.divider = number(list.value(SettingsDivider));
-    s.lk = number(list.value(SettingsLk));
-    s.st = number(list.value(SettingsSt));
-    s.object = number(list.value(SettingsObject));
-    s.counter = number(list.value(SettingsValue));
+    s.multiplier = listNumber(list.value(SettingsScale));
+    s.divider = listNumber(list.value(SettingsDivider));
+    s.lk = listNumber(list.value(SettingsLk));
+    s.st = listNumber(list.value(SettingsSt));
+    s.object = listNumber(list.value(SettingsObject));
+    s.counter = listNumber(list.value(SettingsValue));
     s.serialKept = list.value(SettingsSerialKept);
     return s;
 }
@@ -47,37 +40,16 @@ QStringList AnalogSettings::toFieldList() const
 
 AnalogSettings AnalogSettings::fromWriteList(const QStringList &entry)
 {
+    // The write list is the settings list behind the channel index.
     using namespace AnalogRecord;
-    AnalogSettings s;
-    s.deviceCode = int(number(entry.value(WriteType)));
-    s.input = int(number(entry.value(WriteInput)));
-    s.serial = entry.value(WriteSerial);
-    s.multiplier = number(entry.value(WriteScale));
-    s.divider = number(entry.value(WriteDivider));
-    s.lk = number(entry.value(WriteLk));
-    s.st = number(entry.value(WriteSt));
-    s.object = number(entry.value(WriteObject));
-    s.counter = number(entry.value(WriteValue));
-    s.serialKept = entry.value(WriteSerialKept);
-    return s;
+    static_assert(WriteType == SettingsType + 1 && WriteValue == SettingsValue + 1
+                  && WriteSerialKept == SettingsSerialKept + 1);
+    return fromFieldList(entry.mid(WriteType));
 }
 
 QStringList AnalogSettings::toWriteList(int index) const
 {
-    QStringList entry(AnalogRecord::WriteFieldCount);
-    entry[AnalogRecord::WriteChannel] = QString::number(index);
-    entry[AnalogRecord::WriteType] = QString::number(deviceCode);
-    entry[AnalogRecord::WriteInput] = QString::number(input);
-    entry[AnalogRecord::WriteSerial] = serial;
-    entry[AnalogRecord::WriteScale] = QString::number(multiplier);
-    entry[AnalogRecord::WriteDivider] = QString::number(divider);
-    entry[AnalogRecord::WriteLk] = QString::number(lk);
-    entry[AnalogRecord::WriteSt] = QString::number(st);
-    entry[AnalogRecord::WriteObject] = QString::number(object);
-    entry[AnalogRecord::WriteValue] = QString::number(counter);
-    if (!serialKept.isEmpty())
-        entry << serialKept;
-    return entry;
+    return QStringList{QString::number(index)} + toFieldList();
 }
 
 bool AnalogSettings::operator==(const AnalogSettings &o) const
@@ -89,7 +61,7 @@ bool AnalogSettings::operator==(const AnalogSettings &o) const
 
 AnalogReading AnalogReading::fromFieldList(const QStringList &list)
 {
-    return {number(list.value(0))};
+    return {listNumber(list.value(0))};
 }
 
 QStringList AnalogReading::toFieldList() const

@@ -1,26 +1,19 @@
 #include "protocol/channels/digitalsettings.h"
 
-namespace {
+#include "protocol/frame/frame.h"
 
-qint64 number(const QString &text)
-{
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 10);
-    return ok ? value : 0;
-}
-
-} // namespace
+using Link::listNumber;
 
 DigitalSettings DigitalSettings::fromFieldList(const QStringList &list)
 {
     using namespace DigitalRecord;
     DigitalSettings s;
-    s.deviceCode = int(number(list.value(SetDeviceType)));
-    s.protocol = int(number(list.value(SetProtocol)));
+    s.deviceCode = int(listNumber(list.value(SetDeviceType)));
+    s.protocol = int(listNumber(list.value(SetProtocol)));
     s.address = list.value(SetAddress);
     s.password = list.value(SetPassword);
-    s.kt = number(list.value(SetKt));
-    s.object = number(list.value(SetObject));
+    s.kt = listNumber(list.value(SetKt));
+    s.object = listNumber(list.value(SetObject));
     s.passwordKept = list.value(SetPasswordKept);
     return s;
 }

@@ -239,6 +239,13 @@ QByteArray encodeU32(const QString &text)
     return bigEndian(unsignedValue(text), 4);
 }
 
+qint64 listNumber(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 10);
+    return ok ? value : 0;
+}
+
 QByteArray encodeText(const QString &text, int width)
 {
     QByteArray bytes = text.toUtf8();

@@ -84,6 +84,8 @@ QByteArray encodeU8(const QString &text);
 QByteArray encodeU16(const QString &text);
 QByteArray encodeI16(const QString &text);
 QByteArray encodeU32(const QString &text);
+// A number of a field list; a text that is no decimal number reads as 0.
+qint64 listNumber(const QString &text);
 // Text as UTF-8, zero-padded to `width` bytes; a longer text is sent whole.
 QByteArray encodeText(const QString &text, int width);
 // The field for `text`: the bytes kept at the read (keptText) while they still read as `text`,

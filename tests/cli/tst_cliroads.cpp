@@ -2,6 +2,7 @@
 // side of a pseudo-terminal, the program opens the other side as it would a COM port.
 
 #include "sim/simserver.h"
+#include "clirun.h"
 
 #include <QtTest>
 
@@ -11,20 +12,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#ifndef LUMARO_CLI
-#error "LUMARO_CLI must name the lumaro-cli executable"
-#endif
-
 namespace {
 
-constexpr int kRunMs = 60000;
 const QByteArray kAsRead = "as read";
 
-struct Result {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
+using CliRun::kRunMs;
+using CliRun::Result;
 
 // A simulated controller and the program pointed at it.
 struct Road {
@@ -42,20 +35,7 @@ struct Road {
 
     Result cli(const QStringList &args)
     {
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(LUMARO_CLI),
-                      QStringList{QStringLiteral("--port"), sim->portName()} + args);
-        Result r;
-        if (!program.waitForFinished(kRunMs)) {
-            program.kill();
-            program.waitForFinished();
-            return r;
-        }
-        r.code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        r.out = program.readAllStandardOutput();
-        r.err = QString::fromUtf8(program.readAllStandardError());
-        return r;
+        return CliRun::run(QStringList{QStringLiteral("--port"), sim->portName()} + args, environment);
     }
 
     QJsonObject read()

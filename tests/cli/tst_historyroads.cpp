@@ -3,27 +3,17 @@
 
 #include "sim/simserver.h"
 #include "../store/testdatabase.h"
+#include "clirun.h"
 
 #include <QtTest>
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-
-#ifndef LUMARO_CLI
-#error "LUMARO_CLI must name the lumaro-cli executable"
-#endif
 
 namespace {
 
-constexpr int kRunMs = 60000;
+using CliRun::Result;
 const QString kSerial = QStringLiteral("T3-0421-0077");
-
-struct Result {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
 
 class TestHistoryRoads : public QObject
 {
@@ -33,21 +23,7 @@ private:
     QTemporaryDir dir;
     std::unique_ptr<SimServer> sim;
 
-    Result cli(const QStringList &args)
-    {
-        QProcess program;
-        program.start(QStringLiteral(LUMARO_CLI), args);
-        Result r;
-        if (!program.waitForFinished(kRunMs)) {
-            program.kill();
-            program.waitForFinished();
-            return r;
-        }
-        r.code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        r.out = program.readAllStandardOutput();
-        r.err = QString::fromUtf8(program.readAllStandardError());
-        return r;
-    }
+    static Result cli(const QStringList &args) { return CliRun::run(args); }
 
     // A command on the controller, with the history given.
     Result onController(const QString &history, const QStringList &args)
@@ -79,18 +55,10 @@ private slots:
         qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
     }
 
-    void wrongWriteUndone_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::newRow("sqlite") << "sqlite";
-        QTest::newRow("postgresql") << "postgresql";
-    }
+    void wrongWriteUndone_data() { TestDatabase::addBackendRows(); }
     void wrongWriteUndone()
     {
-        QFETCH(QString, backend);
-        const QString history = TestDatabase::fresh(backend, dir);
-        if (history.isEmpty())
-            QSKIP(TestDatabase::kSkipText);
+        HISTORY_OR_SKIP(history, dir);
         const Result first = onController(history, {"read"});
         QCOMPARE(first.code, 0);
         QCOMPARE(onController(history, {"apply", file("wrong.json", port(8081))}).code, 0);

@@ -7,6 +7,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTest>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -54,4 +55,19 @@ inline QString fresh(const QString &backend, const QTemporaryDir &dir)
     return freshPostgres();
 }
 
+// The rows of a test that runs on each kind of history.
+inline void addBackendRows()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << QStringLiteral("sqlite");
+    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+}
+
 } // namespace TestDatabase
+
+// The fetched row's history as `name`, made in `dir`; the case is skipped without a server.
+#define HISTORY_OR_SKIP(name, dir)                                                              \
+    QFETCH(QString, backend);                                                                   \
+    const QString name = TestDatabase::fresh(backend, dir);                                     \
+    if (name.isEmpty())                                                                         \
+        QSKIP(TestDatabase::kSkipText);

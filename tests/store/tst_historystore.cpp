@@ -59,24 +59,11 @@ class TestHistoryStore : public QObject
 private:
     QTemporaryDir dir;
 
-    void backends()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::newRow("sqlite") << QStringLiteral("sqlite");
-        QTest::newRow("postgresql") << QStringLiteral("postgresql");
-    }
-
-#define LOCATION_OR_SKIP(name)                                                                  \
-    QFETCH(QString, backend);                                                                   \
-    const QString name = TestDatabase::fresh(backend, dir);                                     \
-    if (name.isEmpty())                                                                         \
-        QSKIP(TestDatabase::kSkipText);
-
 private slots:
-    void versionsOfAController_data() { backends(); }
+    void versionsOfAController_data() { TestDatabase::addBackendRows(); }
     void versionsOfAController()
     {
-        LOCATION_OR_SKIP(uri);
+        HISTORY_OR_SKIP(uri, dir);
         HistoryLocation where;
         QString error;
         QVERIFY2(HistoryLocation::parse(uri, &where, &error), qPrintable(error));
@@ -139,10 +126,10 @@ private slots:
         QCOMPARE(other.document(sn, 3, &latest), HistoryStore::NotFound);
     }
 
-    void twoProcessesLoseNone_data() { backends(); }
+    void twoProcessesLoseNone_data() { TestDatabase::addBackendRows(); }
     void twoProcessesLoseNone()
     {
-        LOCATION_OR_SKIP(uri);
+        HISTORY_OR_SKIP(uri, dir);
         QList<QProcess *> writers;
         for (int n = 1; n <= 2; ++n) {
             auto *p = new QProcess(this);

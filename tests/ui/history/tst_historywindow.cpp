@@ -42,19 +42,11 @@ private:
     QTemporaryDir dir;
 
 private slots:
-    void findCompareRestore_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::newRow("sqlite") << "sqlite";
-        QTest::newRow("postgresql") << "postgresql";
-    }
+    void findCompareRestore_data() { TestDatabase::addBackendRows(); }
 
     void findCompareRestore()
     {
-        QFETCH(QString, backend);
-        const QString uri = TestDatabase::fresh(backend, dir);
-        if (uri.isEmpty())
-            QSKIP(TestDatabase::kSkipText);
+        HISTORY_OR_SKIP(uri, dir);
         HistoryLocation where;
         QString error;
         QVERIFY(HistoryLocation::parse(uri, &where, &error));
