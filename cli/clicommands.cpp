@@ -43,16 +43,22 @@ int ports(Console &console)
     return ExitCode::Done;
 }
 
-int read(const CliOptions &options, CommandRunner &runner, Console &console,
-         HistoryRecorder &history)
+// The controller settings and both channel tables, in the order the window reads them.
+int readAll(CommandRunner &runner, Snapshot &snapshot)
 {
-    Snapshot snapshot = runner.snapshot();
     int code = runner.readController(snapshot);
     if (code == ExitCode::Done)
         code = runner.readAnalog(snapshot);
     if (code == ExitCode::Done)
         code = runner.readDigital(snapshot);
-    if (code != ExitCode::Done)
+    return code;
+}
+
+int read(const CliOptions &options, CommandRunner &runner, Console &console,
+         HistoryRecorder &history)
+{
+    Snapshot snapshot = runner.snapshot();
+    if (const int code = readAll(runner, snapshot); code != ExitCode::Done)
         return code;
     history.record(snapshot, SnapshotMeta::Read);
     const QByteArray document = JsonDocument::write(snapshot);
@@ -223,11 +229,7 @@ int firmware(const CliOptions &options, CommandRunner &runner, Console &console)
 int report(const CliOptions &options, CommandRunner &runner, Console &console)
 {
     Snapshot snapshot = runner.snapshot();
-    int code = runner.readController(snapshot);
-    if (code == ExitCode::Done)
-        code = runner.readAnalog(snapshot);
-    if (code == ExitCode::Done)
-        code = runner.readDigital(snapshot);
+    int code = readAll(runner, snapshot);
     if (code != ExitCode::Done)
         return code;
     ReportData data;

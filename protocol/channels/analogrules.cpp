@@ -119,7 +119,8 @@ int checkTemperature(const RowValues &row)
     return RowValid;
 }
 
-int checkMeter(const RowValues &row, int code)
+// Meters and contact sensors count LK and ST in whole minutes or seconds.
+int checkWholeTimes(const RowValues &row)
 {
     if (row.lk < 0)
         return LkNegative;
@@ -129,6 +130,13 @@ int checkMeter(const RowValues &row, int code)
         return LkNotWhole;
     if (isFractional(row.st))
         return StNotWhole;
+    return RowValid;
+}
+
+int checkMeter(const RowValues &row, int code)
+{
+    if (const int times = checkWholeTimes(row); times != RowValid)
+        return times;
     if (isBadMeterTime(row.lk))
         return LkOutOfTimeRange;
     if (isBadMeterTime(row.st))
@@ -145,15 +153,7 @@ int checkContact(const RowValues &row)
 {
     if (!inRange(row.inputCode, 9, 12))
         return InputMismatch;
-    if (row.lk < 0)
-        return LkNegative;
-    if (row.st < 0)
-        return StNegative;
-    if (isFractional(row.lk))
-        return LkNotWhole;
-    if (isFractional(row.st))
-        return StNotWhole;
-    return RowValid;
+    return checkWholeTimes(row);
 }
 
 int checkPressure(const RowValues &row, bool fastOpenCollectorPresent)
