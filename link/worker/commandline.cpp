@@ -68,14 +68,28 @@ bool CommandLine::write(quint8 cmd, const QByteArray &payload, QByteArray &respo
     return exchange(cmd, frame, response, kQuietGapMs, kAttempts, &payload);
 }
 
+void CommandLine::settleAfterRetry(quint8 cmd, int waited, int attempt)
+{
+    // The controller answered late once and may still answer the other attempts as late: the
+    // line must stay quiet that long, and a time-out more, before the next request goes.
+    const int quiet = waited + waitTimeout;
+    const QByteArray late = settle(quiet, kSettleLimitFactor * quiet);
+    if (!late.isEmpty())
+        logFrame(QDateTime::currentMSecsSinceEpoch(), Traffic::Direction::Answer, cmd, late,
+                 Traffic::Outcome::ForeignCommand, attempt);
+}
+
 bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &response,
                            int quietGap, int attempts, const QByteArray *echo)
 {
     using Traffic::Direction;
     using Traffic::Outcome;
+    qint64 firstSentAt = 0;
     for (int k = 1; k <= attempts; ++k) {
         response.clear();
         const qint64 sentAt = QDateTime::currentMSecsSinceEpoch();
+        if (k == 1)
+            firstSentAt = sentAt;
         const Transfer result = transfer(frame, k, quietGap, response);
         if (result == Transfer::Stopped) {
             stopHonoured = stopHonoured || stopRequested();
@@ -129,6 +143,8 @@ bool CommandLine::exchange(quint8 cmd, const QByteArray &frame, QByteArray &resp
         logFrame(answeredAt, Direction::Answer, cmd, received, outcome, k);
         if (outcome == Outcome::Accepted) {
             report.answered();
+            if (k > 1)
+                settleAfterRetry(cmd, int(answeredAt - firstSentAt), k);
             return true;
         }
         qCDebug(lcLink) << "wrong check_response";

@@ -101,8 +101,19 @@ protected:
     // One attempt: clear the line, send `frame`, read until the quiet gap or the time-out.
     virtual Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
                               QByteArray &answer) = 0;
+    // Reads and returns what arrives until the line has been quiet for `quietMs`, for at most
+    // `limitMs` or until a stop: the answers still owed to earlier attempts of a request that
+    // was answered on a retry, which the next request must not take for its own.
+    virtual QByteArray settle(int quietMs, int limitMs)
+    {
+        Q_UNUSED(quietMs);
+        Q_UNUSED(limitMs);
+        return {};
+    }
 
 private:
+    static constexpr int kSettleLimitFactor = 3;
+    void settleAfterRetry(quint8 cmd, int waited, int attempt);
     void logFrame(qint64 time, Traffic::Direction direction, quint8 cmd,
                   const QByteArray &bytes, Traffic::Outcome outcome, int attempt);
 

@@ -6,6 +6,7 @@
 #include "lumaro/version.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFile>
 
 namespace {
@@ -73,6 +74,7 @@ protected:
     {
         return worker.transfer(frame, attempt, quietGap, answer);
     }
+    QByteArray settle(int quietMs, int limitMs) override { return worker.settle(quietMs, limitMs); }
 
 private:
     MasterThread &worker;
@@ -353,6 +355,30 @@ CommandLine::Transfer MasterThread::transfer(const QByteArray &frame, int attemp
         }
     }
     return CommandLine::Transfer::Read;
+}
+
+QByteArray MasterThread::settle(int quietMs, int limitMs)
+{
+    QByteArray dropped;
+    if (!serial.isOpen())
+        return dropped;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastDataAt = 0;
+    while (clock.elapsed() - lastDataAt < quietMs && clock.elapsed() < limitMs
+           && !line->stopRequested()) {
+        if (!serial.waitForReadyRead(kPollStepMs)) {
+            // A dead port is the next request's to report.
+            const QSerialPort::SerialPortError e = serial.error();
+            if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+                break;
+        }
+        if (serial.bytesAvailable() > 0) {
+            dropped += serial.readAll();
+            lastDataAt = clock.elapsed();
+        }
+    }
+    return dropped;
 }
 
 bool MasterThread::pause(int ms)

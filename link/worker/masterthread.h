@@ -86,6 +86,7 @@ private:
     CommandLine::Transfer transfer(const QByteArray &frame, int attempt, int quietGap,
                                    QByteArray &answer);
     bool pause(int ms);
+    QByteArray settle(int quietMs, int limitMs);
     bool portLost();
     enum WriteResult { WriteDone, WriteFailed, WriteQuit };
     // `abandonable`: a stop may end a write that does not finish.

@@ -306,7 +306,7 @@ void TestCliRoads::applyKeepsCountersAndItsAnswers_data()
     QTest::addColumn<int>("code");
     // Slow writes stretch the time between apply's read and the last channel's write.
     QTest::newRow("writes answered in time: counters kept") << 300 << 0;
-    QTest::newRow("writes answered late: no connection") << 700 << 4;
+    QTest::newRow("writes answered later than both tries: no connection") << 1200 << 4;
 }
 
 void TestCliRoads::applyKeepsCountersAndItsAnswers()

@@ -244,30 +244,53 @@ void TestWriteRoad::writeKeepsWhatTheMetersCounted()
 
 void TestWriteRoad::lateAnswersStayWithTheirChannels_data()
 {
-    QTest::addColumn<bool>("typed"); // counters typed: no fresh read between the writes
-    QTest::newRow("counters as read") << false;
-    QTest::newRow("counters typed") << true;
+    QTest::addColumn<int>("cmd");          // 4 reads the analog channels, 16 writes two edited rows
+    QTest::addColumn<QList<int>>("lateMs"); // the first answers come this late, one after another
+    QTest::addColumn<bool>("typed");       // counters typed: no fresh read between the writes
+    QTest::addColumn<bool>("answered");    // within the second try's time-out
+    // A read waits 300 ms here, a write 5 × 100 ms. Channel 2's answer to the read comes alone
+    // after the one still owed to channel 1's first try.
+    QTest::newRow("read") << 4 << QList<int>{400, 400, 150} << false << true;
+    QTest::newRow("write, counters as read") << 16 << QList<int>{700, 700} << false << true;
+    QTest::newRow("write, counters typed") << 16 << QList<int>{700, 700} << true << true;
+    QTest::newRow("write, later than both tries") << 16 << QList<int>{1200, 1200} << false << false;
 }
 
 void TestWriteRoad::lateAnswersStayWithTheirChannels()
 {
+    QFETCH(int, cmd);
+    QFETCH(QList<int>, lateMs);
     QFETCH(bool, typed);
+    QFETCH(bool, answered);
     Road road(QStringLiteral("8.2"));
-    QVERIFY(road.started && road.readTabs({0, 1}));
-    // Each write is answered 700 ms late while the window waits 5 × 100 ms.
-    road.sim->withModel([](ControllerModel &m) { m.writeAnswerDelayMs = 700; });
-    for (int r = 0; r < 2; ++r) {
+    QVERIFY(road.started && road.readTabs(cmd == 4 ? std::initializer_list<int>{} : std::initializer_list<int>{0, 1}));
+    if (cmd == 4)
+        road.find<QSpinBox>("timeoutSpin")->setValue(300);
+    const auto held = [&road](int r) {
+        return road.sim->withModel([r](ControllerModel &m) {
+            return QStringList{QString::fromUtf8(m.analog.channels[r].serial), QString::number(m.analog.channels[r].value)};
+        });
+    };
+    for (int r = 0; cmd == 16 && r < 2; ++r) {
         road.cell("analogTable", r, AnalogTab::SerialColumn)->setText(QStringLiteral("S-%1").arg(r + 1));
         if (typed)
             road.cell("analogTable", r, AnalogTab::ValueColumn)->setText(QString::number(1000 * (r + 1)));
     }
+    for (int ms : lateMs)
+        road.sim->injectFault({SimFault::Late, 1, ms, cmd});
     road.prompts.answers = {true};
-    QVERIFY(road.click("writeSettingsButton"));
-    QCOMPARE(road.status(), MasterThread::noConnectionText());
-    // Channel 1's late answers never land in row 2, which stays as the engineer left it.
-    for (int r = 0; r < 2; ++r)
-        QCOMPARE(road.cell("analogTable", r, AnalogTab::SerialColumn)->text(), QStringLiteral("S-%1").arg(r + 1));
-    QVERIFY(road.dialog->findChild<AnalogTab *>()->isComSettingsChanged());
+    road.showTab(1);
+    QVERIFY(road.click(cmd == 4 ? "readSettingsButton" : "writeSettingsButton"));
+    QCOMPARE(road.status(), answered ? QString() : MasterThread::noConnectionText());
+    // The answers owed to channel 1's first try never land in another row: each row shows its
+    // own channel as the controller holds it, or what the engineer typed where the write failed.
+    for (int r = 0; r < 4; ++r) {
+        const QString shown = road.cell("analogTable", r, AnalogTab::SerialColumn)->text();
+        QCOMPARE(shown, cmd == 16 && r < 2 ? QStringLiteral("S-%1").arg(r + 1) : held(r).value(0));
+    }
+    QCOMPARE(road.dialog->findChild<AnalogTab *>()->isComSettingsChanged(), !answered);
+    if (typed)
+        QCOMPARE(held(1).value(1), QStringLiteral("2000"));
 }
 
 QTEST_MAIN(TestWriteRoad)
